@@ -1,0 +1,32 @@
+#pragma once
+
+// What a cell accepts and how keys and mouse buttons act on it, free of any widget.
+
+#include "board/cells.h"
+
+#include <QString>
+#include <Qt>
+#include <optional>
+
+namespace zov::input {
+
+// The numeric test of the cell filter: a decimal number, with optional sign, point, exponent
+// and surrounding blanks. The empty text is not a number.
+bool isNumeric(const QString& text);
+// The text a box keeps: a numeric text whose value is not 0; anything else becomes empty.
+bool keepsText(const QString& text);
+// The text colour of the digits "1" to "9"; nothing for any other text.
+std::optional<ColourValue> digitColour(const QString& text);
+
+enum class Arrow { Left, Up, Right, Down };
+// The four arrow keys, whatever Shift, Ctrl, Alt or the keypad say (the keypad's 2, 4, 6, 8
+// with Num Lock off are arrow keys too).
+std::optional<Arrow> arrowOf(int key);
+// The cell an arrow leads to; nothing at the edges of the board.
+std::optional<CellIndex> arrowTarget(CellIndex from, Arrow arrow);
+// Keypad 1 to 9 with Num Lock on: they overwrite a cell's digit in one stroke.
+bool isOverwriteKey(int key, Qt::KeyboardModifiers modifiers);
+// A right-click turns an open cell marked and a marked cell open; a given cell stays.
+std::optional<ColourValue> toggledMark(ColourValue back);
+
+} // namespace zov::input

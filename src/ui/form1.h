@@ -1,0 +1,60 @@
+#pragma once
+
+// The main window: the board, the game-number box, the column of buttons and the "About" menu.
+// It lays out and wires; the rules live in Board, Game and PuzzleEntry.
+
+#include "board/board.h"
+#include "entry/puzzleentry.h"
+#include "play/game.h"
+#include "store/puzzlestore.h"
+
+#include <QMainWindow>
+#include <memory>
+#include <optional>
+
+class QAction;
+class QCheckBox;
+class QLabel;
+class QPushButton;
+
+namespace zov {
+
+class Form1 : public QMainWindow
+{
+  Q_OBJECT
+public:
+  Form1(QString libraryPath, Prompter& prompter, QWidget* parent = nullptr);
+  ~Form1() override;
+
+  // Opens the puzzle library and puts the first puzzle on the board. False, after telling the
+  // player why, when the library cannot be used.
+  bool Load();
+  // Centred on the screen, with the focus in cell 1.
+  void showCentred();
+
+  Board& board() { return *m_board; }
+  Game* game() { return m_game.get(); }
+  static QString defaultLibraryPath();
+
+  QCheckBox* chkShuffle = nullptr;
+  QPushButton* cmdNew = nullptr;
+  QPushButton* cmdClear = nullptr;
+  QPushButton* cmdDone = nullptr;
+  QCheckBox* chkAddMode = nullptr;
+  QPushButton* cmdSave = nullptr;
+  QLabel* Label1 = nullptr;
+  QAction* mnuAbout = nullptr;
+
+private:
+  void cmdNewClick();
+  void mnuAboutClick();
+
+  QString m_libraryPath;
+  Prompter& m_prompter;
+  Board* m_board = nullptr;
+  std::optional<store::PuzzleStore> m_store;
+  std::unique_ptr<Game> m_game;
+  std::unique_ptr<PuzzleEntry> m_entry;
+};
+
+} // namespace zov

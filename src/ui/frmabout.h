@@ -1,0 +1,49 @@
+#pragma once
+
+// The About window: the product line, the maker's lines, and two lines that open the web page
+// and the e-mail address and turn blue under the pointer.
+
+#include "board/cells.h"
+
+#include <QDialog>
+#include <QUrl>
+
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+
+namespace zov {
+
+inline const QString AboutWebAddress = QStringLiteral("www.example.org/zovudedoda");
+inline const QString AboutEmailAddress = QStringLiteral("zovudedoda@example.org");
+inline constexpr ColourValue LinkHoverColour = 0x00FF0000;
+inline constexpr ColourValue LinkRestColour = 0x00000000;
+
+class frmAbout : public QDialog
+{
+  Q_OBJECT
+public:
+  explicit frmAbout(QWidget* parent = nullptr);
+
+  QGroupBox* Frame2 = nullptr;
+  QLabel* Label3 = nullptr;
+  QFrame* Line1 = nullptr;
+  QLabel* Label4 = nullptr;
+  QLabel* Label1 = nullptr;
+  QLabel* Label2 = nullptr;
+  QLabel* Label13 = nullptr;
+  QPushButton* Command1 = nullptr;
+
+  // The text colour of a label as a colour value, for the hover rule.
+  static QColor linkColour(ColourValue value);
+
+protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+  void setLinkColours(ColourValue web, ColourValue mail);
+  void open(const QUrl& url);
+};
+
+} // namespace zov

@@ -1,0 +1,50 @@
+#pragma once
+
+// Helpers shared by the tests: a prompter that answers from a script, and libraries made on
+// temporary files.
+
+#include "play/prompter.h"
+#include "store/puzzlestore.h"
+
+#include <QStringList>
+#include <deque>
+#include <optional>
+#include <vector>
+
+namespace zov::test {
+
+// Answers input boxes from a queue (nothing queued counts as Cancel) and records everything
+// it was asked and told.
+class ScriptedPrompter : public Prompter
+{
+public:
+  struct Asked {
+    QString prompt, title, defaultText;
+  };
+  struct Told {
+    QString prompt;
+    MessageStyle style;
+    QString title;
+  };
+  std::deque<std::optional<QString>> replies;
+  std::vector<Asked> asked;
+  std::vector<Told> told;
+
+  std::optional<QString> inputBox(
+      const QString& prompt, const QString& title, const QString& defaultText) override;
+  void messageBox(const QString& prompt, MessageStyle style, const QString& title = {}) override;
+};
+
+// Puzzle `n` (1-based) of a library made by `numbered`: a few givens that name the number.
+store::Puzzle samplePuzzle(int n, int clues = 30);
+// A library at `path` with puzzles 1..count made by samplePuzzle.
+void makeLibrary(const QString& path, int count, int clues = 30);
+// Runs SQL on a file directly, outside the store (for odd files and for reading back).
+QStringList sqlite(const QString& path, const QString& sql);
+QByteArray fileBytes(const QString& path);
+
+// A solved grid in board order (index 1..81), and the same in text order.
+extern const char* const SolvedText;
+int solvedDigit(int cellIndex);
+
+} // namespace zov::test
