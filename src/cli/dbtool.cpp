@@ -111,14 +111,15 @@ struct Tool {
     return 0;
   }
 
-  std::optional<puzzles::Grid> puzzleGrid(store::PuzzleStore& store, const std::string& arg)
+  static bool isPuzzleNumber(const std::string& arg)
   {
     const auto n = number(arg);
-    if (!n || *n < 1 || *n > MaxGameNumber) {
-      usage("a puzzle number from 1 to 32767 is needed, not '" + arg + "'");
-      return std::nullopt;
-    }
-    const auto rows = store.puzzle(*n);
+    return n && *n >= 1 && *n <= MaxGameNumber;
+  }
+
+  std::optional<puzzles::Grid> puzzleGrid(store::PuzzleStore& store, const std::string& arg)
+  {
+    const auto rows = store.puzzle(*number(arg));
     if (!rows) {
       storeFailure(rows.error());
       return std::nullopt;
@@ -215,6 +216,8 @@ struct Tool {
         out << p.gameNo << '\t' << p.rows << '\n';
       return 0;
     }
+    if ((command == "show" || command == "solve") && args.size() == 1 && !isPuzzleNumber(args[0]))
+      return usage("a puzzle number from 1 to 32767 is needed, not '" + args[0] + "'");
     if (command == "show" && args.size() == 1) {
       const auto grid = puzzleGrid(store, args[0]);
       if (!grid)

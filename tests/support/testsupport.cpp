@@ -17,6 +17,8 @@ std::optional<QString> ScriptedPrompter::inputBox(
     const QString& prompt, const QString& title, const QString& defaultText)
 {
   asked.push_back({ prompt, title, defaultText });
+  if (whileAsking)
+    whileAsking();
   if (replies.empty())
     return std::nullopt;
   const bool cancel = !replies.front().has_value();

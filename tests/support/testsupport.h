@@ -8,6 +8,7 @@
 
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -27,6 +28,8 @@ public:
     QString title;
   };
   std::deque<std::optional<QString>> replies;
+  // Runs while a box is open, to look at the window behind it.
+  std::function<void()> whileAsking;
   std::vector<Asked> asked;
   std::vector<Told> told;
 
