@@ -80,8 +80,10 @@ QStringList sqlite(const QString& path, const QString& sql)
   const QString message = QString::fromUtf8(error ? error : "");
   sqlite3_free(error);
   sqlite3_close(db);
-  if (rc != SQLITE_OK)
+  if (rc != SQLITE_OK) {
+    qWarning("sqlite: %s", qPrintable(message));
     throw std::runtime_error("sqlite: " + message.toStdString());
+  }
   return rows;
 }
 
