@@ -27,3 +27,13 @@ void loadBoardFont()
 }
 
 } // namespace zov
+
+#include <QIcon>
+
+QIcon zov::programIcon()
+{
+  QIcon icon;
+  for (int size : { 16, 32, 48 })
+    icon.addFile(QStringLiteral(":/icons/zovudedoda-%1.png").arg(size), QSize(size, size));
+  return icon;
+}

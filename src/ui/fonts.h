@@ -1,7 +1,11 @@
 #pragma once
 
+class QIcon;
+
 namespace zov {
 // Makes "Tahoma" available where the system has a copy that fontconfig does not see, and
 // otherwise lets it fall back to a similar sans-serif.
 void loadBoardFont();
+// The program's own icon, drawn at 16, 32 and 48 pixels.
+QIcon programIcon();
 } // namespace zov

@@ -1,5 +1,6 @@
 #include "ui/form1.h"
 
+#include "ui/fonts.h"
 #include "ui/frmabout.h"
 
 #include <QApplication>
@@ -35,6 +36,7 @@ Form1::Form1(QString libraryPath, Prompter& prompter, QWidget* parent)
 {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(WindowCaption);
+  setWindowIcon(programIcon());
   auto* surface = new QWidget(this);
   surface->setObjectName(QStringLiteral("client"));
   surface->setFixedSize(ClientWidth / TwipsPerPixel, ClientHeight / TwipsPerPixel);

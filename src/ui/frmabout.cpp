@@ -1,5 +1,7 @@
 #include "ui/frmabout.h"
 
+#include "ui/fonts.h"
+
 #include "board/board.h"
 #include "play/prompter.h"
 
@@ -46,6 +48,7 @@ frmAbout::frmAbout(QWidget* parent)
 {
   setObjectName(QStringLiteral("frmAbout"));
   setWindowTitle(WindowCaption);
+  setWindowIcon(programIcon());
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
       | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
   setFixedSize(3960 / TwipsPerPixel, 3240 / TwipsPerPixel);
