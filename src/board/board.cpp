@@ -63,20 +63,26 @@ CellBox::CellBox(int index, QWidget* parent)
     QFont font(QStringLiteral("Tahoma"));
     font.setPointSizeF(15.75);
     font.setBold(true);
+    font.setStyleStrategy(QFont::NoFontMerging);
     setFont(font);
     setEnabled(false);
     m_back = White;
     m_fore = GameNumberTextColour;
     setAccessibleName(QStringLiteral("Game No."));
   } else {
+    // The cells take their font from the board's layer (see Board), set once for all 81.
     setGeometry(twipsRect(cellLeft(index), cellTop(index), CellWidth, CellHeight));
-    setFont(QFont(QStringLiteral("Tahoma"), 18, QFont::Bold));
     setMaxLength(1);
     setCursor(Qt::ArrowCursor);
     m_fore = index == 1 ? Black : WindowTextColour;
     setAccessibleName(QStringLiteral("Row %1, column %2").arg(rowOf(index)).arg(columnOf(index)));
   }
-  updatePalette();
+  // Most boxes start in the scheme's own colours; setting a palette on each costs start-up time.
+  const QPalette scheme = QApplication::palette(this);
+  if (screenColour(m_back, scheme) != scheme.color(QPalette::Active, QPalette::Base)
+      || screenColour(m_fore, scheme) != scheme.color(QPalette::Active, QPalette::Text)
+      || index == 0)
+    updatePalette();
   updateDescription();
 }
 
@@ -130,8 +136,18 @@ void CellBox::updateDescription()
 Board::Board(QWidget* surface)
     : QObject(surface)
 {
+  // A see-through layer under every other control of the window, carrying the cells' font.
+  auto* layer = new QWidget(surface);
+  layer->setObjectName(QStringLiteral("board"));
+  layer->setGeometry(surface->rect());
+  QFont cellFont(QStringLiteral("Tahoma"), 18, QFont::Bold);
+  // Cells show only the digits 1 to 9: looking up fallback fonts for other scripts only
+  // costs start-up time.
+  cellFont.setStyleStrategy(QFont::NoFontMerging);
+  layer->setFont(cellFont);
+  layer->lower();
   for (int i = 0; i <= CellCount; ++i) {
-    auto* box = new CellBox(i, surface);
+    auto* box = new CellBox(i, i == 0 ? surface : layer);
     m_boxes[static_cast<std::size_t>(i)] = box;
     // Connected first, before anyone else: the filter may write the text again, and later
     // slots would see the changes out of order.

@@ -32,8 +32,11 @@ void loadBoardFont()
 
 QIcon zov::programIcon()
 {
-  QIcon icon;
-  for (int size : { 16, 32, 48 })
-    icon.addFile(QStringLiteral(":/icons/zovudedoda-%1.png").arg(size), QSize(size, size));
+  static const QIcon icon = [] {
+    QIcon made;
+    for (int size : { 16, 32, 48 })
+      made.addFile(QStringLiteral(":/icons/zovudedoda-%1.png").arg(size), QSize(size, size));
+    return made;
+  }();
   return icon;
 }

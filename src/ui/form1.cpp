@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 
 namespace zov {
 namespace {
@@ -36,7 +37,6 @@ Form1::Form1(QString libraryPath, Prompter& prompter, QWidget* parent)
 {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(WindowCaption);
-  setWindowIcon(programIcon());
   auto* surface = new QWidget(this);
   surface->setObjectName(QStringLiteral("client"));
   surface->setFixedSize(ClientWidth / TwipsPerPixel, ClientHeight / TwipsPerPixel);
@@ -129,6 +129,8 @@ void Form1::showCentred()
     move(screen->availableGeometry().center() - rect().center());
   show();
   m_board->txtRow1(1)->setFocus();
+  // Decoding the icon's images is not needed for the first frame.
+  QTimer::singleShot(0, this, [this] { setWindowIcon(programIcon()); });
 }
 
 void Form1::cmdNewClick()
