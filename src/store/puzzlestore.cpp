@@ -201,11 +201,15 @@ FileKind detectFileKind(const std::string& path)
     return FileKind::Unreadable;
   std::array<char, 32> head {};
   in.read(head.data(), head.size());
-  const auto got = static_cast<std::size_t>(in.gcount());
+  return kindOfHeader(head.data(), static_cast<std::size_t>(in.gcount()));
+}
+
+FileKind kindOfHeader(const char* head, std::size_t got)
+{
   if (got == 0)
     return FileKind::Empty;
   const auto startsWith = [&](std::size_t at, const char* text, std::size_t n) {
-    return got >= at + n && std::memcmp(head.data() + at, text, n) == 0;
+    return got >= at + n && std::memcmp(head + at, text, n) == 0;
   };
   if (startsWith(0, "SQLite format 3", 16))
     return FileKind::SQLite;

@@ -18,6 +18,8 @@ namespace zov::store {
 // What a file's first bytes say it is.
 enum class FileKind { Missing, Unreadable, Empty, SQLite, Jet3, Jet4, Ace, Unknown };
 FileKind detectFileKind(const std::string& path);
+// The same from the file's first bytes (at least 32 where the file has them).
+FileKind kindOfHeader(const char* head, std::size_t size);
 
 // One row of Game. Fields that are outside the record format stay empty; the raw texts are kept
 // for reports.

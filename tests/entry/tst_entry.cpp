@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -204,6 +205,41 @@ private Q_SLOTS:
     // Cancelling the question after the save shows the typed puzzle under its real number.
     QCOMPARE(board().gameNumberText(), QStringLiteral("6"));
     QCOMPARE(board().text(2), QStringLiteral("3"));
+  }
+
+  // A second program (the library tool) stores a puzzle under the proposed number while the
+  // player types; a third holds the file locked when the player stores.
+  void secondProgramsNeverMergeOrLosePuzzles()
+  {
+    start(4);
+    clickAddMode();
+    QCOMPARE(board().gameNumberText(), QStringLiteral("5"));
+    const QString text = m_dir.filePath(QStringLiteral("one.txt"));
+    {
+      QFile f(text);
+      QVERIFY(f.open(QIODevice::WriteOnly));
+      f.write(QByteArray(test::SolvedText).replace('1', '.') + "\n");
+    }
+    QCOMPARE(QProcess::execute(qEnvironmentVariable("ZOVUDEDODA_TOOL"),
+                 { QStringLiteral("--db"), m_path, QStringLiteral("import"), text }),
+        0);
+    type(30, '8');
+    QProcess locker;
+    locker.start(QStringLiteral("sqlite3"), { m_path });
+    QVERIFY(locker.waitForStarted());
+    locker.write("BEGIN EXCLUSIVE; DELETE FROM Game WHERE GameNo = 1;\n");
+    QTRY_VERIFY(QFile::exists(m_path + QStringLiteral("-journal")));
+    QTest::mouseClick(m_form->cmdSave, Qt::LeftButton);
+    QVERIFY(m_prompter.told.at(0).prompt.contains(QLatin1String("locked")));
+    QVERIFY(m_form->chkAddMode->isChecked());
+    QCOMPARE(board().text(30), QStringLiteral("8"));
+    locker.write("ROLLBACK;\n.quit\n");
+    QVERIFY(locker.waitForFinished());
+    m_prompter.replies.push_back(std::nullopt);
+    QTest::mouseClick(m_form->cmdSave, Qt::LeftButton);
+    QCOMPARE(rows(QStringLiteral("GameNo = 6")), QStringList { QStringLiteral("6|30|8") });
+    QCOMPARE(rows(QStringLiteral("GameNo = 5")).size(), 81 - 9);
+    QVERIFY(m_prompter.told.at(1).prompt.contains(QLatin1String("stored as puzzle 6")));
   }
 
   // A full library refuses the mode with a message and stays in play.
