@@ -53,18 +53,20 @@ class Screen:
 
 
 class Game:
-    def __init__(self, bin_dir, work):
+    def __init__(self, bin_dir, work, scale=1):
         for f in ("zovudedoda", "zovudedoda-db", "Zovudedoda.mdb"):
             shutil.copy2(os.path.join(bin_dir, f), work)
         self.db = os.path.join(work, "Zovudedoda.mdb")
         self.work = work
-        self.proc = subprocess.Popen([os.path.join(work, "zovudedoda")], cwd=work,
+        self.scale = scale
+        env = dict(os.environ, QT_SCALE_FACTOR=str(scale))
+        self.proc = subprocess.Popen([os.path.join(work, "zovudedoda")], cwd=work, env=env,
                                      stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
         self.win = self.wait_window("^Zovudedoda$")
         geo = run("xdotool", "getwindowgeometry", "--shell", self.win)
         g = dict(line.split("=") for line in geo.split())
         self.x, self.y, self.w, self.h = (int(g[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
-        self.menu = self.h - 360
+        self.menu = self.h - 360 * scale
         end = time.time() + 10
         while time.time() < end and self.cell_back(Screen(), 1) == (0, 0, 0):
             time.sleep(0.1)  # mapped, not yet painted
@@ -113,7 +115,7 @@ class Game:
         return run("xdotool", "search", "--onlyvisible", "--name", name, check_rc=False).split()
 
     def client(self, x, y):
-        return self.x + x, self.y + self.menu + y
+        return self.x + x * self.scale, self.y + self.menu + y * self.scale
 
     def click(self, x, y, button=1):
         ax, ay = self.client(x, y)
@@ -143,7 +145,7 @@ class Game:
         ax, ay = self.client(l + 6, t + 3)
         best, count = 0, 0
         for d, rgb in DIGIT_RGB.items():
-            n = screen.count(ax, ay, w - 12, h - 6, rgb)
+            n = screen.count(ax, ay, (w - 12) * self.scale, (h - 6) * self.scale, rgb)
             if n > count:
                 best, count = d, n
         return best if count >= 8 else 0
@@ -177,6 +179,11 @@ def main():
     work = tempfile.mkdtemp(prefix="zovudedoda-e2e-")
     try:
         scenario(bin_dir, work)
+        scaled = tempfile.mkdtemp(prefix="zovudedoda-e2e-x2-")
+        try:
+            scenario_scaled(bin_dir, scaled)
+        finally:
+            shutil.rmtree(scaled, ignore_errors=True)
     finally:
         xvfb.terminate()
         shutil.rmtree(work, ignore_errors=True)
@@ -330,6 +337,24 @@ def scenario(bin_dir, work):
         g.proc.kill()
         rc = None
     check(rc == 0, f"closing the window exits with status 0 (got {rc})")
+
+
+def scenario_scaled(bin_dir, work):
+    """At a scale factor of 2 the window doubles and the board keeps its geometry."""
+    g = Game(bin_dir, work, scale=2)
+    check(g.w == 956, f"at scale 2 the window is 956 wide (got {g.w}x{g.h})")
+    s = Screen()
+    backs = [g.cell_back(s, i) for i in range(1, 82)]
+    open_rgb = max(set(backs), key=backs.count)
+    given = given_cells(g, s, open_rgb)
+    number = g.sql("SELECT GameNo FROM Game GROUP BY GameNo HAVING group_concat(\"Index\") = '"
+                   + ",".join(map(str, given)) + "' LIMIT 1")
+    check(len(set(backs)) == 2 and bool(number), "at scale 2 the grey cells are a stored puzzle's")
+    rows = dict(tuple(map(int, r.split("|"))) for r in g.sql(
+        f"SELECT \"Index\", Number FROM Game WHERE GameNo = {number[0]}")) if number else {}
+    check(all(g.cell_digit(s, i) == d for i, d in rows.items()), "at scale 2 digits keep colours")
+    close_window(int(g.win))
+    check(g.proc.wait(timeout=10) == 0, "at scale 2 closing exits with status 0")
 
 
 def close_window(wid):
