@@ -5,6 +5,7 @@
 #include "board/board.h"
 #include "play/prompter.h"
 
+#include <QAccessibleWidget>
 #include <QDesktopServices>
 #include <QGroupBox>
 #include <QLabel>
@@ -17,6 +18,32 @@ namespace zov {
 namespace {
 
 constexpr ColourValue LightGrey = 0x00C0C0C0;
+
+// The two link lines tell a screen reader that they are links.
+class LinkAccessible : public QAccessibleWidget
+{
+public:
+  explicit LinkAccessible(QWidget* w)
+      : QAccessibleWidget(w, QAccessible::Link)
+  {
+  }
+  QString text(QAccessible::Text t) const override
+  {
+    if (t == QAccessible::Name && !widget()->accessibleName().isEmpty())
+      return widget()->accessibleName();
+    if (t == QAccessible::Name)
+      return static_cast<QLabel*>(widget())->text();
+    return QAccessibleWidget::text(t);
+  }
+};
+
+QAccessibleInterface* linkFactory(const QString&, QObject* object)
+{
+  auto* label = qobject_cast<QLabel*>(object);
+  if (label && label->property("link").toBool())
+    return new LinkAccessible(label);
+  return nullptr;
+}
 
 QRect twips(int left, int top, int width, int height)
 {
@@ -31,9 +58,12 @@ void setColour(QWidget* w, QPalette::ColorRole role, ColourValue value)
   w->setPalette(p);
 }
 
-QLabel* label(QWidget* parent, const char* name, const QString& text, int top)
+QLabel* label(QWidget* parent, const char* name, const QString& text, int top, bool link = false)
 {
-  auto* l = new QLabel(text, parent);
+  auto* l = new QLabel(parent);
+  // Marked before the text is set: setting it already asks for the accessible interface.
+  l->setProperty("link", link);
+  l->setText(text);
   l->setObjectName(QLatin1String(name));
   l->setGeometry(twips(480, top, 2775, 255));
   l->setAutoFillBackground(true);
@@ -47,6 +77,12 @@ frmAbout::frmAbout(QWidget* parent)
     : QDialog(parent)
 {
   setObjectName(QStringLiteral("frmAbout"));
+  static const bool factoryInstalled = [] {
+    QAccessible::installFactory(linkFactory);
+    return true;
+  }();
+  Q_UNUSED(factoryInstalled);
+
   setWindowTitle(WindowCaption);
   setWindowIcon(programIcon());
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
@@ -68,8 +104,8 @@ frmAbout::frmAbout(QWidget* parent)
   Line1->setGeometry(240 / TwipsPerPixel, 840 / TwipsPerPixel - 1, (3360 - 240) / TwipsPerPixel, 3);
   Label4 = label(Frame2, "Label4", QStringLiteral("Made in Thailand"), 960);
   Label1 = label(Frame2, "Label1", QStringLiteral("BY : The Zovudedoda developers"), 1320);
-  Label2 = label(Frame2, "Label2", QStringLiteral("E-MAIL : ") + AboutEmailAddress, 1680);
-  Label13 = label(Frame2, "Label13", QStringLiteral("URL : ") + AboutWebAddress, 2040);
+  Label2 = label(Frame2, "Label2", QStringLiteral("E-MAIL : ") + AboutEmailAddress, 1680, true);
+  Label13 = label(Frame2, "Label13", QStringLiteral("URL : ") + AboutWebAddress, 2040, true);
 
   QFont linkFont(QStringLiteral("MS Sans Serif"));
   linkFont.setPointSizeF(8.25);

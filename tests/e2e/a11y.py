@@ -1,0 +1,116 @@
+#!/usr/bin/python3
+"""Reads the real game's accessibility tree over AT-SPI, as a screen reader would, under Xvfb
+and a private D-Bus session. Run as: dbus-run-session -- a11y.py BIN_DIR"""
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+failures = []
+
+
+def check(condition, what):
+    print(("ok   " if condition else "FAIL ") + what, flush=True)
+    if not condition:
+        failures.append(what)
+
+
+def walk(node, out, depth=0):
+    if node is None or depth > 12:
+        return
+    try:
+        out.append((node.getRoleName(), node.name, node.description, node))
+        for i in range(node.childCount):
+            walk(node.getChildAtIndex(i), out, depth + 1)
+    except Exception:
+        pass
+
+
+def find_app(pyatspi, name, timeout=15):
+    end = time.time() + timeout
+    while time.time() < end:
+        desktop = pyatspi.Registry.getDesktop(0)
+        for i in range(desktop.childCount):
+            app = desktop.getChildAtIndex(i)
+            if app is not None and app.name == name:
+                return app
+        time.sleep(0.2)
+    return None
+
+
+def main():
+    try:
+        import pyatspi
+    except ImportError:
+        print("SKIP: python3-pyatspi is not installed")
+        return 77
+    if not shutil.which("Xvfb") or not os.environ.get("DBUS_SESSION_BUS_ADDRESS"):
+        print("SKIP: needs Xvfb and a D-Bus session")
+        return 77
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten",
+                             "tcp"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    os.environ["DISPLAY"] = ":" + xvfb.stdout.readline().decode().strip()
+    os.environ.pop("QT_QPA_PLATFORM", None)
+    bin_dir = os.path.abspath(sys.argv[1])
+    work = tempfile.mkdtemp(prefix="zovudedoda-a11y-")
+    game = None
+    try:
+        for f in ("zovudedoda", "Zovudedoda.mdb"):
+            shutil.copy2(os.path.join(bin_dir, f), work)
+        env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1")
+        game = subprocess.Popen([os.path.join(work, "zovudedoda")], cwd=work, env=env,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        app = find_app(pyatspi, "zovudedoda")
+        check(app is not None, "the game appears on the accessibility bus")
+        if app is None:
+            return 1
+        nodes = []
+        walk(app, nodes)
+        names = {name: (role, desc, node) for role, name, desc, node in nodes}
+        cells = [names.get(f"Row {(i - 1) // 9 + 1}, column {(i - 1) % 9 + 1}") for i in range(1, 82)]
+        check(all(cells), "all 81 cells are named by row and column")
+        given = [c for c in cells if c and c[1] == "given"]
+        check(15 <= len(given) <= 40, f"given cells say so in their description ({len(given)})")
+        check("Game No." in names, "the game-number box is named Game No.")
+        for caption in ("New", "Clear", "Done", "Add Game", "Random", "Add Game Mode"):
+            check(caption in names, f"the control {caption} is named")
+        check(names.get("New", ("",))[0] == "push button", "New is a push button")
+        check(names.get("Random", ("",))[0] == "check box", "Random is a check box")
+
+        # A right-click marks an open cell; the description follows.
+        open_cell = next(i for i in range(1, 82) if cells[i - 1] and cells[i - 1][1] != "given")
+        ext = cells[open_cell - 1][2].queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        subprocess.run(["xdotool", "mousemove", str(ext.x + ext.width // 2),
+                        str(ext.y + ext.height // 2), "click", "3"], check=True)
+        time.sleep(0.4)
+        check(cells[open_cell - 1][2].description == "marked", "a marked cell says marked")
+
+        # The About window's two lines are links.
+        wid = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Zovudedoda$"],
+                             capture_output=True, text=True).stdout.split()[0]
+        geo = dict(l.split("=") for l in subprocess.run(
+            ["xdotool", "getwindowgeometry", "--shell", wid], capture_output=True,
+            text=True).stdout.split())
+        subprocess.run(["xdotool", "mousemove", str(int(geo["X"]) + 20), str(int(geo["Y"]) + 8),
+                        "click", "1"], check=True)
+        time.sleep(1)
+        nodes = []
+        walk(app, nodes)
+        links = [(n, d) for r, n, d, _ in nodes if r == "link"]
+        check(len(links) == 2 and any("example.org" in n for n, _ in links),
+              f"the About window's two link lines are links ({links})")
+    finally:
+        if game:
+            game.kill()
+            game.wait()
+        xvfb.terminate()
+        shutil.rmtree(work, ignore_errors=True)
+    print(f"{0 if failures else 1} passed, {len(failures)} failed")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
