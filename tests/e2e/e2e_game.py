@@ -337,6 +337,8 @@ def scenario(bin_dir, work):
         g.proc.kill()
         rc = None
     check(rc == 0, f"closing the window exits with status 0 (got {rc})")
+    if rc != 0:
+        print(g.proc.stdout.read().decode(errors="replace")[-3000:])
 
 
 def scenario_scaled(bin_dir, work):
@@ -354,7 +356,10 @@ def scenario_scaled(bin_dir, work):
         f"SELECT \"Index\", Number FROM Game WHERE GameNo = {number[0]}")) if number else {}
     check(all(g.cell_digit(s, i) == d for i, d in rows.items()), "at scale 2 digits keep colours")
     close_window(int(g.win))
-    check(g.proc.wait(timeout=10) == 0, "at scale 2 closing exits with status 0")
+    rc = g.proc.wait(timeout=20)
+    check(rc == 0, f"at scale 2 closing exits with status 0 (got {rc})")
+    if rc != 0:
+        print(g.proc.stdout.read().decode(errors="replace")[-3000:])
 
 
 def close_window(wid):
