@@ -225,6 +225,20 @@ def scenario(bin_dir, work):
     g.type("5")
     check(g.cell_digit(Screen(), first_open) == 3, "a second digit adds nothing (one character)")
 
+    # At the edges the arrows stay: Down in the bottom row, Left in column 1 of row 1.
+    bottom = next((i for i in range(1, 10) if i not in rows), None)
+    if bottom is not None:
+        g.click_cell(bottom)
+        g.key("Down", "Down")
+        if bottom == 1:
+            g.key("Left")
+        g.key("BackSpace", "Delete")
+        g.type("6")
+        check(g.cell_digit(Screen(), bottom) == 6, f"Down in the bottom row stays in cell {bottom}")
+        g.key("BackSpace", "Delete")
+        g.click_cell(first_open)
+        g.key("End")
+
     # Keypad overwrite with Num Lock on; with it off, keypad 7 is Home and changes nothing.
     def numlock():
         return "Num Lock:    on" in run("xset", "q")

@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QProcess>
+#include <csignal>
+#include <sys/resource.h>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -240,6 +242,29 @@ private Q_SLOTS:
     QCOMPARE(rows(QStringLiteral("GameNo = 6")), QStringList { QStringLiteral("6|30|8") });
     QCOMPARE(rows(QStringLiteral("GameNo = 5")).size(), 81 - 9);
     QVERIFY(m_prompter.told.at(1).prompt.contains(QLatin1String("stored as puzzle 6")));
+  }
+
+  // A full disk (a file-size limit here) refuses the store; the player keeps every digit.
+  void fullDiskKeepsTheTypedPuzzle()
+  {
+    start(3);
+    clickAddMode();
+    type(7, '2');
+    type(70, '9');
+    const QByteArray before = test::fileBytes(m_path);
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old {};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit tight = old;
+    tight.rlim_cur = 100;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &tight), 0);
+    QTest::mouseClick(m_form->cmdSave, Qt::LeftButton);
+    setrlimit(RLIMIT_FSIZE, &old);
+    QVERIFY(m_prompter.told.at(0).prompt.startsWith(QLatin1String("The puzzle was not stored.")));
+    QCOMPARE(test::fileBytes(m_path), before);
+    QCOMPARE(board().text(7), QStringLiteral("2"));
+    QCOMPARE(board().text(70), QStringLiteral("9"));
+    QVERIFY(m_form->chkAddMode->isChecked());
   }
 
   // A full library refuses the mode with a message and stays in play.
