@@ -2,6 +2,7 @@
 
 #include "board/cells.h"
 #include "puzzles/library.h"
+#include "store/jetlibrary.h"
 #include "store/puzzlestore.h"
 
 #include <charconv>
@@ -23,6 +24,7 @@ constexpr char Usage[] = R"(usage: zovudedoda-db [--db PATH] COMMAND [ARGS]
   check                      check every row and puzzle
   solve N                    the solution of puzzle N
   generate COUNT [--seed S]  append COUNT new puzzles
+  import-jet FILE            convert a library of the earlier version in place
 Without --db the library beside this program is used.
 )";
 
@@ -200,6 +202,18 @@ struct Tool {
   {
     if (command == "create")
       return create(args);
+    if (command == "import-jet") {
+      if (args.size() != 1)
+        return usage("import-jet takes the file to convert");
+      const auto converted = store::convertLegacyLibrary(args[0]);
+      if (!converted)
+        return fail(args[0] + ": " + converted.error().reason + " The file was left as it was.");
+      for (const auto& line : converted->dropped)
+        err << "zovudedoda-db: left out " << line << '\n';
+      out << "converted " << converted->puzzles << " puzzle(s) with " << converted->rows
+          << " digit(s); the original is kept as " << converted->backupPath << '\n';
+      return 0;
+    }
 
     const bool filling = command == "import" || command == "generate";
     auto opened = store::PuzzleStore::open(

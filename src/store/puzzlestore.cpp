@@ -146,14 +146,13 @@ struct Closer {
 };
 using DbPtr = std::unique_ptr<sqlite3, Closer>;
 
-Status insertPuzzles(sqlite3* db, const std::vector<Puzzle>& puzzles, int first)
+Status insertNumbered(sqlite3* db, const std::vector<std::pair<int, const Puzzle*>>& puzzles)
 {
   sql::Statement insert(db, InsertSql);
   if (!insert.prepared())
     return errorFrom(db, insert.prepareCode(), "The puzzle could not be stored");
-  int number = first;
-  for (const Puzzle& puzzle : puzzles) {
-    for (const Given& g : puzzle) {
+  for (const auto& [number, puzzle] : puzzles) {
+    for (const Given& g : *puzzle) {
       insert.bind(1, number);
       insert.bind(2, g.index);
       insert.bind(3, g.digit);
@@ -162,9 +161,17 @@ Status insertPuzzles(sqlite3* db, const std::vector<Puzzle>& puzzles, int first)
       if (rc != SQLITE_DONE)
         return errorFrom(db, rc, "Puzzle " + std::to_string(number) + " could not be stored");
     }
-    ++number;
   }
   return success();
+}
+
+Status insertPuzzles(sqlite3* db, const std::vector<Puzzle>& puzzles, int first)
+{
+  std::vector<std::pair<int, const Puzzle*>> numbered;
+  numbered.reserve(puzzles.size());
+  for (const Puzzle& p : puzzles)
+    numbered.push_back({ first++, &p });
+  return insertNumbered(db, numbered);
 }
 
 Status validate(const std::vector<Puzzle>& puzzles)
@@ -414,41 +421,63 @@ Result<int> PuzzleStore::appendPuzzles(const std::vector<Puzzle>& puzzles, std::
   return first;
 }
 
+Status PuzzleStore::writeFile(
+    const std::string& givenPath, const std::vector<std::pair<int, Puzzle>>& puzzles)
+{
+  const std::string path = absolutePath(givenPath);
+  std::vector<Puzzle> plain;
+  std::vector<std::pair<int, const Puzzle*>> numbered;
+  for (const auto& [number, puzzle] : puzzles) {
+    if (number < 1 || number > MaxGameNumberValue)
+      return Error { Error::Kind::BadInput, "A puzzle number must lie from 1 to 32767." };
+    plain.push_back(puzzle);
+    numbered.push_back({ number, &puzzle });
+  }
+  if (const auto valid = validate(plain); !valid)
+    return valid.error();
+  sqlite3* raw = nullptr;
+  const int rc = sqlite3_open_v2(path.c_str(), &raw,
+      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXCLUSIVE, nullptr);
+  DbPtr db(raw);
+  if (rc != SQLITE_OK)
+    return errorFrom(raw, rc, "The library cannot be created");
+  harden(db.get());
+  if (const int e = sql::exec(db.get(), "PRAGMA journal_mode = DELETE"); e != SQLITE_OK)
+    return errorFrom(db.get(), e, "The library cannot be created");
+  sql::Transaction tx(db.get());
+  if (tx.beginCode() != SQLITE_OK)
+    return errorFrom(db.get(), tx.beginCode(), "The library cannot be created");
+  if (const int e = sql::exec(db.get(), SchemaSql); e != SQLITE_OK)
+    return errorFrom(db.get(), e, "The library cannot be created");
+  if (const auto stored = insertNumbered(db.get(), numbered); !stored)
+    return stored.error();
+  if (const int e = tx.commit(); e != SQLITE_OK)
+    return errorFrom(db.get(), e, "The library cannot be created");
+  return success();
+}
+
+std::string temporaryNameBeside(const std::string& path)
+{
+  std::random_device seed;
+  return absolutePath(path) + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(seed());
+}
+
 Status PuzzleStore::create(const std::string& givenPath, const std::vector<Puzzle>& puzzles)
 {
   const std::string path = absolutePath(givenPath);
   if (detectFileKind(path) != FileKind::Missing)
     return Error { Error::Kind::BadInput, "a file is already there; it is left as it is." };
-  if (const auto valid = validate(puzzles); !valid)
-    return valid.error();
   if (puzzles.size() > static_cast<std::size_t>(MaxGameNumberValue))
     return Error { Error::Kind::Full, "Too many puzzles: puzzle numbers end at 32767." };
+  std::vector<std::pair<int, Puzzle>> numbered;
+  int number = 1;
+  for (const Puzzle& p : puzzles)
+    numbered.push_back({ number++, p });
 
-  // Build under a temporary name in the same folder, then link it into place: the library
+  // Built under a temporary name in the same folder, then linked into place: the library
   // appears whole or not at all, and an existing file is never replaced.
-  std::random_device seed;
-  const std::string temp = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(seed());
-  Status made = [&]() -> Status {
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(temp.c_str(), &raw,
-        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXCLUSIVE, nullptr);
-    DbPtr db(raw);
-    if (rc != SQLITE_OK)
-      return errorFrom(raw, rc, "The library cannot be created");
-    harden(db.get());
-    if (const int e = sql::exec(db.get(), "PRAGMA journal_mode = DELETE"); e != SQLITE_OK)
-      return errorFrom(db.get(), e, "The library cannot be created");
-    sql::Transaction tx(db.get());
-    if (tx.beginCode() != SQLITE_OK)
-      return errorFrom(db.get(), tx.beginCode(), "The library cannot be created");
-    if (const int e = sql::exec(db.get(), SchemaSql); e != SQLITE_OK)
-      return errorFrom(db.get(), e, "The library cannot be created");
-    if (const auto stored = insertPuzzles(db.get(), puzzles, 1); !stored)
-      return stored.error();
-    if (const int e = tx.commit(); e != SQLITE_OK)
-      return errorFrom(db.get(), e, "The library cannot be created");
-    return success();
-  }();
+  const std::string temp = temporaryNameBeside(path);
+  Status made = writeFile(temp, numbered);
   if (made && ::link(temp.c_str(), path.c_str()) != 0)
     made = Error { Error::Kind::ReadOnly,
       std::string("The library cannot be put in place: ") + std::strerror(errno) + "." };

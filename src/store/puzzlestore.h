@@ -56,6 +56,9 @@ public:
   // Makes a new library with the project's schema, holding `puzzles` numbered from 1. Refuses
   // to replace an existing file; the file appears whole or not at all.
   static Status create(const std::string& path, const std::vector<Puzzle>& puzzles = {});
+  // Writes a new library file at exactly `path`, which must not exist yet, holding the
+  // puzzles under the given numbers. No temporary name: callers put it in place themselves.
+  static Status writeFile(const std::string& path, const std::vector<std::pair<int, Puzzle>>& puzzles);
 
   PuzzleStore(PuzzleStore&&) noexcept;
   PuzzleStore& operator=(PuzzleStore&&) noexcept;
@@ -83,5 +86,7 @@ private:
 };
 
 std::string describe(FileKind kind);
+// A fresh name in the folder of `path`, for a file that is renamed into place when whole.
+std::string temporaryNameBeside(const std::string& path);
 
 } // namespace zov::store

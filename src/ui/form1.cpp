@@ -3,6 +3,8 @@
 #include "ui/fonts.h"
 #include "ui/frmabout.h"
 
+#include "store/jetlibrary.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -104,7 +106,34 @@ QString Form1::defaultLibraryPath()
 
 bool Form1::Load()
 {
-  auto opened = store::PuzzleStore::open(QFile::encodeName(m_libraryPath).toStdString());
+  const std::string path = QFile::encodeName(m_libraryPath).toStdString();
+  const store::FileKind kind = store::detectFileKind(path);
+  if (kind == store::FileKind::Jet3 || kind == store::FileKind::Jet4) {
+    // A library of the earlier version: converted once, the original kept beside it.
+    const auto converted = store::convertLegacyLibrary(path);
+    if (!converted) {
+      m_prompter.messageBox(QStringLiteral("The puzzle library of the earlier version cannot be "
+                                           "converted:\n%1\n\n%2\n\nThe file was left as it was.")
+                                .arg(QDir::toNativeSeparators(m_libraryPath),
+                                    QString::fromStdString(converted.error().reason)),
+          MessageStyle::Critical, WindowCaption);
+      return false;
+    }
+    QString text = QStringLiteral("The puzzle library of the earlier version was converted: "
+                                  "%1 puzzles with %2 digits.\n\nThe original file is kept as:\n%3")
+                       .arg(converted->puzzles)
+                       .arg(converted->rows)
+                       .arg(QDir::toNativeSeparators(QFile::decodeName(converted->backupPath.c_str())));
+    if (!converted->dropped.empty()) {
+      text += QStringLiteral("\n\n%1 rows could not be used and were left out:").arg(converted->dropped.size());
+      for (std::size_t k = 0; k < converted->dropped.size() && k < 10; ++k)
+        text += QStringLiteral("\n") + QString::fromStdString(converted->dropped[k]);
+      if (converted->dropped.size() > 10)
+        text += QStringLiteral("\n...");
+    }
+    m_prompter.messageBox(text, MessageStyle::Information, WindowCaption);
+  }
+  auto opened = store::PuzzleStore::open(path);
   if (!opened) {
     m_prompter.messageBox(QStringLiteral("The puzzle library cannot be opened:\n%1\n\n%2\n\n"
                                          "Put a puzzle library named Zovudedoda.mdb in the "

@@ -35,7 +35,7 @@ private Q_SLOTS:
     const QByteArray none;
     QTest::newRow("zero bytes") << QByteArray("") << QString() << "empty";
     QTest::newRow("random bytes") << QByteArray(4096, '\xa5') << QString() << "not a puzzle library";
-    QTest::newRow("jet file cut short") << jet << QString() << "Jet";
+    QTest::newRow("jet file cut short") << jet << QString() << "cut short";
     QTest::newRow("ace file") << ace << QString() << "ACE";
     QTest::newRow("truncated sqlite") << QByteArray("truncate") << QString() << "damaged";
     QTest::newRow("wrong page size") << QByteArray("pagesize") << QString() << "damaged";
