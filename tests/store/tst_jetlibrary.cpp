@@ -64,6 +64,39 @@ class TestJetLibrary : public QObject
   }
 
 private Q_SLOTS:
+  // A file is told by its first bytes, never by its name.
+  void headersAreRecognised_data()
+  {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("kind");
+    const auto jet = [](int v) {
+      const auto b = writeJet(v, { gameTable(1) });
+      return QByteArray(b.data(), static_cast<qsizetype>(b.size()));
+    };
+    QByteArray ace = jet(4);
+    ace.replace(4, 15, "Standard ACE DB");
+    QTest::newRow("jet 3") << jet(3) << int(store::FileKind::Jet3);
+    QTest::newRow("jet 4") << jet(4) << int(store::FileKind::Jet4);
+    QTest::newRow("ace") << ace << int(store::FileKind::Ace);
+    QTest::newRow("sqlite") << QByteArray("SQLite format 3\0rest", 21) << int(store::FileKind::SQLite);
+    QTest::newRow("empty") << QByteArray() << int(store::FileKind::Empty);
+    QTest::newRow("100-byte stub") << jet(3).left(100) << int(store::FileKind::Jet3);
+    QTest::newRow("random bytes") << QByteArray(64, '\x5a') << int(store::FileKind::Unknown);
+    QTest::newRow("missing") << QByteArray("-") << int(store::FileKind::Missing);
+  }
+  void headersAreRecognised()
+  {
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, kind);
+    const QString path = m_dir.filePath(QStringLiteral("head-%1").arg(++m_count));
+    if (bytes != "-") {
+      QFile f(path);
+      QVERIFY(f.open(QIODevice::WriteOnly));
+      f.write(bytes);
+    }
+    QCOMPARE(int(store::detectFileKind(path8(path))), kind);
+  }
+
   // The fixture writer is checked by an independent reader: mdbtools' own tools.
   void fixturesReadBackWithMdbtools_data()
   {
