@@ -8,104 +8,129 @@ namespace {
 
 constexpr std::uint16_t AllDigits = 0x1FF;
 
-struct Units {
-  std::array<std::array<std::uint8_t, 9>, 27> cells {};
-  std::array<std::uint8_t, 81> row {}, col {}, box {};
-  Units()
+// Units (rows, columns, boxes) and the 20 peers of every cell.
+struct Tables {
+  std::array<std::array<std::uint8_t, 9>, 27> units {};
+  std::array<std::array<std::uint8_t, 20>, 81> peers {};
+  Tables()
   {
     for (int p = 0; p < 81; ++p) {
       const int r = p / 9, c = p % 9, b = (r / 3) * 3 + c / 3;
-      row[p] = static_cast<std::uint8_t>(r);
-      col[p] = static_cast<std::uint8_t>(c);
-      box[p] = static_cast<std::uint8_t>(b);
-      cells[r][c] = static_cast<std::uint8_t>(p);
-      cells[9 + c][r] = static_cast<std::uint8_t>(p);
-      cells[18 + b][(r % 3) * 3 + c % 3] = static_cast<std::uint8_t>(p);
+      units[r][c] = static_cast<std::uint8_t>(p);
+      units[9 + c][r] = static_cast<std::uint8_t>(p);
+      units[18 + b][(r % 3) * 3 + c % 3] = static_cast<std::uint8_t>(p);
+    }
+    for (int p = 0; p < 81; ++p) {
+      int n = 0;
+      for (int q = 0; q < 81; ++q) {
+        const bool sameRow = p / 9 == q / 9, sameCol = p % 9 == q % 9;
+        const bool sameBox = (p / 27 == q / 27) && ((p % 9) / 3 == (q % 9) / 3);
+        if (q != p && (sameRow || sameCol || sameBox))
+          peers[p][n++] = static_cast<std::uint8_t>(q);
+      }
     }
   }
 };
-const Units units;
-
-// Digits used per row, column and box; candidates are whatever is left.
-struct State {
-  Grid grid {};
-  std::array<std::uint16_t, 9> row {}, col {}, box {};
-  int empty = 81;
-
-  std::uint16_t candidates(int p) const
-  {
-    return AllDigits & ~(row[units.row[p]] | col[units.col[p]] | box[units.box[p]]);
-  }
-  bool place(int p, int digit)
-  {
-    const auto bit = static_cast<std::uint16_t>(1u << (digit - 1));
-    if (!(candidates(p) & bit))
-      return false;
-    grid[p] = static_cast<std::uint8_t>(digit);
-    row[units.row[p]] |= bit;
-    col[units.col[p]] |= bit;
-    box[units.box[p]] |= bit;
-    --empty;
-    return true;
-  }
-  static std::optional<State> from(const Grid& g)
-  {
-    State s;
-    for (int p = 0; p < 81; ++p)
-      if (g[p] != 0 && (g[p] > 9 || !s.place(p, g[p])))
-        return std::nullopt;
-    return s;
-  }
-};
+const Tables tables;
 
 int digitOf(std::uint16_t bit) { return std::countr_zero(bit) + 1; }
 
-// Naked and hidden singles until nothing changes. False on a contradiction.
-bool propagate(State& s)
-{
-  bool progress = true;
-  while (progress && s.empty > 0) {
-    progress = false;
-    for (int p = 0; p < 81; ++p) {
-      if (s.grid[p])
+// The candidates of every open cell, kept up to date as digits are placed. Placing a digit
+// queues every peer that is left with a single candidate.
+struct State {
+  Grid grid {};
+  std::array<std::uint16_t, 81> cand {};
+  int empty = 81;
+
+  State() { cand.fill(AllDigits); }
+
+  // False when the digit is not a candidate or a peer runs out of candidates.
+  bool place(int p, int digit, std::array<std::uint8_t, 81>& queue, int& queued)
+  {
+    const auto bit = static_cast<std::uint16_t>(1u << (digit - 1));
+    if (grid[p] || !(cand[p] & bit))
+      return false;
+    grid[p] = static_cast<std::uint8_t>(digit);
+    cand[p] = 0;
+    --empty;
+    for (const auto q : tables.peers[p]) {
+      if (!(cand[q] & bit))
         continue;
-      const std::uint16_t m = s.candidates(p);
-      if (m == 0)
+      cand[q] = static_cast<std::uint16_t>(cand[q] & ~bit);
+      if (cand[q] == 0)
         return false;
-      if (std::has_single_bit(m)) {
-        s.place(p, digitOf(m));
-        progress = true;
-      }
+      if (std::has_single_bit(cand[q]) && queued < 81)
+        queue[static_cast<std::size_t>(queued++)] = q;
     }
-    for (const auto& unit : units.cells) {
-      std::uint16_t once = 0, twice = 0, placed = 0;
-      for (const auto p : unit) {
-        if (s.grid[p]) {
-          placed |= static_cast<std::uint16_t>(1u << (s.grid[p] - 1));
+    return true;
+  }
+
+  // Places every queued single, then hidden singles, until nothing changes.
+  bool propagate(std::array<std::uint8_t, 81>& queue, int& queued)
+  {
+    for (;;) {
+      while (queued > 0) {
+        const int p = queue[static_cast<std::size_t>(--queued)];
+        if (grid[p])
           continue;
-        }
-        const std::uint16_t m = s.candidates(p);
-        twice |= once & m;
-        once |= m;
+        if (cand[p] == 0 || !place(p, digitOf(cand[p]), queue, queued))
+          return false;
       }
-      if ((once | placed) != AllDigits)
-        return false;
-      std::uint16_t singles = once & ~twice & ~placed;
-      while (singles) {
-        const auto bit = static_cast<std::uint16_t>(singles & -singles);
-        singles &= static_cast<std::uint16_t>(singles - 1);
-        for (const auto p : unit)
-          if (!s.grid[p] && (s.candidates(p) & bit)) {
-            if (!s.place(p, digitOf(bit)))
-              return false;
-            progress = true;
-            break;
+      if (empty == 0)
+        return true;
+      bool placed = false;
+      for (const auto& unit : tables.units) {
+        std::uint16_t once = 0, twice = 0, solved = 0;
+        for (const auto p : unit) {
+          if (grid[p]) {
+            solved = static_cast<std::uint16_t>(solved | (1u << (grid[p] - 1)));
+            continue;
           }
+          twice = static_cast<std::uint16_t>(twice | (once & cand[p]));
+          once = static_cast<std::uint16_t>(once | cand[p]);
+        }
+        if ((once | solved) != AllDigits)
+          return false;
+        std::uint16_t singles = static_cast<std::uint16_t>(once & ~twice & ~solved);
+        while (singles) {
+          const auto bit = static_cast<std::uint16_t>(singles & -singles);
+          singles = static_cast<std::uint16_t>(singles & (singles - 1));
+          for (const auto p : unit)
+            if (!grid[p] && (cand[p] & bit)) {
+              if (!place(p, digitOf(bit), queue, queued))
+                return false;
+              placed = true;
+              break;
+            }
+        }
+        if (queued > 0)
+          break;
       }
+      if (!placed && queued == 0)
+        return true;
     }
   }
-  return true;
-}
+
+  // The givens placed; nothing only when a digit stands twice in a unit. An open cell left
+  // without candidates is no inconsistency of the givens: the search finds it.
+  static std::optional<State> from(const Grid& g)
+  {
+    State s;
+    for (int p = 0; p < 81; ++p) {
+      if (g[p] == 0)
+        continue;
+      const auto bit = static_cast<std::uint16_t>(1u << (g[p] - 1));
+      if (g[p] > 9 || !(s.cand[p] & bit))
+        return std::nullopt;
+      s.grid[p] = g[p];
+      s.cand[p] = 0;
+      --s.empty;
+      for (const auto q : tables.peers[p])
+        s.cand[q] = static_cast<std::uint16_t>(s.cand[q] & ~bit);
+    }
+    return s;
+  }
+};
 
 struct Search {
   int limit;
@@ -115,7 +140,22 @@ struct Search {
 
   void run(State s)
   {
-    if (!propagate(s))
+    std::array<std::uint8_t, 81> queue {};
+    int queued = 0;
+    for (int p = 0; p < 81; ++p) {
+      if (s.grid[p])
+        continue;
+      if (s.cand[p] == 0)
+        return;
+      if (std::has_single_bit(s.cand[p]))
+        queue[static_cast<std::size_t>(queued++)] = static_cast<std::uint8_t>(p);
+    }
+    descend(s, queue, queued);
+  }
+
+  void descend(State& s, std::array<std::uint8_t, 81>& queue, int& queued)
+  {
+    if (!s.propagate(queue, queued))
       return;
     if (s.empty == 0) {
       if (found++ == 0 && first)
@@ -126,7 +166,7 @@ struct Search {
     for (int p = 0; p < 81 && bestCount > 2; ++p) {
       if (s.grid[p])
         continue;
-      const int n = std::popcount(s.candidates(p));
+      const int n = std::popcount(s.cand[p]);
       if (n < bestCount) {
         best = p;
         bestCount = n;
@@ -134,14 +174,16 @@ struct Search {
     }
     std::array<int, 9> digits {};
     int count = 0;
-    for (std::uint16_t m = s.candidates(best); m; m &= static_cast<std::uint16_t>(m - 1))
-      digits[count++] = std::countr_zero(m) + 1;
+    for (std::uint16_t m = s.cand[best]; m; m = static_cast<std::uint16_t>(m & (m - 1)))
+      digits[static_cast<std::size_t>(count++)] = std::countr_zero(m) + 1;
     if (rng)
       std::shuffle(digits.begin(), digits.begin() + count, *rng);
     for (int k = 0; k < count && found < limit; ++k) {
       State next = s;
-      next.place(best, digits[k]);
-      run(next);
+      std::array<std::uint8_t, 81> q {};
+      int nq = 0;
+      if (next.place(best, digits[static_cast<std::size_t>(k)], q, nq))
+        descend(next, q, nq);
     }
   }
 };

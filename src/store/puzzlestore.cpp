@@ -15,13 +15,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Rows are kept in (GameNo, Index) order, so one puzzle's rows lie together whatever the size
+// of the library, and the highest number is the last row.
 constexpr char SchemaSql[] = R"sql(
 CREATE TABLE Game (
   GameNo  INTEGER NOT NULL CHECK (typeof(GameNo) = 'integer' AND GameNo BETWEEN 1 AND 32767),
   "Index" INTEGER NOT NULL CHECK (typeof("Index") = 'integer' AND "Index" BETWEEN 1 AND 81),
-  Number  INTEGER NOT NULL CHECK (typeof(Number) = 'integer' AND Number BETWEEN 1 AND 9)
-);
-CREATE UNIQUE INDEX GameCell ON Game (GameNo, "Index");
+  Number  INTEGER NOT NULL CHECK (typeof(Number) = 'integer' AND Number BETWEEN 1 AND 9),
+  PRIMARY KEY (GameNo, "Index")
+) WITHOUT ROWID;
 )sql";
 
 constexpr int MaxGameNumberValue = 32767;

@@ -58,7 +58,7 @@ class TestEntry : public QObject
   QStringList rows(const QString& where)
   {
     return test::sqlite(m_path,
-        QStringLiteral("SELECT GameNo, \"Index\", Number FROM Game WHERE %1 ORDER BY rowid")
+        QStringLiteral("SELECT GameNo, \"Index\", Number FROM Game WHERE %1 ORDER BY \"Index\"")
             .arg(where));
   }
 
