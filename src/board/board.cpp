@@ -128,9 +128,12 @@ void CellBox::updateDescription()
 {
   if (m_index == 0)
     return;
-  setAccessibleDescription(m_back == GivenColour ? QStringLiteral("given")
-          : m_back == MarkColour               ? QStringLiteral("marked")
-                                               : QString());
+  const QString description = m_back == GivenColour ? QStringLiteral("given")
+      : m_back == MarkColour                          ? QStringLiteral("marked")
+                                                      : QString();
+  // Each change is an accessibility event; unchanged ones cost start-up time for nothing.
+  if (description != accessibleDescription())
+    setAccessibleDescription(description);
 }
 
 Board::Board(QWidget* surface)
