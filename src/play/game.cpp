@@ -63,33 +63,34 @@ void Game::newGame(bool random)
       m_board.setBackColour(i, GivenColour);
 }
 
+Game::Load Game::tryLoad(int n)
+{
+  auto rows = m_store.puzzle(n);
+  if (!rows) {
+    reportStoreError(rows.error());
+    return Load::Failed;
+  }
+  if (!hasGivens(*rows))
+    return Load::Empty;
+  m_pendingRows = std::move(*rows);
+  return Load::Found;
+}
+
 std::optional<int> Game::drawNumber(int highest)
 {
-  // A library with gaps has numbers without rows: draw again a few times, then take the next
+  // A library with gaps has numbers without rows: draw again a few times, then take the first
   // number that has a puzzle.
   constexpr int Draws = 20;
   std::uniform_int_distribution<int> pick(1, highest);
-  for (int k = 0; k < Draws; ++k) {
-    const int n = pick(m_rng);
-    auto rows = m_store.puzzle(n);
-    if (!rows) {
-      reportStoreError(rows.error());
-      return std::nullopt;
-    }
-    if (hasGivens(*rows)) {
-      m_pendingRows = std::move(*rows);
+  for (int k = 0; k < Draws + highest; ++k) {
+    const int n = k < Draws ? pick(m_rng) : k - Draws + 1;
+    switch (tryLoad(n)) {
+    case Load::Found:
       return n;
-    }
-  }
-  for (int n = 1; n <= highest; ++n) {
-    auto rows = m_store.puzzle(n);
-    if (!rows) {
-      reportStoreError(rows.error());
+    case Load::Failed:
       return std::nullopt;
-    }
-    if (hasGivens(*rows)) {
-      m_pendingRows = std::move(*rows);
-      return n;
+    case Load::Empty:
+      break;
     }
   }
   m_prompter.messageBox(QStringLiteral("The puzzle library holds no playable puzzle."),
@@ -108,15 +109,11 @@ std::optional<int> Game::askNumber(int highest)
     const auto n = wholeNumber(*reply);
     QString problem;
     if (n && *n >= 1 && *n <= highest) {
-      auto rows = m_store.puzzle(*n);
-      if (!rows) {
-        reportStoreError(rows.error());
-        return std::nullopt;
-      }
-      if (hasGivens(*rows)) {
-        m_pendingRows = std::move(*rows);
+      const Load loaded = tryLoad(*n);
+      if (loaded == Load::Found)
         return n;
-      }
+      if (loaded == Load::Failed)
+        return std::nullopt;
       problem = QStringLiteral("There is no puzzle %1 in the library. ").arg(*n);
     }
     m_prompter.messageBox(

@@ -48,6 +48,9 @@ public:
   void restore(const Snapshot& s);
 
 private:
+  // Loads puzzle n's rows for the next New when it has givens; a store error is reported.
+  enum class Load { Found, Empty, Failed };
+  Load tryLoad(int n);
   std::optional<int> drawNumber(int highest);
   std::optional<int> askNumber(int highest);
   void reportStoreError(const store::Error& e);

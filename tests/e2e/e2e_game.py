@@ -159,6 +159,15 @@ class Game:
                 "addmode": (368 + 6, 248 + 8), "save": (376 + 36, 280 + 20)}[name]
 
 
+def red_pixels(box):
+    """How many strongly red pixels a box shows: the critical icon has many, a plain box none."""
+    s = Screen()
+    geo = dict(l.split("=") for l in run("xdotool", "getwindowgeometry", "--shell", box).split())
+    bx, by, bw, bh = (int(geo[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+    return sum(1 for y in range(by, by + bh) for x in range(bx, bx + bw)
+               if (lambda p: p[0] > 180 and p[1] < 80 and p[2] < 80)(s.at(x, y)))
+
+
 def given_cells(game, screen, open_rgb):
     return sorted(i for i in range(1, 82) if game.cell_back(screen, i) != open_rgb)
 
@@ -269,12 +278,7 @@ def scenario(bin_dir, work):
     check(g.cell_digit(s, first_open) == 0 and g.cell_back(s, target) == mark_rgb,
           "Clear empties entries and keeps marks")
     g.click(*g.button("done"))
-    box = g.dialog()
-    s = Screen()
-    geo = dict(l.split("=") for l in run("xdotool", "getwindowgeometry", "--shell", box).split())
-    bx, by, bw, bh = (int(geo[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
-    reds = sum(1 for y in range(by, by + bh) for x in range(bx, bx + bw)
-               if (lambda p: p[0] > 180 and p[1] < 80 and p[2] < 80)(s.at(x, y)))
+    reds = red_pixels(g.dialog())
     check(reds > 20, "Sorry shows the critical icon")
     g.key("Return")
     g.wait_closed()
@@ -290,12 +294,7 @@ def scenario(bin_dir, work):
         g.key("BackSpace", "Delete")
         g.type(digits[pos])
     g.click(*g.button("done"))
-    box = g.dialog()
-    s = Screen()
-    geo = dict(l.split("=") for l in run("xdotool", "getwindowgeometry", "--shell", box).split())
-    bx, by, bw, bh = (int(geo[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
-    reds = sum(1 for y in range(by, by + bh) for x in range(bx, bx + bw)
-               if (lambda p: p[0] > 180 and p[1] < 80 and p[2] < 80)(s.at(x, y)))
+    reds = red_pixels(g.dialog())
     check(reds == 0, "a solved board is told Congratulations (no icon)")
     g.key("Return")
     g.wait_closed()

@@ -252,14 +252,10 @@ private Q_SLOTS:
     type(7, '2');
     type(70, '9');
     const QByteArray before = test::fileBytes(m_path);
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old {};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit tight = old;
-    tight.rlim_cur = 100;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &tight), 0);
-    QTest::mouseClick(m_form->cmdSave, Qt::LeftButton);
-    setrlimit(RLIMIT_FSIZE, &old);
+    {
+      test::FileSizeLimit full(100);
+      QTest::mouseClick(m_form->cmdSave, Qt::LeftButton);
+    }
     QVERIFY(m_prompter.told.at(0).prompt.startsWith(QLatin1String("The puzzle was not stored.")));
     QCOMPARE(test::fileBytes(m_path), before);
     QCOMPARE(board().text(7), QStringLiteral("2"));

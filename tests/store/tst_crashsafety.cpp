@@ -81,17 +81,13 @@ private Q_SLOTS:
     auto store = store::PuzzleStore::open(path8(path));
     QVERIFY(store);
     const QByteArray before = test::fileBytes(path);
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old {};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit tight = old;
-    tight.rlim_cur = 100;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &tight), 0);
     store::Puzzle big;
     for (int i = 1; i <= 81; ++i)
       big.push_back({ i, 1 });
-    const auto result = store->appendPuzzles({ big }, 2);
-    setrlimit(RLIMIT_FSIZE, &old);
+    const auto result = [&] {
+      test::FileSizeLimit full(100);
+      return store->appendPuzzles({ big }, 2);
+    }();
     QVERIFY(!result);
     QCOMPARE(result.error().kind, store::Error::Kind::DiskFull);
     QCOMPARE(test::fileBytes(path), before);

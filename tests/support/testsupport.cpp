@@ -3,6 +3,8 @@
 #include "board/cells.h"
 
 #include <QFile>
+#include <csignal>
+#include <sys/resource.h>
 #include <sqlite3.h>
 #include <stdexcept>
 
@@ -10,6 +12,24 @@ namespace zov::test {
 
 const char* const SolvedText
     = "534678912672195348198342567859761423426853791713924856961537284287419635345286179";
+
+FileSizeLimit::FileSizeLimit(unsigned long bytes)
+{
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit limit {};
+  getrlimit(RLIMIT_FSIZE, &limit);
+  m_old = limit.rlim_cur;
+  limit.rlim_cur = bytes;
+  setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+  rlimit limit {};
+  getrlimit(RLIMIT_FSIZE, &limit);
+  limit.rlim_cur = m_old;
+  setrlimit(RLIMIT_FSIZE, &limit);
+}
 
 int solvedDigit(int cellIndex) { return SolvedText[textPositionOf(cellIndex)] - '0'; }
 

@@ -46,6 +46,20 @@ void makeLibrary(const QString& path, int count, int clues = 30);
 QStringList sqlite(const QString& path, const QString& sql);
 QByteArray fileBytes(const QString& path);
 
+// A low limit on the size of files this process writes, as a full disk would set, lifted
+// again when it goes.
+class FileSizeLimit
+{
+public:
+  explicit FileSizeLimit(unsigned long bytes);
+  ~FileSizeLimit();
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+  unsigned long m_old;
+};
+
 // A solved grid in board order (index 1..81), and the same in text order.
 extern const char* const SolvedText;
 int solvedDigit(int cellIndex);
