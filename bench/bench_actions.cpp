@@ -23,87 +23,89 @@ namespace {
 class Answering : public Prompter
 {
 public:
-  std::optional<QString> inputBox(const QString&, const QString&, const QString&) override
-  {
-    return QStringLiteral("1");
-  }
-  void messageBox(const QString&, MessageStyle, const QString&) override { }
+    std::optional<QString> inputBox(const QString &, const QString &, const QString &) override
+    {
+        return QStringLiteral("1");
+    }
+    void messageBox(const QString &, MessageStyle, const QString &) override { }
 };
 
-double timeMs(const std::function<void()>& action)
+double timeMs(const std::function<void()> &action)
 {
-  const auto t0 = Clock::now();
-  action();
-  return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+    const auto t0 = Clock::now();
+    action();
+    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
 }
 
 double median(std::vector<double> v)
 {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
 }
 
-QString makeLibrary(const QString& dir, int count)
+QString makeLibrary(const QString &dir, int count)
 {
-  const QString path = dir + QStringLiteral("/lib%1.mdb").arg(count);
-  std::vector<store::Puzzle> list;
-  for (int n = 0; n < count; ++n) {
-    store::Puzzle p;
-    for (int i = 1; i <= 81; i += 3)
-      p.push_back({ i, (i * 7) % 9 + 1 });
-    list.push_back(p);
-  }
-  (void)store::PuzzleStore::create(QFile::encodeName(path).toStdString(), list);
-  return path;
+    const QString path = dir + QStringLiteral("/lib%1.mdb").arg(count);
+    std::vector<store::Puzzle> list;
+    for (int n = 0; n < count; ++n) {
+        store::Puzzle p;
+        for (int i = 1; i <= 81; i += 3)
+            p.push_back({ i, (i * 7) % 9 + 1 });
+        list.push_back(p);
+    }
+    (void)store::PuzzleStore::create(QFile::encodeName(path).toStdString(), list);
+    return path;
 }
 
 } // namespace
 
-int main(int argc, char** argv)
+int main(int argc, char **argv)
 {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  QTemporaryDir dir;
-  Answering answers;
-  struct Subject {
-    const char* name;
-    std::unique_ptr<Form1> form;
-    std::vector<double> newMs, clearMs, doneMs, storeMs;
-  };
-  std::vector<Subject> subjects;
-  for (int count : { 1, 32000 }) {
-    auto form = std::make_unique<Form1>(makeLibrary(dir.path(), count), answers);
-    if (!form->Load())
-      return 1;
-    subjects.push_back({ count == 1 ? "1 puzzle" : "32000 puzzles", std::move(form), {}, {}, {}, {} });
-  }
-  const int runs = argc > 1 ? std::atoi(argv[1]) : 201;
-  for (int r = 0; r < runs; ++r)
-    for (auto& s : subjects) {
-      Form1& f = *s.form;
-      f.chkShuffle->setChecked(true);
-      s.newMs.push_back(timeMs([&] { f.game()->newGame(true); }));
-      for (int i = 1; i <= 81; ++i)
-        if (f.board().text(i).isEmpty())
-          f.board().setText(i, QStringLiteral("5"));
-      s.clearMs.push_back(timeMs([&] { f.game()->clear(); }));
-      s.doneMs.push_back(timeMs([&] { f.game()->done(); }));
-      if (r < 60) {
-        // Storing: a full board typed in add-game mode, then "Add Game" (which ends by asking
-        // for a puzzle, answered "1", and loading it).
-        f.chkAddMode->setChecked(true);
-        for (int i = 1; i <= 81; ++i)
-          f.board().setText(i, QString::number((i * 5) % 9 + 1));
-        store::Puzzle p;
-        for (int i = 1; i <= 81; ++i)
-          p.push_back({ i, (i * 5) % 9 + 1 });
-        s.storeMs.push_back(timeMs([&] { (void)f.game()->store().appendPuzzles({ p }); }));
-        f.chkAddMode->setChecked(false);
-      }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    Answering answers;
+    struct Subject
+    {
+        const char *name;
+        std::unique_ptr<Form1> form;
+        std::vector<double> newMs, clearMs, doneMs, storeMs;
+    };
+    std::vector<Subject> subjects;
+    for (int count : { 1, 32000 }) {
+        auto form = std::make_unique<Form1>(makeLibrary(dir.path(), count), answers);
+        if (!form->Load())
+            return 1;
+        subjects.push_back(
+            { count == 1 ? "1 puzzle" : "32000 puzzles", std::move(form), {}, {}, {}, {} });
     }
-  std::printf("in-process time of each action, median of %d runs (store: 60 runs)\n", runs);
-  for (auto& s : subjects)
-    std::printf("  %-14s New %.3f ms, Clear %.3f ms, Done %.3f ms, store 81 digits %.3f ms\n",
-        s.name, median(s.newMs), median(s.clearMs), median(s.doneMs), median(s.storeMs));
-  return 0;
+    const int runs = argc > 1 ? std::atoi(argv[1]) : 201;
+    for (int r = 0; r < runs; ++r)
+        for (auto &s : subjects) {
+            Form1 &f = *s.form;
+            f.chkShuffle->setChecked(true);
+            s.newMs.push_back(timeMs([&] { f.game()->newGame(true); }));
+            for (int i = 1; i <= 81; ++i)
+                if (f.board().text(i).isEmpty())
+                    f.board().setText(i, QStringLiteral("5"));
+            s.clearMs.push_back(timeMs([&] { f.game()->clear(); }));
+            s.doneMs.push_back(timeMs([&] { f.game()->done(); }));
+            if (r < 60) {
+                // Storing: a full board typed in add-game mode, then "Add Game" (which ends by
+                // asking for a puzzle, answered "1", and loading it).
+                f.chkAddMode->setChecked(true);
+                for (int i = 1; i <= 81; ++i)
+                    f.board().setText(i, QString::number((i * 5) % 9 + 1));
+                store::Puzzle p;
+                for (int i = 1; i <= 81; ++i)
+                    p.push_back({ i, (i * 5) % 9 + 1 });
+                s.storeMs.push_back(timeMs([&] { (void)f.game()->store().appendPuzzles({ p }); }));
+                f.chkAddMode->setChecked(false);
+            }
+        }
+    std::printf("in-process time of each action, median of %d runs (store: 60 runs)\n", runs);
+    for (auto &s : subjects)
+        std::printf("  %-14s New %.3f ms, Clear %.3f ms, Done %.3f ms, store 81 digits %.3f ms\n",
+            s.name, median(s.newMs), median(s.clearMs), median(s.doneMs), median(s.storeMs));
+    return 0;
 }

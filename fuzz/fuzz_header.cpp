@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-  (void)zov::store::kindOfHeader(reinterpret_cast<const char*>(data), size);
-  return 0;
+    (void)zov::store::kindOfHeader(reinterpret_cast<const char *>(data), size);
+    return 0;
 }

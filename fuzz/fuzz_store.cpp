@@ -7,22 +7,22 @@
 #include <string>
 #include <unistd.h>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-  static const std::string path = "/tmp/zovudedoda-fuzz-" + std::to_string(::getpid()) + ".mdb";
-  if (FILE* f = std::fopen(path.c_str(), "wb")) {
-    std::fwrite(data, 1, size, f);
-    std::fclose(f);
-  }
-  auto store = zov::store::PuzzleStore::open(path);
-  if (store) {
-    if (const auto top = store->highestGameNumber())
-      (void)store->puzzle(*top);
-    (void)store->puzzle(1);
-    (void)store->summary();
-    (void)store->appendPuzzles({ { { 1, 1 } } }, 1);
-  }
-  std::remove(path.c_str());
-  std::remove((path + "-journal").c_str());
-  return 0;
+    static const std::string path = "/tmp/zovudedoda-fuzz-" + std::to_string(::getpid()) + ".mdb";
+    if (FILE *f = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(data, 1, size, f);
+        std::fclose(f);
+    }
+    auto store = zov::store::PuzzleStore::open(path);
+    if (store) {
+        if (const auto top = store->highestGameNumber())
+            (void)store->puzzle(*top);
+        (void)store->puzzle(1);
+        (void)store->summary();
+        (void)store->appendPuzzles({ { { 1, 1 } } }, 1);
+    }
+    std::remove(path.c_str());
+    std::remove((path + "-journal").c_str());
+    return 0;
 }

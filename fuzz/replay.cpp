@@ -7,18 +7,19 @@
 #include <iterator>
 #include <vector>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size);
 
-int main(int argc, char** argv)
+int main(int argc, char **argv)
 {
-  int count = 0;
-  for (int a = 1; a < argc; ++a)
-    for (const auto& entry : std::filesystem::directory_iterator(argv[a])) {
-      std::ifstream in(entry.path(), std::ios::binary);
-      const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
-      LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-      ++count;
-    }
-  std::printf("replayed %d input(s)\n", count);
-  return count > 0 ? 0 : 1;
+    int count = 0;
+    for (int a = 1; a < argc; ++a)
+        for (const auto &entry : std::filesystem::directory_iterator(argv[a])) {
+            std::ifstream in(entry.path(), std::ios::binary);
+            const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
+            LLVMFuzzerTestOneInput(
+                reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size());
+            ++count;
+        }
+    std::printf("replayed %d input(s)\n", count);
+    return count > 0 ? 0 : 1;
 }

@@ -4,17 +4,17 @@
 
 #include <QApplication>
 
-int main(int argc, char** argv)
+int main(int argc, char **argv)
 {
-  QApplication app(argc, argv);
-  QApplication::setApplicationName(zov::ApplicationTitle);
-  zov::loadBoardFont();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(zov::ApplicationTitle);
+    zov::loadBoardFont();
 
-  zov::QtPrompter prompter;
-  zov::Form1 window(zov::Form1::defaultLibraryPath(), prompter);
-  prompter.setParent(&window);
-  if (!window.Load())
-    return 1;
-  window.showCentred();
-  return app.exec();
+    zov::QtPrompter prompter;
+    zov::Form1 window(zov::Form1::defaultLibraryPath(), prompter);
+    prompter.setParent(&window);
+    if (!window.Load())
+        return 1;
+    window.showCentred();
+    return app.exec();
 }

@@ -14,199 +14,200 @@ constexpr ColourValue WindowTextColour = 0x80000008;
 
 QRect twipsRect(int left, int top, int width, int height)
 {
-  return { left / TwipsPerPixel, top / TwipsPerPixel, width / TwipsPerPixel,
-    height / TwipsPerPixel };
+    return { left / TwipsPerPixel, top / TwipsPerPixel, width / TwipsPerPixel,
+        height / TwipsPerPixel };
 }
 
-QColor mix(const QColor& a, const QColor& b, double share)
+QColor mix(const QColor &a, const QColor &b, double share)
 {
-  return QColor::fromRgbF(static_cast<float>(a.redF() * share + b.redF() * (1 - share)),
-      static_cast<float>(a.greenF() * share + b.greenF() * (1 - share)),
-      static_cast<float>(a.blueF() * share + b.blueF() * (1 - share)));
+    return QColor::fromRgbF(static_cast<float>(a.redF() * share + b.redF() * (1 - share)),
+        static_cast<float>(a.greenF() * share + b.greenF() * (1 - share)),
+        static_cast<float>(a.blueF() * share + b.blueF() * (1 - share)));
 }
 
 } // namespace
 
-QColor screenColour(ColourValue value, const QPalette& palette)
+QColor screenColour(ColourValue value, const QPalette &palette)
 {
-  if (!isSystemColour(value))
-    return QColor(static_cast<int>(value & 0xFF), static_cast<int>((value >> 8) & 0xFF),
-        static_cast<int>((value >> 16) & 0xFF));
-  switch (value & 0xFF) {
-  case 5: // window background: an open cell
-    return palette.color(QPalette::Active, QPalette::Base);
-  case 8: // window text
-    return palette.color(QPalette::Active, QPalette::Text);
-  case 10: // active border: a given cell, a quiet grey
-    return mix(palette.color(QPalette::Active, QPalette::Mid),
-        palette.color(QPalette::Active, QPalette::Base), 0.6);
-  case 18: // button text
-    return palette.color(QPalette::Active, QPalette::ButtonText);
-  case 19: // inactive caption text: a marked cell, a light tint of the highlight
-    return mix(palette.color(QPalette::Active, QPalette::Highlight),
-        palette.color(QPalette::Active, QPalette::Base), 0.45);
-  default:
-    return palette.color(QPalette::Active, QPalette::Window);
-  }
+    if (!isSystemColour(value))
+        return QColor(static_cast<int>(value & 0xFF), static_cast<int>((value >> 8) & 0xFF),
+            static_cast<int>((value >> 16) & 0xFF));
+    switch (value & 0xFF) {
+    case 5: // window background: an open cell
+        return palette.color(QPalette::Active, QPalette::Base);
+    case 8: // window text
+        return palette.color(QPalette::Active, QPalette::Text);
+    case 10: // active border: a given cell, a quiet grey
+        return mix(palette.color(QPalette::Active, QPalette::Mid),
+            palette.color(QPalette::Active, QPalette::Base), 0.6);
+    case 18: // button text
+        return palette.color(QPalette::Active, QPalette::ButtonText);
+    case 19: // inactive caption text: a marked cell, a light tint of the highlight
+        return mix(palette.color(QPalette::Active, QPalette::Highlight),
+            palette.color(QPalette::Active, QPalette::Base), 0.45);
+    default:
+        return palette.color(QPalette::Active, QPalette::Window);
+    }
 }
 
-CellBox::CellBox(int index, QWidget* parent)
+CellBox::CellBox(int index, QWidget *parent)
     : QLineEdit(parent)
     , m_index(index)
 {
-  setObjectName(QStringLiteral("txtRow1_%1").arg(index));
-  setAlignment(Qt::AlignCenter);
-  setTextMargins(0, 0, 0, 0);
-  setContextMenuPolicy(Qt::PreventContextMenu);
-  if (index == 0) {
-    setGeometry(twipsRect(GameNumberBoxLeft, GameNumberBoxTop, CellWidth, CellHeight));
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSizeF(15.75);
-    font.setBold(true);
-    font.setStyleStrategy(QFont::NoFontMerging);
-    setFont(font);
-    setEnabled(false);
-    m_back = White;
-    m_fore = GameNumberTextColour;
-    setAccessibleName(QStringLiteral("Game No."));
-  } else {
-    // The cells take their font from the board's layer (see Board), set once for all 81.
-    setGeometry(twipsRect(cellLeft(index), cellTop(index), CellWidth, CellHeight));
-    setMaxLength(1);
-    setCursor(Qt::ArrowCursor);
-    m_fore = index == 1 ? Black : WindowTextColour;
-    setAccessibleName(QStringLiteral("Row %1, column %2").arg(rowOf(index)).arg(columnOf(index)));
-  }
-  // Most boxes start in the scheme's own colours; setting a palette on each costs start-up time.
-  const QPalette scheme = QApplication::palette(this);
-  if (screenColour(m_back, scheme) != scheme.color(QPalette::Active, QPalette::Base)
-      || screenColour(m_fore, scheme) != scheme.color(QPalette::Active, QPalette::Text)
-      || index == 0)
-    updatePalette();
-  updateDescription();
+    setObjectName(QStringLiteral("txtRow1_%1").arg(index));
+    setAlignment(Qt::AlignCenter);
+    setTextMargins(0, 0, 0, 0);
+    setContextMenuPolicy(Qt::PreventContextMenu);
+    if (index == 0) {
+        setGeometry(twipsRect(GameNumberBoxLeft, GameNumberBoxTop, CellWidth, CellHeight));
+        QFont font(QStringLiteral("Tahoma"));
+        font.setPointSizeF(15.75);
+        font.setBold(true);
+        font.setStyleStrategy(QFont::NoFontMerging);
+        setFont(font);
+        setEnabled(false);
+        m_back = White;
+        m_fore = GameNumberTextColour;
+        setAccessibleName(QStringLiteral("Game No."));
+    } else {
+        // The cells take their font from the board's layer (see Board), set once for all 81.
+        setGeometry(twipsRect(cellLeft(index), cellTop(index), CellWidth, CellHeight));
+        setMaxLength(1);
+        setCursor(Qt::ArrowCursor);
+        m_fore = index == 1 ? Black : WindowTextColour;
+        setAccessibleName(
+            QStringLiteral("Row %1, column %2").arg(rowOf(index)).arg(columnOf(index)));
+    }
+    // Most boxes start in the scheme's own colours; setting a palette on each costs start-up time.
+    const QPalette scheme = QApplication::palette(this);
+    if (screenColour(m_back, scheme) != scheme.color(QPalette::Active, QPalette::Base)
+        || screenColour(m_fore, scheme) != scheme.color(QPalette::Active, QPalette::Text)
+        || index == 0)
+        updatePalette();
+    updateDescription();
 }
 
 void CellBox::setBackColour(ColourValue colour)
 {
-  if (colour == m_back)
-    return;
-  m_back = colour;
-  updatePalette();
-  updateDescription();
+    if (colour == m_back)
+        return;
+    m_back = colour;
+    updatePalette();
+    updateDescription();
 }
 
 void CellBox::setForeColour(ColourValue colour)
 {
-  if (colour == m_fore)
-    return;
-  m_fore = colour;
-  updatePalette();
+    if (colour == m_fore)
+        return;
+    m_fore = colour;
+    updatePalette();
 }
 
-void CellBox::changeEvent(QEvent* event)
+void CellBox::changeEvent(QEvent *event)
 {
-  if (event->type() == QEvent::ApplicationPaletteChange)
-    updatePalette();
-  QLineEdit::changeEvent(event);
+    if (event->type() == QEvent::ApplicationPaletteChange)
+        updatePalette();
+    QLineEdit::changeEvent(event);
 }
 
 void CellBox::updatePalette()
 {
-  const QPalette scheme = QApplication::palette(this);
-  QPalette p = palette();
-  const QColor back = screenColour(m_back, scheme);
-  const QColor fore = screenColour(m_fore, scheme);
-  // The disabled game-number box shows its colours as they are, not greyed out.
-  for (const auto group : { QPalette::Active, QPalette::Inactive, QPalette::Disabled }) {
-    p.setColor(group, QPalette::Base, back);
-    p.setColor(group, QPalette::Text, fore);
-  }
-  setPalette(p);
+    const QPalette scheme = QApplication::palette(this);
+    QPalette p = palette();
+    const QColor back = screenColour(m_back, scheme);
+    const QColor fore = screenColour(m_fore, scheme);
+    // The disabled game-number box shows its colours as they are, not greyed out.
+    for (const auto group : { QPalette::Active, QPalette::Inactive, QPalette::Disabled }) {
+        p.setColor(group, QPalette::Base, back);
+        p.setColor(group, QPalette::Text, fore);
+    }
+    setPalette(p);
 }
 
 void CellBox::updateDescription()
 {
-  if (m_index == 0)
-    return;
-  const QString description = m_back == GivenColour ? QStringLiteral("given")
-      : m_back == MarkColour                          ? QStringLiteral("marked")
+    if (m_index == 0)
+        return;
+    const QString description = m_back == GivenColour ? QStringLiteral("given")
+        : m_back == MarkColour                        ? QStringLiteral("marked")
                                                       : QString();
-  // Each change is an accessibility event; unchanged ones cost start-up time for nothing.
-  if (description != accessibleDescription())
-    setAccessibleDescription(description);
+    // Each change is an accessibility event; unchanged ones cost start-up time for nothing.
+    if (description != accessibleDescription())
+        setAccessibleDescription(description);
 }
 
-Board::Board(QWidget* surface)
+Board::Board(QWidget *surface)
     : QObject(surface)
 {
-  // A see-through layer under every other control of the window, carrying the cells' font.
-  auto* layer = new QWidget(surface);
-  layer->setObjectName(QStringLiteral("board"));
-  layer->setGeometry(surface->rect());
-  QFont cellFont(QStringLiteral("Tahoma"), 18, QFont::Bold);
-  // Cells show only the digits 1 to 9: looking up fallback fonts for other scripts only
-  // costs start-up time.
-  cellFont.setStyleStrategy(QFont::NoFontMerging);
-  layer->setFont(cellFont);
-  layer->lower();
-  for (int i = 0; i <= CellCount; ++i) {
-    auto* box = new CellBox(i, i == 0 ? surface : layer);
-    m_boxes[static_cast<std::size_t>(i)] = box;
-    // Connected first, before anyone else: the filter may write the text again, and later
-    // slots would see the changes out of order.
-    connect(box, &QLineEdit::textChanged, this, [this, i] { CellInputFilter(i); });
-    if (i != 0)
-      box->installEventFilter(this);
-  }
+    // A see-through layer under every other control of the window, carrying the cells' font.
+    auto *layer = new QWidget(surface);
+    layer->setObjectName(QStringLiteral("board"));
+    layer->setGeometry(surface->rect());
+    QFont cellFont(QStringLiteral("Tahoma"), 18, QFont::Bold);
+    // Cells show only the digits 1 to 9: looking up fallback fonts for other scripts only
+    // costs start-up time.
+    cellFont.setStyleStrategy(QFont::NoFontMerging);
+    layer->setFont(cellFont);
+    layer->lower();
+    for (int i = 0; i <= CellCount; ++i) {
+        auto *box = new CellBox(i, i == 0 ? surface : layer);
+        m_boxes[static_cast<std::size_t>(i)] = box;
+        // Connected first, before anyone else: the filter may write the text again, and later
+        // slots would see the changes out of order.
+        connect(box, &QLineEdit::textChanged, this, [this, i] { CellInputFilter(i); });
+        if (i != 0)
+            box->installEventFilter(this);
+    }
 }
 
 void Board::CellInputFilter(int index)
 {
-  CellBox* box = txtRow1(index);
-  // Read the box, not the signal's argument: a nested run may already have emptied it.
-  if (!input::keepsText(box->text()))
-    box->setText(QString());
-  if (const auto colour = input::digitColour(box->text()))
-    box->setForeColour(*colour);
+    CellBox *box = txtRow1(index);
+    // Read the box, not the signal's argument: a nested run may already have emptied it.
+    if (!input::keepsText(box->text()))
+        box->setText(QString());
+    if (const auto colour = input::digitColour(box->text()))
+        box->setForeColour(*colour);
 }
 
-bool Board::eventFilter(QObject* watched, QEvent* event)
+bool Board::eventFilter(QObject *watched, QEvent *event)
 {
-  auto* box = qobject_cast<CellBox*>(watched);
-  // A disabled box still hands its mouse events to filters; it must not act on them.
-  if (!box || !box->isEnabled())
-    return QObject::eventFilter(watched, event);
-  if (event->type() == QEvent::KeyPress) {
-    const auto* key = static_cast<QKeyEvent*>(event);
-    KeyDown(box->index(), key->key(), key->modifiers());
-  } else if (event->type() == QEvent::MouseButtonPress) {
-    MouseDown(box->index(), static_cast<QMouseEvent*>(event)->button());
-  }
-  // The key or click goes on to the box as usual.
-  return false;
+    auto *box = qobject_cast<CellBox *>(watched);
+    // A disabled box still hands its mouse events to filters; it must not act on them.
+    if (!box || !box->isEnabled())
+        return QObject::eventFilter(watched, event);
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        KeyDown(box->index(), key->key(), key->modifiers());
+    } else if (event->type() == QEvent::MouseButtonPress) {
+        MouseDown(box->index(), static_cast<QMouseEvent *>(event)->button());
+    }
+    // The key or click goes on to the box as usual.
+    return false;
 }
 
 void Board::KeyDown(int index, int key, Qt::KeyboardModifiers modifiers)
 {
-  if (const auto arrow = input::arrowOf(key)) {
-    const auto target = input::arrowTarget(index, *arrow);
-    if (!target)
-      return;
-    txtRow1(*target)->setFocus(Qt::OtherFocusReason);
-  }
-  if (backColour(index) == GivenColour)
-    return;
-  // The keypad digit then arrives in the emptied box and becomes its only content.
-  if (input::isOverwriteKey(key, modifiers))
-    setText(index, QString());
+    if (const auto arrow = input::arrowOf(key)) {
+        const auto target = input::arrowTarget(index, *arrow);
+        if (!target)
+            return;
+        txtRow1(*target)->setFocus(Qt::OtherFocusReason);
+    }
+    if (backColour(index) == GivenColour)
+        return;
+    // The keypad digit then arrives in the emptied box and becomes its only content.
+    if (input::isOverwriteKey(key, modifiers))
+        setText(index, QString());
 }
 
 void Board::MouseDown(int index, Qt::MouseButton button)
 {
-  if (button != Qt::RightButton)
-    return;
-  if (const auto toggled = input::toggledMark(backColour(index)))
-    setBackColour(index, *toggled);
+    if (button != Qt::RightButton)
+        return;
+    if (const auto toggled = input::toggledMark(backColour(index)))
+        setBackColour(index, *toggled);
 }
 
 } // namespace zov

@@ -15,55 +15,55 @@ namespace zov {
 // game reads back, and shows them through the desktop palette.
 class CellBox : public QLineEdit
 {
-  Q_OBJECT
+    Q_OBJECT
 public:
-  CellBox(int index, QWidget* parent);
-  int index() const { return m_index; }
-  ColourValue backColour() const { return m_back; }
-  void setBackColour(ColourValue colour);
-  ColourValue foreColour() const { return m_fore; }
-  void setForeColour(ColourValue colour);
+    CellBox(int index, QWidget *parent);
+    int index() const { return m_index; }
+    ColourValue backColour() const { return m_back; }
+    void setBackColour(ColourValue colour);
+    ColourValue foreColour() const { return m_fore; }
+    void setForeColour(ColourValue colour);
 
 protected:
-  void changeEvent(QEvent* event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
-  void updatePalette();
-  void updateDescription();
-  int m_index;
-  ColourValue m_back = OpenColour;
-  ColourValue m_fore = Black;
+    void updatePalette();
+    void updateDescription();
+    int m_index;
+    ColourValue m_back = OpenColour;
+    ColourValue m_fore = Black;
 };
 
 // The screen colour of a colour value: fixed 0x00BBGGRR values as they are, system colour
 // references through the palette.
-QColor screenColour(ColourValue value, const QPalette& palette);
+QColor screenColour(ColourValue value, const QPalette &palette);
 
 class Board : public QObject
 {
-  Q_OBJECT
+    Q_OBJECT
 public:
-  // Creates the boxes as children of `surface`, at their places.
-  explicit Board(QWidget* surface);
+    // Creates the boxes as children of `surface`, at their places.
+    explicit Board(QWidget *surface);
 
-  CellBox* txtRow1(int index) const { return m_boxes.at(static_cast<std::size_t>(index)); }
-  QString text(int index) const { return txtRow1(index)->text(); }
-  // Runs CellInputFilter before it returns when the text changes, as typing does.
-  void setText(int index, const QString& text) { txtRow1(index)->setText(text); }
-  ColourValue backColour(int index) const { return txtRow1(index)->backColour(); }
-  void setBackColour(int index, ColourValue c) { txtRow1(index)->setBackColour(c); }
-  QString gameNumberText() const { return text(0); }
+    CellBox *txtRow1(int index) const { return m_boxes.at(static_cast<std::size_t>(index)); }
+    QString text(int index) const { return txtRow1(index)->text(); }
+    // Runs CellInputFilter before it returns when the text changes, as typing does.
+    void setText(int index, const QString &text) { txtRow1(index)->setText(text); }
+    ColourValue backColour(int index) const { return txtRow1(index)->backColour(); }
+    void setBackColour(int index, ColourValue c) { txtRow1(index)->setBackColour(c); }
+    QString gameNumberText() const { return text(0); }
 
-  // Keeps a box empty or holding a non-zero number, and gives a single digit its colour.
-  void CellInputFilter(int index);
+    // Keeps a box empty or holding a non-zero number, and gives a single digit its colour.
+    void CellInputFilter(int index);
 
 protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-  void KeyDown(int index, int key, Qt::KeyboardModifiers modifiers);
-  void MouseDown(int index, Qt::MouseButton button);
-  std::array<CellBox*, CellCount + 1> m_boxes {};
+    void KeyDown(int index, int key, Qt::KeyboardModifiers modifiers);
+    void MouseDown(int index, Qt::MouseButton button);
+    std::array<CellBox *, CellCount + 1> m_boxes {};
 };
 
 } // namespace zov

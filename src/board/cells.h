@@ -31,7 +31,7 @@ constexpr CellIndex cellOfTextPosition(int p) { return cellAt(9 - p / 9, p % 9 +
 
 using Group = std::array<CellIndex, 9>;
 // The nine rows bottom to top, the nine boxes, then the nine columns left to right.
-std::array<Group, 27> const& groups();
+std::array<Group, 27> const &groups();
 
 // Colours are 0x00BBGGRR values, or references to the desktop's scheme (top bit set).
 using ColourValue = std::uint32_t;
@@ -46,7 +46,15 @@ constexpr bool isSystemColour(ColourValue c) { return (c & 0x80000000u) != 0; }
 
 // Text colour of the digits "1" to "9".
 inline constexpr std::array<ColourValue, 9> DigitColours = {
-  0x800000, 0x0000FF, 0x008000, 0xC0C000, 0x000080, 0x00FF00, 0xFF8080, 0x800080, 0x008080,
+    0x800000,
+    0x0000FF,
+    0x008000,
+    0xC0C000,
+    0x000080,
+    0x00FF00,
+    0xFF8080,
+    0x800080,
+    0x008080,
 };
 
 // Geometry in twips (15 to a pixel at 96 dpi), from the client area's top-left corner.
@@ -55,13 +63,13 @@ inline constexpr int CellWidth = 495;
 inline constexpr int CellHeight = 510;
 constexpr int cellLeft(CellIndex i)
 {
-  const int n = columnOf(i);
-  return 840 + 480 * (n - 1) + 120 * ((n - 1) / 3);
+    const int n = columnOf(i);
+    return 840 + 480 * (n - 1) + 120 * ((n - 1) / 3);
 }
 constexpr int cellTop(CellIndex i)
 {
-  const int r = rowOf(i);
-  return 4560 - 480 * (r - 1) - 120 * ((r - 1) / 3);
+    const int r = rowOf(i);
+    return 4560 - 480 * (r - 1) - 120 * ((r - 1) / 3);
 }
 inline constexpr int GameNumberBoxLeft = 120;
 inline constexpr int GameNumberBoxTop = 480;

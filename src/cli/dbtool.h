@@ -9,7 +9,7 @@
 namespace zov::cli {
 
 // Exit status: 0 success, 1 failure, 2 usage error. Data goes to `out`, messages to `err`.
-int runDbTool(const std::vector<std::string>& args, const std::string& defaultDb,
-    std::ostream& out, std::ostream& err);
+int runDbTool(const std::vector<std::string> &args, const std::string &defaultDb, std::ostream &out,
+    std::ostream &err);
 
 } // namespace zov::cli

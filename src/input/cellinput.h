@@ -12,11 +12,11 @@ namespace zov::input {
 
 // The numeric test of the cell filter: a decimal number, with optional sign, point, exponent
 // and surrounding blanks. The empty text is not a number.
-bool isNumeric(const QString& text);
+bool isNumeric(const QString &text);
 // The text a box keeps: a numeric text whose value is not 0; anything else becomes empty.
-bool keepsText(const QString& text);
+bool keepsText(const QString &text);
 // The text colour of the digits "1" to "9"; nothing for any other text.
-std::optional<ColourValue> digitColour(const QString& text);
+std::optional<ColourValue> digitColour(const QString &text);
 
 enum class Arrow { Left, Up, Right, Down };
 // The four arrow keys, whatever Shift, Ctrl, Alt or the keypad say (the keypad's 2, 4, 6, 8

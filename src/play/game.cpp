@@ -6,29 +6,29 @@
 namespace zov {
 namespace {
 
-bool hasGivens(const std::vector<store::GameRow>& rows)
+bool hasGivens(const std::vector<store::GameRow> &rows)
 {
-  for (const auto& row : rows)
-    if (row.wellFormed())
-      return true;
-  return false;
+    for (const auto &row : rows)
+        if (row.wellFormed())
+            return true;
+    return false;
 }
 
 // A whole number typed by the player, or nothing.
-std::optional<int> wholeNumber(const QString& reply)
+std::optional<int> wholeNumber(const QString &reply)
 {
-  const QString t = reply.trimmed();
-  if (t.isEmpty() || t.size() > 6)
-    return std::nullopt;
-  for (const QChar c : t)
-    if (!c.isDigit() || c.unicode() > 127)
-      return std::nullopt;
-  return t.toInt();
+    const QString t = reply.trimmed();
+    if (t.isEmpty() || t.size() > 6)
+        return std::nullopt;
+    for (const QChar c : t)
+        if (!c.isDigit() || c.unicode() > 127)
+            return std::nullopt;
+    return t.toInt();
 }
 
 } // namespace
 
-Game::Game(Board& board, store::PuzzleStore& store, Prompter& prompter)
+Game::Game(Board &board, store::PuzzleStore &store, Prompter &prompter)
     : m_board(board)
     , m_store(store)
     , m_prompter(prompter)
@@ -38,167 +38,167 @@ Game::Game(Board& board, store::PuzzleStore& store, Prompter& prompter)
 
 void Game::newGame(bool random)
 {
-  const Snapshot before = snapshot();
-  for (CellIndex i = 1; i <= CellCount; ++i) {
-    m_board.setText(i, QString());
-    m_board.setBackColour(i, OpenColour);
-  }
-  const auto highest = m_store.highestGameNumber();
-  std::optional<int> number;
-  if (!highest)
-    reportStoreError(highest.error());
-  else
-    number = random ? drawNumber(*highest) : askNumber(*highest);
-  if (!number) {
-    restore(before);
-    return;
-  }
-  m_current = static_cast<GameNumber>(*number);
-  m_board.setText(0, QString::number(m_current));
-  m_rsCurrentGame = std::move(m_pendingRows);
-  m_pendingRows.clear();
-  ApplyGivens();
-  for (CellIndex i = 1; i <= CellCount; ++i)
-    if (!m_board.text(i).isEmpty())
-      m_board.setBackColour(i, GivenColour);
+    const Snapshot before = snapshot();
+    for (CellIndex i = 1; i <= CellCount; ++i) {
+        m_board.setText(i, QString());
+        m_board.setBackColour(i, OpenColour);
+    }
+    const auto highest = m_store.highestGameNumber();
+    std::optional<int> number;
+    if (!highest)
+        reportStoreError(highest.error());
+    else
+        number = random ? drawNumber(*highest) : askNumber(*highest);
+    if (!number) {
+        restore(before);
+        return;
+    }
+    m_current = static_cast<GameNumber>(*number);
+    m_board.setText(0, QString::number(m_current));
+    m_rsCurrentGame = std::move(m_pendingRows);
+    m_pendingRows.clear();
+    ApplyGivens();
+    for (CellIndex i = 1; i <= CellCount; ++i)
+        if (!m_board.text(i).isEmpty())
+            m_board.setBackColour(i, GivenColour);
 }
 
 Game::Load Game::tryLoad(int n)
 {
-  auto rows = m_store.puzzle(n);
-  if (!rows) {
-    reportStoreError(rows.error());
-    return Load::Failed;
-  }
-  if (!hasGivens(*rows))
-    return Load::Empty;
-  m_pendingRows = std::move(*rows);
-  return Load::Found;
+    auto rows = m_store.puzzle(n);
+    if (!rows) {
+        reportStoreError(rows.error());
+        return Load::Failed;
+    }
+    if (!hasGivens(*rows))
+        return Load::Empty;
+    m_pendingRows = std::move(*rows);
+    return Load::Found;
 }
 
 std::optional<int> Game::drawNumber(int highest)
 {
-  // A library with gaps has numbers without rows: draw again a few times, then take the first
-  // number that has a puzzle.
-  constexpr int Draws = 20;
-  std::uniform_int_distribution<int> pick(1, highest);
-  for (int k = 0; k < Draws + highest; ++k) {
-    const int n = k < Draws ? pick(m_rng) : k - Draws + 1;
-    switch (tryLoad(n)) {
-    case Load::Found:
-      return n;
-    case Load::Failed:
-      return std::nullopt;
-    case Load::Empty:
-      break;
+    // A library with gaps has numbers without rows: draw again a few times, then take the first
+    // number that has a puzzle.
+    constexpr int Draws = 20;
+    std::uniform_int_distribution<int> pick(1, highest);
+    for (int k = 0; k < Draws + highest; ++k) {
+        const int n = k < Draws ? pick(m_rng) : k - Draws + 1;
+        switch (tryLoad(n)) {
+        case Load::Found:
+            return n;
+        case Load::Failed:
+            return std::nullopt;
+        case Load::Empty:
+            break;
+        }
     }
-  }
-  m_prompter.messageBox(QStringLiteral("The puzzle library holds no playable puzzle."),
-      MessageStyle::Critical);
-  return std::nullopt;
+    m_prompter.messageBox(
+        QStringLiteral("The puzzle library holds no playable puzzle."), MessageStyle::Critical);
+    return std::nullopt;
 }
 
 std::optional<int> Game::askNumber(int highest)
 {
-  const QString prompt = QStringLiteral("Select Game No.1-") + QString::number(highest);
-  QString defaultText = QString::number(m_current);
-  for (;;) {
-    const auto reply = m_prompter.inputBox(prompt, WindowCaption, defaultText);
-    if (!reply)
-      return std::nullopt;
-    const auto n = wholeNumber(*reply);
-    QString problem;
-    if (n && *n >= 1 && *n <= highest) {
-      const Load loaded = tryLoad(*n);
-      if (loaded == Load::Found)
-        return n;
-      if (loaded == Load::Failed)
-        return std::nullopt;
-      problem = QStringLiteral("There is no puzzle %1 in the library. ").arg(*n);
+    const QString prompt = QStringLiteral("Select Game No.1-") + QString::number(highest);
+    QString defaultText = QString::number(m_current);
+    for (;;) {
+        const auto reply = m_prompter.inputBox(prompt, WindowCaption, defaultText);
+        if (!reply)
+            return std::nullopt;
+        const auto n = wholeNumber(*reply);
+        QString problem;
+        if (n && *n >= 1 && *n <= highest) {
+            const Load loaded = tryLoad(*n);
+            if (loaded == Load::Found)
+                return n;
+            if (loaded == Load::Failed)
+                return std::nullopt;
+            problem = QStringLiteral("There is no puzzle %1 in the library. ").arg(*n);
+        }
+        m_prompter.messageBox(
+            problem + QStringLiteral("Please type a game number from 1 to %1.").arg(highest),
+            MessageStyle::Exclamation);
+        defaultText = *reply;
     }
-    m_prompter.messageBox(
-        problem + QStringLiteral("Please type a game number from 1 to %1.").arg(highest),
-        MessageStyle::Exclamation);
-    defaultText = *reply;
-  }
 }
 
 void Game::ApplyGivens()
 {
-  const QString shown = m_board.gameNumberText();
-  for (const auto& row : m_rsCurrentGame) {
-    // Rows outside the record format are passed over, never applied.
-    if (!row.wellFormed() || QString::number(*row.gameNo) != shown)
-      continue;
-    m_board.setText(*row.index, QString::number(*row.number));
-  }
+    const QString shown = m_board.gameNumberText();
+    for (const auto &row : m_rsCurrentGame) {
+        // Rows outside the record format are passed over, never applied.
+        if (!row.wellFormed() || QString::number(*row.gameNo) != shown)
+            continue;
+        m_board.setText(*row.index, QString::number(*row.number));
+    }
 }
 
 void Game::clear()
 {
-  ApplyGivens();
-  for (CellIndex i = 1; i <= CellCount; ++i)
-    if (m_board.backColour(i) != GivenColour)
-      m_board.setText(i, QString());
+    ApplyGivens();
+    for (CellIndex i = 1; i <= CellCount; ++i)
+        if (m_board.backColour(i) != GivenColour)
+            m_board.setText(i, QString());
 }
 
 bool Game::solved() const
 {
-  bool all = true;
-  for (const Group& group : groups()) {
-    std::bitset<10> seen;
-    for (const CellIndex i : group) {
-      const int digit = m_board.text(i).toInt();
-      if (digit >= 1 && digit <= 9)
-        seen.set(static_cast<std::size_t>(digit));
+    bool all = true;
+    for (const Group &group : groups()) {
+        std::bitset<10> seen;
+        for (const CellIndex i : group) {
+            const int digit = m_board.text(i).toInt();
+            if (digit >= 1 && digit <= 9)
+                seen.set(static_cast<std::size_t>(digit));
+        }
+        // Nine cells hold each digit once exactly when all nine digits are seen.
+        all = all && seen.count() == 9 && !seen.test(0);
     }
-    // Nine cells hold each digit once exactly when all nine digits are seen.
-    all = all && seen.count() == 9 && !seen.test(0);
-  }
-  return all;
+    return all;
 }
 
 void Game::done()
 {
-  ApplyGivens();
-  if (solved())
-    m_prompter.messageBox(QStringLiteral("Congratulations"), MessageStyle::Plain);
-  else
-    m_prompter.messageBox(QStringLiteral("Sorry"), MessageStyle::Critical);
+    ApplyGivens();
+    if (solved())
+        m_prompter.messageBox(QStringLiteral("Congratulations"), MessageStyle::Plain);
+    else
+        m_prompter.messageBox(QStringLiteral("Sorry"), MessageStyle::Critical);
 }
 
 Game::Snapshot Game::snapshot() const
 {
-  Snapshot s;
-  for (int i = 0; i <= CellCount; ++i) {
-    const auto k = static_cast<std::size_t>(i);
-    s.texts[k] = m_board.text(i);
-    s.back[k] = m_board.backColour(i);
-    s.fore[k] = m_board.txtRow1(i)->foreColour();
-  }
-  s.current = m_current;
-  s.rows = m_rsCurrentGame;
-  return s;
+    Snapshot s;
+    for (int i = 0; i <= CellCount; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        s.texts[k] = m_board.text(i);
+        s.back[k] = m_board.backColour(i);
+        s.fore[k] = m_board.txtRow1(i)->foreColour();
+    }
+    s.current = m_current;
+    s.rows = m_rsCurrentGame;
+    return s;
 }
 
-void Game::restore(const Snapshot& s)
+void Game::restore(const Snapshot &s)
 {
-  for (int i = 0; i <= CellCount; ++i) {
-    const auto k = static_cast<std::size_t>(i);
-    m_board.setText(i, s.texts[k]);
-    m_board.setBackColour(i, s.back[k]);
-    // After the text: the filter recolours digits, and the old colour must win.
-    m_board.txtRow1(i)->setForeColour(s.fore[k]);
-  }
-  m_current = s.current;
-  m_rsCurrentGame = s.rows;
+    for (int i = 0; i <= CellCount; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        m_board.setText(i, s.texts[k]);
+        m_board.setBackColour(i, s.back[k]);
+        // After the text: the filter recolours digits, and the old colour must win.
+        m_board.txtRow1(i)->setForeColour(s.fore[k]);
+    }
+    m_current = s.current;
+    m_rsCurrentGame = s.rows;
 }
 
-void Game::reportStoreError(const store::Error& e)
+void Game::reportStoreError(const store::Error &e)
 {
-  m_prompter.messageBox(QStringLiteral("The puzzle library cannot be read.\n\n%1")
-                            .arg(QString::fromStdString(e.reason)),
-      MessageStyle::Critical);
+    m_prompter.messageBox(QStringLiteral("The puzzle library cannot be read.\n\n%1")
+                              .arg(QString::fromStdString(e.reason)),
+        MessageStyle::Critical);
 }
 
 } // namespace zov

@@ -14,54 +14,55 @@ namespace zov {
 class Game
 {
 public:
-  Game(Board& board, store::PuzzleStore& store, Prompter& prompter);
+    Game(Board &board, store::PuzzleStore &store, Prompter &prompter);
 
-  // Seeds the random draw; start-up seeds it from the clock once.
-  void seed(std::uint64_t value) { m_rng.seed(value); }
+    // Seeds the random draw; start-up seeds it from the clock once.
+    void seed(std::uint64_t value) { m_rng.seed(value); }
 
-  // Empties the board, chooses a number (at random, or asked for), shows it and its givens.
-  // Cancelling the question or a store failure puts the board back as it was.
-  void newGame(bool random);
-  // Writes the current puzzle's digits into their cells, for rows whose number is the one
-  // the game-number box shows.
-  void ApplyGivens();
-  // The givens back, every other cell emptied; colours stay.
-  void clear();
-  // The givens back, then "Congratulations" or "Sorry".
-  void done();
-  // True when each row, box and column holds each digit 1 to 9 once.
-  bool solved() const;
+    // Empties the board, chooses a number (at random, or asked for), shows it and its givens.
+    // Cancelling the question or a store failure puts the board back as it was.
+    void newGame(bool random);
+    // Writes the current puzzle's digits into their cells, for rows whose number is the one
+    // the game-number box shows.
+    void ApplyGivens();
+    // The givens back, every other cell emptied; colours stay.
+    void clear();
+    // The givens back, then "Congratulations" or "Sorry".
+    void done();
+    // True when each row, box and column holds each digit 1 to 9 once.
+    bool solved() const;
 
-  GameNumber current() const { return m_current; }
-  const std::vector<store::GameRow>& rsCurrentGame() const { return m_rsCurrentGame; }
-  store::PuzzleStore& store() { return m_store; }
-  Prompter& prompter() { return m_prompter; }
+    GameNumber current() const { return m_current; }
+    const std::vector<store::GameRow> &rsCurrentGame() const { return m_rsCurrentGame; }
+    store::PuzzleStore &store() { return m_store; }
+    Prompter &prompter() { return m_prompter; }
 
-  // Everything New may change, so that a cancelled New can put it back.
-  struct Snapshot {
-    std::array<QString, CellCount + 1> texts;
-    std::array<ColourValue, CellCount + 1> back {}, fore {};
-    GameNumber current = 0;
-    std::vector<store::GameRow> rows;
-  };
-  Snapshot snapshot() const;
-  void restore(const Snapshot& s);
+    // Everything New may change, so that a cancelled New can put it back.
+    struct Snapshot
+    {
+        std::array<QString, CellCount + 1> texts;
+        std::array<ColourValue, CellCount + 1> back {}, fore {};
+        GameNumber current = 0;
+        std::vector<store::GameRow> rows;
+    };
+    Snapshot snapshot() const;
+    void restore(const Snapshot &s);
 
 private:
-  // Loads puzzle n's rows for the next New when it has givens; a store error is reported.
-  enum class Load { Found, Empty, Failed };
-  Load tryLoad(int n);
-  std::optional<int> drawNumber(int highest);
-  std::optional<int> askNumber(int highest);
-  void reportStoreError(const store::Error& e);
+    // Loads puzzle n's rows for the next New when it has givens; a store error is reported.
+    enum class Load { Found, Empty, Failed };
+    Load tryLoad(int n);
+    std::optional<int> drawNumber(int highest);
+    std::optional<int> askNumber(int highest);
+    void reportStoreError(const store::Error &e);
 
-  Board& m_board;
-  store::PuzzleStore& m_store;
-  Prompter& m_prompter;
-  std::mt19937_64 m_rng;
-  GameNumber m_current = 0;
-  std::vector<store::GameRow> m_rsCurrentGame;
-  std::vector<store::GameRow> m_pendingRows;
+    Board &m_board;
+    store::PuzzleStore &m_store;
+    Prompter &m_prompter;
+    std::mt19937_64 m_rng;
+    GameNumber m_current = 0;
+    std::vector<store::GameRow> m_rsCurrentGame;
+    std::vector<store::GameRow> m_pendingRows;
 };
 
 } // namespace zov

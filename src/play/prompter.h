@@ -17,13 +17,13 @@ enum class MessageStyle { Plain = 0, Critical = 16, Exclamation = 48, Informatio
 class Prompter
 {
 public:
-  virtual ~Prompter() = default;
-  // The typed text, or nothing when the player cancels.
-  virtual std::optional<QString> inputBox(
-      const QString& prompt, const QString& title, const QString& defaultText)
-      = 0;
-  virtual void messageBox(const QString& prompt, MessageStyle style, const QString& title = {})
-      = 0;
+    virtual ~Prompter() = default;
+    // The typed text, or nothing when the player cancels.
+    virtual std::optional<QString> inputBox(
+        const QString &prompt, const QString &title, const QString &defaultText)
+        = 0;
+    virtual void messageBox(const QString &prompt, MessageStyle style, const QString &title = {})
+        = 0;
 };
 
 } // namespace zov

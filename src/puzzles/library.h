@@ -12,17 +12,19 @@
 
 namespace zov::puzzles {
 
-store::Puzzle toPuzzle(const Grid& grid);
+store::Puzzle toPuzzle(const Grid &grid);
 // Well-formed rows only; where two rows name one cell, the later one wins, as on the board.
-Grid toGrid(const std::vector<store::GameRow>& rows);
+Grid toGrid(const std::vector<store::GameRow> &rows);
 
-struct TextProblem {
-  int line = 0;
-  std::string reason;
+struct TextProblem
+{
+    int line = 0;
+    std::string reason;
 };
-struct ParsedText {
-  std::vector<Grid> puzzles;
-  std::vector<TextProblem> problems;
+struct ParsedText
+{
+    std::vector<Grid> puzzles;
+    std::vector<TextProblem> problems;
 };
 
 // One puzzle per line: 81 characters of 1-9 with 0 or '.' for blanks, optionally followed by

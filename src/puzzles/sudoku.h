@@ -15,22 +15,22 @@ namespace zov::puzzles {
 using Grid = std::array<std::uint8_t, 81>;
 
 // True when no digit stands twice in a row, column or box.
-bool isConsistent(const Grid& grid);
+bool isConsistent(const Grid &grid);
 // True when every cell holds a digit and the grid is consistent.
-bool isSolved(const Grid& grid);
-int clueCount(const Grid& grid);
+bool isSolved(const Grid &grid);
+int clueCount(const Grid &grid);
 
 // Counts solutions, stopping at `limit`; the first one found goes to `first`.
-int countSolutions(const Grid& grid, int limit, Grid* first = nullptr);
-std::optional<Grid> solve(const Grid& grid);
-inline bool hasUniqueSolution(const Grid& grid) { return countSolutions(grid, 2) == 1; }
+int countSolutions(const Grid &grid, int limit, Grid *first = nullptr);
+std::optional<Grid> solve(const Grid &grid);
+inline bool hasUniqueSolution(const Grid &grid) { return countSolutions(grid, 2) == 1; }
 
 // A random puzzle with exactly one solution whose givens are symmetric under a half turn.
 // Clues are removed down to `targetClues`, or as far as uniqueness allows.
-Grid generate(std::mt19937_64& rng, int targetClues);
+Grid generate(std::mt19937_64 &rng, int targetClues);
 
 // Reads 81 characters of 1-9, with 0 or '.' for blanks. Anything else gives nothing.
 std::optional<Grid> fromText(std::string_view text);
-std::string toText(const Grid& grid);
+std::string toText(const Grid &grid);
 
 } // namespace zov::puzzles

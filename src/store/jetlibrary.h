@@ -12,29 +12,31 @@
 namespace zov::store {
 
 // One row as the old file holds it, every value as text.
-struct LegacyRow {
-  std::string gameNo, index, number;
+struct LegacyRow
+{
+    std::string gameNo, index, number;
 };
 
 // Reads table Game (any case), fields bound by name. Refuses what is not a whole Jet 3/4
 // file, a file without the table or fields, and a file cut short.
-Result<std::vector<LegacyRow>> readLegacyRows(const std::string& path);
+Result<std::vector<LegacyRow>> readLegacyRows(const std::string &path);
 
-struct Conversion {
-  int puzzles = 0;
-  int rows = 0;
-  std::vector<std::string> dropped; // one line per row left out, with the reason
-  std::string backupPath; // where the original file now lies, byte for byte
+struct Conversion
+{
+    int puzzles = 0;
+    int rows = 0;
+    std::vector<std::string> dropped; // one line per row left out, with the reason
+    std::string backupPath; // where the original file now lies, byte for byte
 };
 
 // Puzzles of the legacy rows, with what had to be left out. A cell named twice with different
 // digits keeps the later digit, as the earlier version showed it.
 std::vector<std::pair<int, Puzzle>> legacyPuzzles(
-    const std::vector<LegacyRow>& rows, std::vector<std::string>& dropped);
+    const std::vector<LegacyRow> &rows, std::vector<std::string> &dropped);
 
 // Converts the legacy library at `path` in place: the new SQLite library is written beside
 // it, checked, and renamed into place; the original keeps its bytes under a backup name. Any
 // failure leaves the original exactly as it was.
-Result<Conversion> convertLegacyLibrary(const std::string& path);
+Result<Conversion> convertLegacyLibrary(const std::string &path);
 
 } // namespace zov::store

@@ -34,225 +34,230 @@ constexpr char HighestSql[]
 constexpr char PuzzleSql[] = "SELECT GameNo, \"Index\", Number FROM Game WHERE GameNo = ?1";
 constexpr char InsertSql[] = "INSERT INTO Game (GameNo, \"Index\", Number) VALUES (?1, ?2, ?3)";
 
-Error errorFrom(sqlite3* db, int code, const std::string& what)
+Error errorFrom(sqlite3 *db, int code, const std::string &what)
 {
-  const std::string detail = db ? sqlite3_errmsg(db) : sqlite3_errstr(code);
-  Error e;
-  switch (code & 0xff) {
-  case SQLITE_BUSY:
-  case SQLITE_LOCKED:
-    e.kind = Error::Kind::Locked;
-    e.reason = what + ": the file is locked by another program. Close it there and try again.";
-    return e;
-  case SQLITE_READONLY:
-    e.kind = Error::Kind::ReadOnly;
-    e.reason = what + ": the library is read-only (" + detail + ").";
-    return e;
-  case SQLITE_PERM:
-  case SQLITE_CANTOPEN:
-    e.kind = Error::Kind::ReadOnly;
-    e.reason = what + ": the library cannot be written (" + detail + ").";
-    return e;
-  case SQLITE_FULL:
-    e.kind = Error::Kind::DiskFull;
-    e.reason = what + ": the disk is full.";
-    return e;
-  case SQLITE_NOTADB:
-  case SQLITE_CORRUPT:
-    e.kind = Error::Kind::Damaged;
-    e.reason = what + ": the file is damaged (" + detail + ").";
-    return e;
-  case SQLITE_IOERR:
-    // Exceeding the file-size limit or running out of room shows up as a write error.
-    e.kind = Error::Kind::DiskFull;
-    e.reason = what + ": the file could not be written (" + detail + ").";
-    return e;
-  default:
-    e.kind = Error::Kind::Refused;
-    e.reason = what + ": " + detail + ".";
-    return e;
-  }
+    const std::string detail = db ? sqlite3_errmsg(db) : sqlite3_errstr(code);
+    Error e;
+    switch (code & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        e.kind = Error::Kind::Locked;
+        e.reason = what + ": the file is locked by another program. Close it there and try again.";
+        return e;
+    case SQLITE_READONLY:
+        e.kind = Error::Kind::ReadOnly;
+        e.reason = what + ": the library is read-only (" + detail + ").";
+        return e;
+    case SQLITE_PERM:
+    case SQLITE_CANTOPEN:
+        e.kind = Error::Kind::ReadOnly;
+        e.reason = what + ": the library cannot be written (" + detail + ").";
+        return e;
+    case SQLITE_FULL:
+        e.kind = Error::Kind::DiskFull;
+        e.reason = what + ": the disk is full.";
+        return e;
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+        e.kind = Error::Kind::Damaged;
+        e.reason = what + ": the file is damaged (" + detail + ").";
+        return e;
+    case SQLITE_IOERR:
+        // Exceeding the file-size limit or running out of room shows up as a write error.
+        e.kind = Error::Kind::DiskFull;
+        e.reason = what + ": the file could not be written (" + detail + ").";
+        return e;
+    default:
+        e.kind = Error::Kind::Refused;
+        e.reason = what + ": " + detail + ".";
+        return e;
+    }
 }
 
 // A whole number in [lo, hi] from an integer, an integral real or a decimal text.
-std::optional<int> wholeNumber(const sql::Statement& st, int column, int lo, int hi)
+std::optional<int> wholeNumber(const sql::Statement &st, int column, int lo, int hi)
 {
-  long long v = 0;
-  switch (st.columnType(column)) {
-  case SQLITE_INTEGER:
-    v = st.columnInt(column);
-    break;
-  case SQLITE_FLOAT: {
-    const double d = st.columnDouble(column);
-    if (!std::isfinite(d) || d != std::floor(d) || d < lo || d > hi)
-      return std::nullopt;
-    v = static_cast<long long>(d);
-    break;
-  }
-  case SQLITE_TEXT: {
-    const std::string t = st.columnText(column);
-    if (t.empty() || t.size() > 6)
-      return std::nullopt;
-    for (const char c : t)
-      if (c < '0' || c > '9')
+    long long v = 0;
+    switch (st.columnType(column)) {
+    case SQLITE_INTEGER:
+        v = st.columnInt(column);
+        break;
+    case SQLITE_FLOAT: {
+        const double d = st.columnDouble(column);
+        if (!std::isfinite(d) || d != std::floor(d) || d < lo || d > hi)
+            return std::nullopt;
+        v = static_cast<long long>(d);
+        break;
+    }
+    case SQLITE_TEXT: {
+        const std::string t = st.columnText(column);
+        if (t.empty() || t.size() > 6)
+            return std::nullopt;
+        for (const char c : t)
+            if (c < '0' || c > '9')
+                return std::nullopt;
+        v = std::stoll(t);
+        break;
+    }
+    default:
         return std::nullopt;
-    v = std::stoll(t);
-    break;
-  }
-  default:
-    return std::nullopt;
-  }
-  if (v < lo || v > hi)
-    return std::nullopt;
-  return static_cast<int>(v);
+    }
+    if (v < lo || v > hi)
+        return std::nullopt;
+    return static_cast<int>(v);
 }
 
-GameRow readRow(const sql::Statement& st)
+GameRow readRow(const sql::Statement &st)
 {
-  GameRow row;
-  row.gameNo = wholeNumber(st, 0, 1, 32767);
-  row.index = wholeNumber(st, 1, 1, 81);
-  row.number = wholeNumber(st, 2, 1, 9);
-  row.rawGameNo = st.columnText(0);
-  row.rawIndex = st.columnText(1);
-  row.rawNumber = st.columnText(2);
-  return row;
+    GameRow row;
+    row.gameNo = wholeNumber(st, 0, 1, 32767);
+    row.index = wholeNumber(st, 1, 1, 81);
+    row.number = wholeNumber(st, 2, 1, 9);
+    row.rawGameNo = st.columnText(0);
+    row.rawIndex = st.columnText(1);
+    row.rawNumber = st.columnText(2);
+    return row;
 }
 
 // Nothing in a file may run code or change data behind our back: no triggers, no views, no
 // functions from the schema, no extensions.
-void harden(sqlite3* db)
+void harden(sqlite3 *db)
 {
-  int ignored = 0;
-  sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, &ignored);
-  sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, &ignored);
-  sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, &ignored);
-  sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_VIEW, 0, &ignored);
-  sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, &ignored);
-  // A double-quoted name that is no column must be an error, not a string.
-  sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, &ignored);
-  sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, &ignored);
-  sqlite3_busy_timeout(db, PuzzleStore::BusyTimeoutMs);
+    int ignored = 0;
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, &ignored);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, &ignored);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, &ignored);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_VIEW, 0, &ignored);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, &ignored);
+    // A double-quoted name that is no column must be an error, not a string.
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, &ignored);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, &ignored);
+    sqlite3_busy_timeout(db, PuzzleStore::BusyTimeoutMs);
 }
 
 // SQLite reads "file:" names as URIs; an absolute path never starts that way.
-std::string absolutePath(const std::string& path)
+std::string absolutePath(const std::string &path)
 {
-  std::error_code ec;
-  const fs::path p = fs::absolute(fs::path(path), ec);
-  return ec ? path : p.lexically_normal().string();
+    std::error_code ec;
+    const fs::path p = fs::absolute(fs::path(path), ec);
+    return ec ? path : p.lexically_normal().string();
 }
 
-struct Closer {
-  void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+struct Closer
+{
+    void operator()(sqlite3 *db) const { sqlite3_close_v2(db); }
 };
 using DbPtr = std::unique_ptr<sqlite3, Closer>;
 
-Status insertNumbered(sqlite3* db, const std::vector<std::pair<int, const Puzzle*>>& puzzles)
+Status insertNumbered(sqlite3 *db, const std::vector<std::pair<int, const Puzzle *>> &puzzles)
 {
-  sql::Statement insert(db, InsertSql);
-  if (!insert.prepared())
-    return errorFrom(db, insert.prepareCode(), "The puzzle could not be stored");
-  for (const auto& [number, puzzle] : puzzles) {
-    for (const Given& g : *puzzle) {
-      insert.bind(1, number);
-      insert.bind(2, g.index);
-      insert.bind(3, g.digit);
-      const int rc = insert.step();
-      insert.reset();
-      if (rc != SQLITE_DONE)
-        return errorFrom(db, rc, "Puzzle " + std::to_string(number) + " could not be stored");
+    sql::Statement insert(db, InsertSql);
+    if (!insert.prepared())
+        return errorFrom(db, insert.prepareCode(), "The puzzle could not be stored");
+    for (const auto &[number, puzzle] : puzzles) {
+        for (const Given &g : *puzzle) {
+            insert.bind(1, number);
+            insert.bind(2, g.index);
+            insert.bind(3, g.digit);
+            const int rc = insert.step();
+            insert.reset();
+            if (rc != SQLITE_DONE)
+                return errorFrom(
+                    db, rc, "Puzzle " + std::to_string(number) + " could not be stored");
+        }
     }
-  }
-  return success();
+    return success();
 }
 
-Status insertPuzzles(sqlite3* db, const std::vector<Puzzle>& puzzles, int first)
+Status insertPuzzles(sqlite3 *db, const std::vector<Puzzle> &puzzles, int first)
 {
-  std::vector<std::pair<int, const Puzzle*>> numbered;
-  numbered.reserve(puzzles.size());
-  for (const Puzzle& p : puzzles)
-    numbered.push_back({ first++, &p });
-  return insertNumbered(db, numbered);
+    std::vector<std::pair<int, const Puzzle *>> numbered;
+    numbered.reserve(puzzles.size());
+    for (const Puzzle &p : puzzles)
+        numbered.push_back({ first++, &p });
+    return insertNumbered(db, numbered);
 }
 
-Status validate(const std::vector<Puzzle>& puzzles)
+Status validate(const std::vector<Puzzle> &puzzles)
 {
-  for (const Puzzle& p : puzzles) {
-    if (p.empty())
-      return Error { Error::Kind::BadInput, "A puzzle without any digit cannot be stored." };
-    std::array<bool, 82> seen {};
-    for (const Given& g : p) {
-      if (g.index < 1 || g.index > 81 || g.digit < 1 || g.digit > 9 || seen[g.index])
-        return Error { Error::Kind::BadInput, "A puzzle with a malformed cell cannot be stored." };
-      seen[g.index] = true;
+    for (const Puzzle &p : puzzles) {
+        if (p.empty())
+            return Error { Error::Kind::BadInput, "A puzzle without any digit cannot be stored." };
+        std::array<bool, 82> seen {};
+        for (const Given &g : p) {
+            if (g.index < 1 || g.index > 81 || g.digit < 1 || g.digit > 9 || seen[g.index])
+                return Error { Error::Kind::BadInput,
+                    "A puzzle with a malformed cell cannot be stored." };
+            seen[g.index] = true;
+        }
     }
-  }
-  return success();
+    return success();
 }
 
 } // namespace
 
-struct PuzzleStore::Handle {
-  DbPtr db;
+struct PuzzleStore::Handle
+{
+    DbPtr db;
 };
 
-FileKind detectFileKind(const std::string& path)
+FileKind detectFileKind(const std::string &path)
 {
-  std::error_code ec;
-  const auto status = fs::status(path, ec);
-  if (ec || !fs::exists(status))
-    return FileKind::Missing;
-  if (!fs::is_regular_file(status))
-    return FileKind::Unreadable;
-  std::ifstream in(path, std::ios::binary);
-  if (!in)
-    return FileKind::Unreadable;
-  std::array<char, 32> head {};
-  in.read(head.data(), head.size());
-  return kindOfHeader(head.data(), static_cast<std::size_t>(in.gcount()));
+    std::error_code ec;
+    const auto status = fs::status(path, ec);
+    if (ec || !fs::exists(status))
+        return FileKind::Missing;
+    if (!fs::is_regular_file(status))
+        return FileKind::Unreadable;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return FileKind::Unreadable;
+    std::array<char, 32> head {};
+    in.read(head.data(), head.size());
+    return kindOfHeader(head.data(), static_cast<std::size_t>(in.gcount()));
 }
 
-FileKind kindOfHeader(const char* head, std::size_t got)
+FileKind kindOfHeader(const char *head, std::size_t got)
 {
-  if (got == 0)
-    return FileKind::Empty;
-  const auto startsWith = [&](std::size_t at, const char* text, std::size_t n) {
-    return got >= at + n && std::memcmp(head + at, text, n) == 0;
-  };
-  if (startsWith(0, "SQLite format 3", 16))
-    return FileKind::SQLite;
-  if (startsWith(0, "\x00\x01\x00\x00", 4) && got > 0x14) {
-    if (startsWith(4, "Standard Jet DB", 16))
-      return head[0x14] == 0 ? FileKind::Jet3 : FileKind::Jet4;
-    if (startsWith(4, "Standard ACE DB", 16))
-      return FileKind::Ace;
-  }
-  return FileKind::Unknown;
+    if (got == 0)
+        return FileKind::Empty;
+    const auto startsWith = [&](std::size_t at, const char *text, std::size_t n) {
+        return got >= at + n && std::memcmp(head + at, text, n) == 0;
+    };
+    if (startsWith(0, "SQLite format 3", 16))
+        return FileKind::SQLite;
+    if (startsWith(0, "\x00\x01\x00\x00", 4) && got > 0x14) {
+        if (startsWith(4, "Standard Jet DB", 16))
+            return head[0x14] == 0 ? FileKind::Jet3 : FileKind::Jet4;
+        if (startsWith(4, "Standard ACE DB", 16))
+            return FileKind::Ace;
+    }
+    return FileKind::Unknown;
 }
 
 std::string describe(FileKind kind)
 {
-  switch (kind) {
-  case FileKind::Missing:
-    return "the file does not exist";
-  case FileKind::Unreadable:
-    return "the file cannot be read";
-  case FileKind::Empty:
-    return "the file is empty";
-  case FileKind::SQLite:
-    return "a SQLite database";
-  case FileKind::Jet3:
-    return "a Jet 3 (Access 97) database from the earlier version, which this version cannot open";
-  case FileKind::Jet4:
-    return "a Jet 4 (Access 2000) database from the earlier version, which this version cannot "
-           "open";
-  case FileKind::Ace:
-    return "an Access (ACE) database, which this version cannot open";
-  case FileKind::Unknown:
-    return "the file is not a puzzle library (not a SQLite database)";
-  }
-  return {};
+    switch (kind) {
+    case FileKind::Missing:
+        return "the file does not exist";
+    case FileKind::Unreadable:
+        return "the file cannot be read";
+    case FileKind::Empty:
+        return "the file is empty";
+    case FileKind::SQLite:
+        return "a SQLite database";
+    case FileKind::Jet3:
+        return "a Jet 3 (Access 97) database from the earlier version, which this version cannot "
+               "open";
+    case FileKind::Jet4:
+        return "a Jet 4 (Access 2000) database from the earlier version, which this version cannot "
+               "open";
+    case FileKind::Ace:
+        return "an Access (ACE) database, which this version cannot open";
+    case FileKind::Unknown:
+        return "the file is not a puzzle library (not a SQLite database)";
+    }
+    return {};
 }
 
 PuzzleStore::PuzzleStore(std::unique_ptr<Handle> handle, std::string path)
@@ -260,232 +265,233 @@ PuzzleStore::PuzzleStore(std::unique_ptr<Handle> handle, std::string path)
     , m_path(std::move(path))
 {
 }
-PuzzleStore::PuzzleStore(PuzzleStore&&) noexcept = default;
-PuzzleStore& PuzzleStore::operator=(PuzzleStore&&) noexcept = default;
+PuzzleStore::PuzzleStore(PuzzleStore &&) noexcept = default;
+PuzzleStore &PuzzleStore::operator=(PuzzleStore &&) noexcept = default;
 PuzzleStore::~PuzzleStore() = default;
 
-Result<PuzzleStore> PuzzleStore::open(const std::string& givenPath, Emptiness empty)
+Result<PuzzleStore> PuzzleStore::open(const std::string &givenPath, Emptiness empty)
 {
-  const std::string path = absolutePath(givenPath);
-  const FileKind kind = detectFileKind(path);
-  switch (kind) {
-  case FileKind::SQLite:
-    break;
-  case FileKind::Missing:
-    return Error { Error::Kind::Missing, describe(kind) + "." };
-  case FileKind::Jet3:
-  case FileKind::Jet4:
-  case FileKind::Ace:
-    return Error { Error::Kind::Unsupported, "It is " + describe(kind) + "." };
-  default:
-    return Error { Error::Kind::NotALibrary, describe(kind) + "." };
-  }
+    const std::string path = absolutePath(givenPath);
+    const FileKind kind = detectFileKind(path);
+    switch (kind) {
+    case FileKind::SQLite:
+        break;
+    case FileKind::Missing:
+        return Error { Error::Kind::Missing, describe(kind) + "." };
+    case FileKind::Jet3:
+    case FileKind::Jet4:
+    case FileKind::Ace:
+        return Error { Error::Kind::Unsupported, "It is " + describe(kind) + "." };
+    default:
+        return Error { Error::Kind::NotALibrary, describe(kind) + "." };
+    }
 
-  sqlite3* raw = nullptr;
-  // Never SQLITE_OPEN_CREATE: a missing library is an error, not a new empty file.
-  const int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW,
-      nullptr);
-  DbPtr db(raw);
-  if (rc != SQLITE_OK)
-    return errorFrom(raw, rc, "The file cannot be opened");
-  harden(db.get());
+    sqlite3 *raw = nullptr;
+    // Never SQLITE_OPEN_CREATE: a missing library is an error, not a new empty file.
+    const int rc = sqlite3_open_v2(
+        path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr);
+    DbPtr db(raw);
+    if (rc != SQLITE_OK)
+        return errorFrom(raw, rc, "The file cannot be opened");
+    harden(db.get());
 
-  {
-    sql::Statement st(db.get(),
-        "SELECT type, sql FROM sqlite_schema WHERE name = 'Game' COLLATE NOCASE "
-        "AND type IN ('table', 'view')");
-    if (!st.prepared())
-      return errorFrom(db.get(), st.prepareCode(), "The file cannot be read");
-    const int step = st.step();
-    if (step == SQLITE_DONE)
-      return Error { Error::Kind::NoTable, "the file has no table named Game." };
-    if (step != SQLITE_ROW)
-      return errorFrom(db.get(), step, "The file cannot be read");
-    const std::string sql = st.columnText(1);
-    if (st.columnText(0) != "table" || sql.rfind("CREATE VIRTUAL", 0) == 0)
-      return Error { Error::Kind::NoTable, "Game is not a plain table." };
-  }
-  {
-    sql::Statement st(db.get(), "SELECT GameNo, \"Index\", Number FROM Game LIMIT 0");
-    if (!st.prepared())
-      return Error { Error::Kind::NoFields,
-        "the table Game lacks one of the fields GameNo, Index and Number." };
-  }
-  PuzzleStore store(std::make_unique<Handle>(Handle { std::move(db) }), path);
-  const auto highest = store.highestGameNumber();
-  if (!highest && !(empty == Emptiness::Allow && highest.error().kind == Error::Kind::Empty))
-    return highest.error();
-  return store;
+    {
+        sql::Statement st(db.get(),
+            "SELECT type, sql FROM sqlite_schema WHERE name = 'Game' COLLATE NOCASE "
+            "AND type IN ('table', 'view')");
+        if (!st.prepared())
+            return errorFrom(db.get(), st.prepareCode(), "The file cannot be read");
+        const int step = st.step();
+        if (step == SQLITE_DONE)
+            return Error { Error::Kind::NoTable, "the file has no table named Game." };
+        if (step != SQLITE_ROW)
+            return errorFrom(db.get(), step, "The file cannot be read");
+        const std::string sql = st.columnText(1);
+        if (st.columnText(0) != "table" || sql.rfind("CREATE VIRTUAL", 0) == 0)
+            return Error { Error::Kind::NoTable, "Game is not a plain table." };
+    }
+    {
+        sql::Statement st(db.get(), "SELECT GameNo, \"Index\", Number FROM Game LIMIT 0");
+        if (!st.prepared())
+            return Error { Error::Kind::NoFields,
+                "the table Game lacks one of the fields GameNo, Index and Number." };
+    }
+    PuzzleStore store(std::make_unique<Handle>(Handle { std::move(db) }), path);
+    const auto highest = store.highestGameNumber();
+    if (!highest && !(empty == Emptiness::Allow && highest.error().kind == Error::Kind::Empty))
+        return highest.error();
+    return store;
 }
 
 Result<int> PuzzleStore::highestGameNumber() const
 {
-  sqlite3* db = m_db->db.get();
-  sql::Statement st(db, HighestSql);
-  if (!st.prepared())
-    return errorFrom(db, st.prepareCode(), "The puzzle numbers cannot be read");
-  int rc = SQLITE_OK;
-  while ((rc = st.step()) == SQLITE_ROW)
-    if (const auto n = wholeNumber(st, 0, 1, MaxGameNumberValue))
-      return *n;
-  if (rc != SQLITE_DONE)
-    return errorFrom(db, rc, "The puzzle numbers cannot be read");
-  return Error { Error::Kind::Empty, "the library holds no puzzle." };
+    sqlite3 *db = m_db->db.get();
+    sql::Statement st(db, HighestSql);
+    if (!st.prepared())
+        return errorFrom(db, st.prepareCode(), "The puzzle numbers cannot be read");
+    int rc = SQLITE_OK;
+    while ((rc = st.step()) == SQLITE_ROW)
+        if (const auto n = wholeNumber(st, 0, 1, MaxGameNumberValue))
+            return *n;
+    if (rc != SQLITE_DONE)
+        return errorFrom(db, rc, "The puzzle numbers cannot be read");
+    return Error { Error::Kind::Empty, "the library holds no puzzle." };
 }
 
 Result<std::vector<GameRow>> PuzzleStore::puzzle(int gameNo) const
 {
-  sqlite3* db = m_db->db.get();
-  sql::Statement st(db, PuzzleSql);
-  const std::string what = "Puzzle " + std::to_string(gameNo) + " cannot be read";
-  if (!st.prepared())
-    return errorFrom(db, st.prepareCode(), what);
-  st.bind(1, gameNo);
-  std::vector<GameRow> rows;
-  int rc = SQLITE_OK;
-  while ((rc = st.step()) == SQLITE_ROW) {
-    if (rows.size() >= MaxRowsPerPuzzle)
-      return Error { Error::Kind::Damaged, what + ": it has too many rows." };
-    rows.push_back(readRow(st));
-  }
-  if (rc != SQLITE_DONE)
-    return errorFrom(db, rc, what);
-  return rows;
+    sqlite3 *db = m_db->db.get();
+    sql::Statement st(db, PuzzleSql);
+    const std::string what = "Puzzle " + std::to_string(gameNo) + " cannot be read";
+    if (!st.prepared())
+        return errorFrom(db, st.prepareCode(), what);
+    st.bind(1, gameNo);
+    std::vector<GameRow> rows;
+    int rc = SQLITE_OK;
+    while ((rc = st.step()) == SQLITE_ROW) {
+        if (rows.size() >= MaxRowsPerPuzzle)
+            return Error { Error::Kind::Damaged, what + ": it has too many rows." };
+        rows.push_back(readRow(st));
+    }
+    if (rc != SQLITE_DONE)
+        return errorFrom(db, rc, what);
+    return rows;
 }
 
 Result<std::vector<GameRow>> PuzzleStore::allRows() const
 {
-  sqlite3* db = m_db->db.get();
-  sql::Statement st(db, "SELECT GameNo, \"Index\", Number FROM Game");
-  if (!st.prepared())
-    return errorFrom(db, st.prepareCode(), "The library cannot be read");
-  std::vector<GameRow> rows;
-  int rc = SQLITE_OK;
-  while ((rc = st.step()) == SQLITE_ROW)
-    rows.push_back(readRow(st));
-  if (rc != SQLITE_DONE)
-    return errorFrom(db, rc, "The library cannot be read");
-  return rows;
+    sqlite3 *db = m_db->db.get();
+    sql::Statement st(db, "SELECT GameNo, \"Index\", Number FROM Game");
+    if (!st.prepared())
+        return errorFrom(db, st.prepareCode(), "The library cannot be read");
+    std::vector<GameRow> rows;
+    int rc = SQLITE_OK;
+    while ((rc = st.step()) == SQLITE_ROW)
+        rows.push_back(readRow(st));
+    if (rc != SQLITE_DONE)
+        return errorFrom(db, rc, "The library cannot be read");
+    return rows;
 }
 
 Result<std::vector<PuzzleSummary>> PuzzleStore::summary() const
 {
-  sqlite3* db = m_db->db.get();
-  sql::Statement st(db, "SELECT GameNo, COUNT(*) FROM Game GROUP BY GameNo ORDER BY GameNo");
-  if (!st.prepared())
-    return errorFrom(db, st.prepareCode(), "The library cannot be read");
-  std::vector<PuzzleSummary> out;
-  int rc = SQLITE_OK;
-  while ((rc = st.step()) == SQLITE_ROW)
-    if (const auto n = wholeNumber(st, 0, 1, 32767))
-      out.push_back({ *n, static_cast<int>(st.columnInt(1)) });
-  if (rc != SQLITE_DONE)
-    return errorFrom(db, rc, "The library cannot be read");
-  return out;
+    sqlite3 *db = m_db->db.get();
+    sql::Statement st(db, "SELECT GameNo, COUNT(*) FROM Game GROUP BY GameNo ORDER BY GameNo");
+    if (!st.prepared())
+        return errorFrom(db, st.prepareCode(), "The library cannot be read");
+    std::vector<PuzzleSummary> out;
+    int rc = SQLITE_OK;
+    while ((rc = st.step()) == SQLITE_ROW)
+        if (const auto n = wholeNumber(st, 0, 1, 32767))
+            out.push_back({ *n, static_cast<int>(st.columnInt(1)) });
+    if (rc != SQLITE_DONE)
+        return errorFrom(db, rc, "The library cannot be read");
+    return out;
 }
 
-Result<int> PuzzleStore::appendPuzzles(const std::vector<Puzzle>& puzzles, std::optional<int> proposed)
+Result<int> PuzzleStore::appendPuzzles(
+    const std::vector<Puzzle> &puzzles, std::optional<int> proposed)
 {
-  if (const auto valid = validate(puzzles); !valid)
-    return valid.error();
-  sqlite3* db = m_db->db.get();
-  // The write lock is taken at once, so nobody can take our number between the check and the
-  // insert.
-  sql::Transaction tx(db);
-  if (tx.beginCode() != SQLITE_OK)
-    return errorFrom(db, tx.beginCode(), "The puzzle could not be stored");
+    if (const auto valid = validate(puzzles); !valid)
+        return valid.error();
+    sqlite3 *db = m_db->db.get();
+    // The write lock is taken at once, so nobody can take our number between the check and the
+    // insert.
+    sql::Transaction tx(db);
+    if (tx.beginCode() != SQLITE_OK)
+        return errorFrom(db, tx.beginCode(), "The puzzle could not be stored");
 
-  int first = 0;
-  const auto highest = highestGameNumber();
-  if (!highest && highest.error().kind != Error::Kind::Empty)
-    return highest.error();
-  const int next = highest ? *highest + 1 : 1;
-  if (proposed && *proposed >= 1 && *proposed <= MaxGameNumberValue) {
-    sql::Statement used(db, "SELECT 1 FROM Game WHERE GameNo = ?1 LIMIT 1");
-    if (!used.prepared())
-      return errorFrom(db, used.prepareCode(), "The puzzle could not be stored");
-    used.bind(1, *proposed);
-    const int rc = used.step();
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
-      return errorFrom(db, rc, "The puzzle could not be stored");
-    first = rc == SQLITE_DONE ? *proposed : next;
-  } else {
-    first = next;
-  }
-  if (first + static_cast<long long>(puzzles.size()) - 1 > MaxGameNumberValue)
-    return Error { Error::Kind::Full, "The library is full: puzzle numbers end at 32767." };
-  if (puzzles.empty())
+    int first = 0;
+    const auto highest = highestGameNumber();
+    if (!highest && highest.error().kind != Error::Kind::Empty)
+        return highest.error();
+    const int next = highest ? *highest + 1 : 1;
+    if (proposed && *proposed >= 1 && *proposed <= MaxGameNumberValue) {
+        sql::Statement used(db, "SELECT 1 FROM Game WHERE GameNo = ?1 LIMIT 1");
+        if (!used.prepared())
+            return errorFrom(db, used.prepareCode(), "The puzzle could not be stored");
+        used.bind(1, *proposed);
+        const int rc = used.step();
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+            return errorFrom(db, rc, "The puzzle could not be stored");
+        first = rc == SQLITE_DONE ? *proposed : next;
+    } else {
+        first = next;
+    }
+    if (first + static_cast<long long>(puzzles.size()) - 1 > MaxGameNumberValue)
+        return Error { Error::Kind::Full, "The library is full: puzzle numbers end at 32767." };
+    if (puzzles.empty())
+        return first;
+    if (const auto stored = insertPuzzles(db, puzzles, first); !stored)
+        return stored.error();
+    if (const int rc = tx.commit(); rc != SQLITE_OK)
+        return errorFrom(db, rc, "The puzzle could not be stored");
     return first;
-  if (const auto stored = insertPuzzles(db, puzzles, first); !stored)
-    return stored.error();
-  if (const int rc = tx.commit(); rc != SQLITE_OK)
-    return errorFrom(db, rc, "The puzzle could not be stored");
-  return first;
 }
 
 Status PuzzleStore::writeFile(
-    const std::string& givenPath, const std::vector<std::pair<int, Puzzle>>& puzzles)
+    const std::string &givenPath, const std::vector<std::pair<int, Puzzle>> &puzzles)
 {
-  const std::string path = absolutePath(givenPath);
-  std::vector<Puzzle> plain;
-  std::vector<std::pair<int, const Puzzle*>> numbered;
-  for (const auto& [number, puzzle] : puzzles) {
-    if (number < 1 || number > MaxGameNumberValue)
-      return Error { Error::Kind::BadInput, "A puzzle number must lie from 1 to 32767." };
-    plain.push_back(puzzle);
-    numbered.push_back({ number, &puzzle });
-  }
-  if (const auto valid = validate(plain); !valid)
-    return valid.error();
-  sqlite3* raw = nullptr;
-  const int rc = sqlite3_open_v2(path.c_str(), &raw,
-      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXCLUSIVE, nullptr);
-  DbPtr db(raw);
-  if (rc != SQLITE_OK)
-    return errorFrom(raw, rc, "The library cannot be created");
-  harden(db.get());
-  if (const int e = sql::exec(db.get(), "PRAGMA journal_mode = DELETE"); e != SQLITE_OK)
-    return errorFrom(db.get(), e, "The library cannot be created");
-  sql::Transaction tx(db.get());
-  if (tx.beginCode() != SQLITE_OK)
-    return errorFrom(db.get(), tx.beginCode(), "The library cannot be created");
-  if (const int e = sql::exec(db.get(), SchemaSql); e != SQLITE_OK)
-    return errorFrom(db.get(), e, "The library cannot be created");
-  if (const auto stored = insertNumbered(db.get(), numbered); !stored)
-    return stored.error();
-  if (const int e = tx.commit(); e != SQLITE_OK)
-    return errorFrom(db.get(), e, "The library cannot be created");
-  return success();
+    const std::string path = absolutePath(givenPath);
+    std::vector<Puzzle> plain;
+    std::vector<std::pair<int, const Puzzle *>> numbered;
+    for (const auto &[number, puzzle] : puzzles) {
+        if (number < 1 || number > MaxGameNumberValue)
+            return Error { Error::Kind::BadInput, "A puzzle number must lie from 1 to 32767." };
+        plain.push_back(puzzle);
+        numbered.push_back({ number, &puzzle });
+    }
+    if (const auto valid = validate(plain); !valid)
+        return valid.error();
+    sqlite3 *raw = nullptr;
+    const int rc = sqlite3_open_v2(path.c_str(), &raw,
+        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXCLUSIVE, nullptr);
+    DbPtr db(raw);
+    if (rc != SQLITE_OK)
+        return errorFrom(raw, rc, "The library cannot be created");
+    harden(db.get());
+    if (const int e = sql::exec(db.get(), "PRAGMA journal_mode = DELETE"); e != SQLITE_OK)
+        return errorFrom(db.get(), e, "The library cannot be created");
+    sql::Transaction tx(db.get());
+    if (tx.beginCode() != SQLITE_OK)
+        return errorFrom(db.get(), tx.beginCode(), "The library cannot be created");
+    if (const int e = sql::exec(db.get(), SchemaSql); e != SQLITE_OK)
+        return errorFrom(db.get(), e, "The library cannot be created");
+    if (const auto stored = insertNumbered(db.get(), numbered); !stored)
+        return stored.error();
+    if (const int e = tx.commit(); e != SQLITE_OK)
+        return errorFrom(db.get(), e, "The library cannot be created");
+    return success();
 }
 
-std::string temporaryNameBeside(const std::string& path)
+std::string temporaryNameBeside(const std::string &path)
 {
-  std::random_device seed;
-  return absolutePath(path) + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(seed());
+    std::random_device seed;
+    return absolutePath(path) + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(seed());
 }
 
-Status PuzzleStore::create(const std::string& givenPath, const std::vector<Puzzle>& puzzles)
+Status PuzzleStore::create(const std::string &givenPath, const std::vector<Puzzle> &puzzles)
 {
-  const std::string path = absolutePath(givenPath);
-  if (detectFileKind(path) != FileKind::Missing)
-    return Error { Error::Kind::BadInput, "a file is already there; it is left as it is." };
-  if (puzzles.size() > static_cast<std::size_t>(MaxGameNumberValue))
-    return Error { Error::Kind::Full, "Too many puzzles: puzzle numbers end at 32767." };
-  std::vector<std::pair<int, Puzzle>> numbered;
-  int number = 1;
-  for (const Puzzle& p : puzzles)
-    numbered.push_back({ number++, p });
+    const std::string path = absolutePath(givenPath);
+    if (detectFileKind(path) != FileKind::Missing)
+        return Error { Error::Kind::BadInput, "a file is already there; it is left as it is." };
+    if (puzzles.size() > static_cast<std::size_t>(MaxGameNumberValue))
+        return Error { Error::Kind::Full, "Too many puzzles: puzzle numbers end at 32767." };
+    std::vector<std::pair<int, Puzzle>> numbered;
+    int number = 1;
+    for (const Puzzle &p : puzzles)
+        numbered.push_back({ number++, p });
 
-  // Built under a temporary name in the same folder, then linked into place: the library
-  // appears whole or not at all, and an existing file is never replaced.
-  const std::string temp = temporaryNameBeside(path);
-  Status made = writeFile(temp, numbered);
-  if (made && ::link(temp.c_str(), path.c_str()) != 0)
-    made = Error { Error::Kind::ReadOnly,
-      std::string("The library cannot be put in place: ") + std::strerror(errno) + "." };
-  std::error_code ec;
-  fs::remove(temp, ec);
-  return made;
+    // Built under a temporary name in the same folder, then linked into place: the library
+    // appears whole or not at all, and an existing file is never replaced.
+    const std::string temp = temporaryNameBeside(path);
+    Status made = writeFile(temp, numbered);
+    if (made && ::link(temp.c_str(), path.c_str()) != 0)
+        made = Error { Error::Kind::ReadOnly,
+            std::string("The library cannot be put in place: ") + std::strerror(errno) + "." };
+    std::error_code ec;
+    fs::remove(temp, ec);
+    return made;
 }
 
 } // namespace zov::store

@@ -21,158 +21,160 @@ namespace {
 constexpr int ClientWidth = 7170;
 constexpr int ClientHeight = 5400;
 
-template <class W>
-W* place(W* widget, const char* name, int left, int top, int width, int height)
+template <class W> W *place(W *widget, const char *name, int left, int top, int width, int height)
 {
-  widget->setObjectName(QLatin1String(name));
-  widget->setGeometry(left / TwipsPerPixel, top / TwipsPerPixel, width / TwipsPerPixel,
-      height / TwipsPerPixel);
-  return widget;
+    widget->setObjectName(QLatin1String(name));
+    widget->setGeometry(
+        left / TwipsPerPixel, top / TwipsPerPixel, width / TwipsPerPixel, height / TwipsPerPixel);
+    return widget;
 }
 
 } // namespace
 
-Form1::Form1(QString libraryPath, Prompter& prompter, QWidget* parent)
+Form1::Form1(QString libraryPath, Prompter &prompter, QWidget *parent)
     : QMainWindow(parent)
     , m_libraryPath(std::move(libraryPath))
     , m_prompter(prompter)
 {
-  setObjectName(QStringLiteral("Form1"));
-  setWindowTitle(WindowCaption);
-  auto* surface = new QWidget(this);
-  surface->setObjectName(QStringLiteral("client"));
-  surface->setFixedSize(ClientWidth / TwipsPerPixel, ClientHeight / TwipsPerPixel);
-  setCentralWidget(surface);
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(WindowCaption);
+    auto *surface = new QWidget(this);
+    surface->setObjectName(QStringLiteral("client"));
+    surface->setFixedSize(ClientWidth / TwipsPerPixel, ClientHeight / TwipsPerPixel);
+    setCentralWidget(surface);
 
-  m_board = new Board(surface);
-  Label1 = place(new QLabel(QStringLiteral("Game No."), surface), "Label1", 120, 240, 855, 255);
-  chkShuffle = place(new QCheckBox(QStringLiteral("Random"), surface), "chkShuffle", 5640, 480,
-      975, 255);
-  chkShuffle->setChecked(true);
-  cmdNew = place(new QPushButton(QStringLiteral("New"), surface), "cmdNew", 5640, 840, 1095, 615);
-  cmdClear = place(new QPushButton(QStringLiteral("Clear"), surface), "cmdClear", 5640, 1680,
-      1095, 615);
-  cmdDone = place(new QPushButton(QStringLiteral("Done"), surface), "cmdDone", 5640, 2520, 1095,
-      615);
-  chkAddMode = place(new QCheckBox(QStringLiteral("Add Game Mode"), surface), "chkAddMode", 5520,
-      3720, 1575, 255);
-  cmdSave = place(new QPushButton(QStringLiteral("Add Game"), surface), "cmdSave", 5640, 4200,
-      1095, 615);
-  cmdSave->setEnabled(false);
-  for (auto* b : { cmdNew, cmdClear, cmdDone, cmdSave })
-    b->setAutoDefault(false);
+    m_board = new Board(surface);
+    Label1 = place(new QLabel(QStringLiteral("Game No."), surface), "Label1", 120, 240, 855, 255);
+    chkShuffle = place(
+        new QCheckBox(QStringLiteral("Random"), surface), "chkShuffle", 5640, 480, 975, 255);
+    chkShuffle->setChecked(true);
+    cmdNew = place(new QPushButton(QStringLiteral("New"), surface), "cmdNew", 5640, 840, 1095, 615);
+    cmdClear = place(
+        new QPushButton(QStringLiteral("Clear"), surface), "cmdClear", 5640, 1680, 1095, 615);
+    cmdDone
+        = place(new QPushButton(QStringLiteral("Done"), surface), "cmdDone", 5640, 2520, 1095, 615);
+    chkAddMode = place(new QCheckBox(QStringLiteral("Add Game Mode"), surface), "chkAddMode", 5520,
+        3720, 1575, 255);
+    cmdSave = place(
+        new QPushButton(QStringLiteral("Add Game"), surface), "cmdSave", 5640, 4200, 1095, 615);
+    cmdSave->setEnabled(false);
+    for (auto *b : { cmdNew, cmdClear, cmdDone, cmdSave })
+        b->setAutoDefault(false);
 
-  mnuAbout = menuBar()->addAction(QStringLiteral("About"));
-  mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
+    mnuAbout = menuBar()->addAction(QStringLiteral("About"));
+    mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
 
-  // Cell 1, the three play buttons, the game-number box, cells 2 to 81, then the rest.
-  QList<QWidget*> order { m_board->txtRow1(1), cmdNew, cmdClear, cmdDone, m_board->txtRow1(0) };
-  for (int i = 2; i <= CellCount; ++i)
-    order.append(m_board->txtRow1(i));
-  order.append({ chkShuffle, cmdSave, chkAddMode });
-  for (qsizetype k = 1; k < order.size(); ++k)
-    setTabOrder(order[k - 1], order[k]);
+    // Cell 1, the three play buttons, the game-number box, cells 2 to 81, then the rest.
+    QList<QWidget *> order { m_board->txtRow1(1), cmdNew, cmdClear, cmdDone, m_board->txtRow1(0) };
+    for (int i = 2; i <= CellCount; ++i)
+        order.append(m_board->txtRow1(i));
+    order.append({ chkShuffle, cmdSave, chkAddMode });
+    for (qsizetype k = 1; k < order.size(); ++k)
+        setTabOrder(order[k - 1], order[k]);
 
-  layout()->setSizeConstraint(QLayout::SetFixedSize);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
 
-  connect(cmdNew, &QPushButton::clicked, this, &Form1::cmdNewClick);
-  connect(cmdClear, &QPushButton::clicked, this, [this] {
-    if (m_game)
-      m_game->clear();
-  });
-  connect(cmdDone, &QPushButton::clicked, this, [this] {
-    if (m_game)
-      m_game->done();
-  });
-  // toggled fires once for every change of the value, whether clicked or set by the program.
-  connect(chkAddMode, &QCheckBox::toggled, this, [this] {
-    if (m_entry)
-      m_entry->chkAddModeClick();
-  });
-  connect(cmdSave, &QPushButton::clicked, this, [this] {
-    if (m_entry)
-      m_entry->cmdSaveClick();
-  });
-  connect(mnuAbout, &QAction::triggered, this, &Form1::mnuAboutClick);
-  m_board->txtRow1(1)->setFocus();
+    connect(cmdNew, &QPushButton::clicked, this, &Form1::cmdNewClick);
+    connect(cmdClear, &QPushButton::clicked, this, [this] {
+        if (m_game)
+            m_game->clear();
+    });
+    connect(cmdDone, &QPushButton::clicked, this, [this] {
+        if (m_game)
+            m_game->done();
+    });
+    // toggled fires once for every change of the value, whether clicked or set by the program.
+    connect(chkAddMode, &QCheckBox::toggled, this, [this] {
+        if (m_entry)
+            m_entry->chkAddModeClick();
+    });
+    connect(cmdSave, &QPushButton::clicked, this, [this] {
+        if (m_entry)
+            m_entry->cmdSaveClick();
+    });
+    connect(mnuAbout, &QAction::triggered, this, &Form1::mnuAboutClick);
+    m_board->txtRow1(1)->setFocus();
 }
 
 Form1::~Form1() = default;
 
 QString Form1::defaultLibraryPath()
 {
-  return QCoreApplication::applicationDirPath() + QStringLiteral("/Zovudedoda.mdb");
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/Zovudedoda.mdb");
 }
 
 bool Form1::Load()
 {
-  const std::string path = QFile::encodeName(m_libraryPath).toStdString();
-  const store::FileKind kind = store::detectFileKind(path);
-  if (kind == store::FileKind::Jet3 || kind == store::FileKind::Jet4) {
-    // A library of the earlier version: converted once, the original kept beside it.
-    const auto converted = store::convertLegacyLibrary(path);
-    if (!converted) {
-      m_prompter.messageBox(QStringLiteral("The puzzle library of the earlier version cannot be "
-                                           "converted:\n%1\n\n%2\n\nThe file was left as it was.")
-                                .arg(QDir::toNativeSeparators(m_libraryPath),
-                                    QString::fromStdString(converted.error().reason)),
-          MessageStyle::Critical, WindowCaption);
-      return false;
+    const std::string path = QFile::encodeName(m_libraryPath).toStdString();
+    const store::FileKind kind = store::detectFileKind(path);
+    if (kind == store::FileKind::Jet3 || kind == store::FileKind::Jet4) {
+        // A library of the earlier version: converted once, the original kept beside it.
+        const auto converted = store::convertLegacyLibrary(path);
+        if (!converted) {
+            m_prompter.messageBox(
+                QStringLiteral("The puzzle library of the earlier version cannot be "
+                               "converted:\n%1\n\n%2\n\nThe file was left as it was.")
+                    .arg(QDir::toNativeSeparators(m_libraryPath),
+                        QString::fromStdString(converted.error().reason)),
+                MessageStyle::Critical, WindowCaption);
+            return false;
+        }
+        QString text
+            = QStringLiteral("The puzzle library of the earlier version was converted: "
+                             "%1 puzzles with %2 digits.\n\nThe original file is kept as:\n%3")
+                  .arg(converted->puzzles)
+                  .arg(converted->rows)
+                  .arg(QDir::toNativeSeparators(QFile::decodeName(converted->backupPath.c_str())));
+        if (!converted->dropped.empty()) {
+            text += QStringLiteral("\n\n%1 rows could not be used and were left out:")
+                        .arg(converted->dropped.size());
+            for (std::size_t k = 0; k < converted->dropped.size() && k < 10; ++k)
+                text += QStringLiteral("\n") + QString::fromStdString(converted->dropped[k]);
+            if (converted->dropped.size() > 10)
+                text += QStringLiteral("\n...");
+        }
+        m_prompter.messageBox(text, MessageStyle::Information, WindowCaption);
     }
-    QString text = QStringLiteral("The puzzle library of the earlier version was converted: "
-                                  "%1 puzzles with %2 digits.\n\nThe original file is kept as:\n%3")
-                       .arg(converted->puzzles)
-                       .arg(converted->rows)
-                       .arg(QDir::toNativeSeparators(QFile::decodeName(converted->backupPath.c_str())));
-    if (!converted->dropped.empty()) {
-      text += QStringLiteral("\n\n%1 rows could not be used and were left out:").arg(converted->dropped.size());
-      for (std::size_t k = 0; k < converted->dropped.size() && k < 10; ++k)
-        text += QStringLiteral("\n") + QString::fromStdString(converted->dropped[k]);
-      if (converted->dropped.size() > 10)
-        text += QStringLiteral("\n...");
+    auto opened = store::PuzzleStore::open(path);
+    if (!opened) {
+        m_prompter.messageBox(QStringLiteral("The puzzle library cannot be opened:\n%1\n\n%2\n\n"
+                                             "Put a puzzle library named Zovudedoda.mdb in the "
+                                             "program's folder and start the game again.")
+                                  .arg(QDir::toNativeSeparators(m_libraryPath),
+                                      QString::fromStdString(opened.error().reason)),
+            MessageStyle::Critical, WindowCaption);
+        return false;
     }
-    m_prompter.messageBox(text, MessageStyle::Information, WindowCaption);
-  }
-  auto opened = store::PuzzleStore::open(path);
-  if (!opened) {
-    m_prompter.messageBox(QStringLiteral("The puzzle library cannot be opened:\n%1\n\n%2\n\n"
-                                         "Put a puzzle library named Zovudedoda.mdb in the "
-                                         "program's folder and start the game again.")
-                              .arg(QDir::toNativeSeparators(m_libraryPath),
-                                  QString::fromStdString(opened.error().reason)),
-        MessageStyle::Critical, WindowCaption);
-    return false;
-  }
-  m_store.emplace(std::move(*opened));
-  m_game = std::make_unique<Game>(*m_board, *m_store, m_prompter);
-  m_entry = std::make_unique<PuzzleEntry>(*m_board, *m_game,
-      ModeControls { chkShuffle, cmdNew, cmdClear, cmdDone, cmdSave, chkAddMode });
-  cmdNewClick();
-  return true;
+    m_store.emplace(std::move(*opened));
+    m_game = std::make_unique<Game>(*m_board, *m_store, m_prompter);
+    m_entry = std::make_unique<PuzzleEntry>(*m_board, *m_game,
+        ModeControls { chkShuffle, cmdNew, cmdClear, cmdDone, cmdSave, chkAddMode });
+    cmdNewClick();
+    return true;
 }
 
 void Form1::showCentred()
 {
-  adjustSize();
-  if (const QScreen* screen = QGuiApplication::primaryScreen())
-    move(screen->availableGeometry().center() - rect().center());
-  show();
-  m_board->txtRow1(1)->setFocus();
-  // Decoding the icon's images is not needed for the first frame.
-  QTimer::singleShot(0, this, [this] { setWindowIcon(programIcon()); });
+    adjustSize();
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    show();
+    m_board->txtRow1(1)->setFocus();
+    // Decoding the icon's images is not needed for the first frame.
+    QTimer::singleShot(0, this, [this] { setWindowIcon(programIcon()); });
 }
 
 void Form1::cmdNewClick()
 {
-  if (m_game)
-    m_game->newGame(chkShuffle->isChecked());
+    if (m_game)
+        m_game->newGame(chkShuffle->isChecked());
 }
 
 void Form1::mnuAboutClick()
 {
-  // A fresh dialog each time, without an owner; it blocks the whole application while open.
-  frmAbout dialog;
-  dialog.exec();
+    // A fresh dialog each time, without an owner; it blocks the whole application while open.
+    frmAbout dialog;
+    dialog.exec();
 }
 
 } // namespace zov

@@ -21,40 +21,40 @@ namespace zov {
 
 class Form1 : public QMainWindow
 {
-  Q_OBJECT
+    Q_OBJECT
 public:
-  Form1(QString libraryPath, Prompter& prompter, QWidget* parent = nullptr);
-  ~Form1() override;
+    Form1(QString libraryPath, Prompter &prompter, QWidget *parent = nullptr);
+    ~Form1() override;
 
-  // Opens the puzzle library and puts the first puzzle on the board. False, after telling the
-  // player why, when the library cannot be used.
-  bool Load();
-  // Centred on the screen, with the focus in cell 1.
-  void showCentred();
+    // Opens the puzzle library and puts the first puzzle on the board. False, after telling the
+    // player why, when the library cannot be used.
+    bool Load();
+    // Centred on the screen, with the focus in cell 1.
+    void showCentred();
 
-  Board& board() { return *m_board; }
-  Game* game() { return m_game.get(); }
-  static QString defaultLibraryPath();
+    Board &board() { return *m_board; }
+    Game *game() { return m_game.get(); }
+    static QString defaultLibraryPath();
 
-  QCheckBox* chkShuffle = nullptr;
-  QPushButton* cmdNew = nullptr;
-  QPushButton* cmdClear = nullptr;
-  QPushButton* cmdDone = nullptr;
-  QCheckBox* chkAddMode = nullptr;
-  QPushButton* cmdSave = nullptr;
-  QLabel* Label1 = nullptr;
-  QAction* mnuAbout = nullptr;
+    QCheckBox *chkShuffle = nullptr;
+    QPushButton *cmdNew = nullptr;
+    QPushButton *cmdClear = nullptr;
+    QPushButton *cmdDone = nullptr;
+    QCheckBox *chkAddMode = nullptr;
+    QPushButton *cmdSave = nullptr;
+    QLabel *Label1 = nullptr;
+    QAction *mnuAbout = nullptr;
 
 private:
-  void cmdNewClick();
-  void mnuAboutClick();
+    void cmdNewClick();
+    void mnuAboutClick();
 
-  QString m_libraryPath;
-  Prompter& m_prompter;
-  Board* m_board = nullptr;
-  std::optional<store::PuzzleStore> m_store;
-  std::unique_ptr<Game> m_game;
-  std::unique_ptr<PuzzleEntry> m_entry;
+    QString m_libraryPath;
+    Prompter &m_prompter;
+    Board *m_board = nullptr;
+    std::optional<store::PuzzleStore> m_store;
+    std::unique_ptr<Game> m_game;
+    std::unique_ptr<PuzzleEntry> m_entry;
 };
 
 } // namespace zov

@@ -23,155 +23,157 @@ constexpr ColourValue LightGrey = 0x00C0C0C0;
 class LinkAccessible : public QAccessibleWidget
 {
 public:
-  explicit LinkAccessible(QWidget* w)
-      : QAccessibleWidget(w, QAccessible::Link)
-  {
-  }
-  QString text(QAccessible::Text t) const override
-  {
-    if (t == QAccessible::Name && !widget()->accessibleName().isEmpty())
-      return widget()->accessibleName();
-    if (t == QAccessible::Name)
-      return static_cast<QLabel*>(widget())->text();
-    return QAccessibleWidget::text(t);
-  }
+    explicit LinkAccessible(QWidget *w)
+        : QAccessibleWidget(w, QAccessible::Link)
+    {
+    }
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name && !widget()->accessibleName().isEmpty())
+            return widget()->accessibleName();
+        if (t == QAccessible::Name)
+            return static_cast<QLabel *>(widget())->text();
+        return QAccessibleWidget::text(t);
+    }
 };
 
-QAccessibleInterface* linkFactory(const QString&, QObject* object)
+QAccessibleInterface *linkFactory(const QString &, QObject *object)
 {
-  auto* label = qobject_cast<QLabel*>(object);
-  if (label && label->property("link").toBool())
-    return new LinkAccessible(label);
-  return nullptr;
+    auto *label = qobject_cast<QLabel *>(object);
+    if (label && label->property("link").toBool())
+        return new LinkAccessible(label);
+    return nullptr;
 }
 
 QRect twips(int left, int top, int width, int height)
 {
-  return { left / TwipsPerPixel, top / TwipsPerPixel, width / TwipsPerPixel,
-    height / TwipsPerPixel };
+    return { left / TwipsPerPixel, top / TwipsPerPixel, width / TwipsPerPixel,
+        height / TwipsPerPixel };
 }
 
-void setColour(QWidget* w, QPalette::ColorRole role, ColourValue value)
+void setColour(QWidget *w, QPalette::ColorRole role, ColourValue value)
 {
-  QPalette p = w->palette();
-  p.setColor(role, screenColour(value, w->palette()));
-  w->setPalette(p);
+    QPalette p = w->palette();
+    p.setColor(role, screenColour(value, w->palette()));
+    w->setPalette(p);
 }
 
-QLabel* label(QWidget* parent, const char* name, const QString& text, int top, bool link = false)
+QLabel *label(QWidget *parent, const char *name, const QString &text, int top, bool link = false)
 {
-  auto* l = new QLabel(parent);
-  // Marked before the text is set: setting it already asks for the accessible interface.
-  l->setProperty("link", link);
-  l->setText(text);
-  l->setObjectName(QLatin1String(name));
-  l->setGeometry(twips(480, top, 2775, 255));
-  l->setAutoFillBackground(true);
-  setColour(l, QPalette::Window, LightGrey);
-  return l;
+    auto *l = new QLabel(parent);
+    // Marked before the text is set: setting it already asks for the accessible interface.
+    l->setProperty("link", link);
+    l->setText(text);
+    l->setObjectName(QLatin1String(name));
+    l->setGeometry(twips(480, top, 2775, 255));
+    l->setAutoFillBackground(true);
+    setColour(l, QPalette::Window, LightGrey);
+    return l;
 }
 
 } // namespace
 
-frmAbout::frmAbout(QWidget* parent)
+frmAbout::frmAbout(QWidget *parent)
     : QDialog(parent)
 {
-  setObjectName(QStringLiteral("frmAbout"));
-  static const bool factoryInstalled = [] {
-    QAccessible::installFactory(linkFactory);
-    return true;
-  }();
-  Q_UNUSED(factoryInstalled);
+    setObjectName(QStringLiteral("frmAbout"));
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(linkFactory);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
 
-  setWindowTitle(WindowCaption);
-  setWindowIcon(programIcon());
-  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
-      | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-  setFixedSize(3960 / TwipsPerPixel, 3240 / TwipsPerPixel);
+    setWindowTitle(WindowCaption);
+    setWindowIcon(programIcon());
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
+        | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFixedSize(3960 / TwipsPerPixel, 3240 / TwipsPerPixel);
 
-  Frame2 = new QGroupBox(QStringLiteral("About"), this);
-  Frame2->setObjectName(QStringLiteral("Frame2"));
-  Frame2->setGeometry(twips(120, 120, 3735, 2535));
-  Frame2->setAutoFillBackground(true);
-  setColour(Frame2, QPalette::Window, LightGrey);
-  Frame2->setMouseTracking(true);
+    Frame2 = new QGroupBox(QStringLiteral("About"), this);
+    Frame2->setObjectName(QStringLiteral("Frame2"));
+    Frame2->setGeometry(twips(120, 120, 3735, 2535));
+    Frame2->setAutoFillBackground(true);
+    setColour(Frame2, QPalette::Window, LightGrey);
+    Frame2->setMouseTracking(true);
 
-  Label3 = label(Frame2, "Label3", QStringLiteral("Zovudedoda Sudoku 1.0"), 360);
-  Label3->setAlignment(Qt::AlignCenter);
-  Line1 = new QFrame(Frame2);
-  Line1->setObjectName(QStringLiteral("Line1"));
-  Line1->setFrameShape(QFrame::HLine);
-  Line1->setGeometry(240 / TwipsPerPixel, 840 / TwipsPerPixel - 1, (3360 - 240) / TwipsPerPixel, 3);
-  Label4 = label(Frame2, "Label4", QStringLiteral("Made in Thailand"), 960);
-  Label1 = label(Frame2, "Label1", QStringLiteral("BY : The Zovudedoda developers"), 1320);
-  Label2 = label(Frame2, "Label2", QStringLiteral("E-MAIL : ") + AboutEmailAddress, 1680, true);
-  Label13 = label(Frame2, "Label13", QStringLiteral("URL : ") + AboutWebAddress, 2040, true);
+    Label3 = label(Frame2, "Label3", QStringLiteral("Zovudedoda Sudoku 1.0"), 360);
+    Label3->setAlignment(Qt::AlignCenter);
+    Line1 = new QFrame(Frame2);
+    Line1->setObjectName(QStringLiteral("Line1"));
+    Line1->setFrameShape(QFrame::HLine);
+    Line1->setGeometry(
+        240 / TwipsPerPixel, 840 / TwipsPerPixel - 1, (3360 - 240) / TwipsPerPixel, 3);
+    Label4 = label(Frame2, "Label4", QStringLiteral("Made in Thailand"), 960);
+    Label1 = label(Frame2, "Label1", QStringLiteral("BY : The Zovudedoda developers"), 1320);
+    Label2 = label(Frame2, "Label2", QStringLiteral("E-MAIL : ") + AboutEmailAddress, 1680, true);
+    Label13 = label(Frame2, "Label13", QStringLiteral("URL : ") + AboutWebAddress, 2040, true);
 
-  QFont linkFont(QStringLiteral("MS Sans Serif"));
-  linkFont.setPointSizeF(8.25);
-  linkFont.setUnderline(true);
-  for (QLabel* link : { Label2, Label13 }) {
-    link->setFont(linkFont);
-    link->setMouseTracking(true);
-    link->setCursor(Qt::PointingHandCursor);
-    link->setAccessibleDescription(QStringLiteral("link"));
-    link->installEventFilter(this);
-  }
-  Label2->setAccessibleName(QStringLiteral("E-mail ") + AboutEmailAddress);
-  Label13->setAccessibleName(QStringLiteral("Web page ") + AboutWebAddress);
-  Frame2->installEventFilter(this);
+    QFont linkFont(QStringLiteral("MS Sans Serif"));
+    linkFont.setPointSizeF(8.25);
+    linkFont.setUnderline(true);
+    for (QLabel *link : { Label2, Label13 }) {
+        link->setFont(linkFont);
+        link->setMouseTracking(true);
+        link->setCursor(Qt::PointingHandCursor);
+        link->setAccessibleDescription(QStringLiteral("link"));
+        link->installEventFilter(this);
+    }
+    Label2->setAccessibleName(QStringLiteral("E-mail ") + AboutEmailAddress);
+    Label13->setAccessibleName(QStringLiteral("Web page ") + AboutWebAddress);
+    Frame2->installEventFilter(this);
 
-  Command1 = new QPushButton(QStringLiteral("OK"), this);
-  Command1->setObjectName(QStringLiteral("Command1"));
-  Command1->setGeometry(twips(1440, 2760, 1095, 375));
-  Command1->setDefault(true);
-  Command1->setFocus();
-  connect(Command1, &QPushButton::clicked, this, &QDialog::accept);
+    Command1 = new QPushButton(QStringLiteral("OK"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setGeometry(twips(1440, 2760, 1095, 375));
+    Command1->setDefault(true);
+    Command1->setFocus();
+    connect(Command1, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 QColor frmAbout::linkColour(ColourValue value) { return screenColour(value, QPalette()); }
 
 void frmAbout::setLinkColours(ColourValue web, ColourValue mail)
 {
-  setColour(Label13, QPalette::WindowText, web);
-  setColour(Label2, QPalette::WindowText, mail);
+    setColour(Label13, QPalette::WindowText, web);
+    setColour(Label2, QPalette::WindowText, mail);
 }
 
-bool frmAbout::eventFilter(QObject* watched, QEvent* event)
+bool frmAbout::eventFilter(QObject *watched, QEvent *event)
 {
-  if (event->type() == QEvent::MouseMove) {
-    if (watched == Label13) {
-      setLinkColours(LinkHoverColour, LinkRestColour);
-      return true;
+    if (event->type() == QEvent::MouseMove) {
+        if (watched == Label13) {
+            setLinkColours(LinkHoverColour, LinkRestColour);
+            return true;
+        }
+        if (watched == Label2) {
+            setLinkColours(LinkRestColour, LinkHoverColour);
+            return true;
+        }
+        // Moves over the other labels and the line reach the frame too; only the frame's own
+        // surface counts.
+        if (watched == Frame2
+            && !Frame2->childAt(static_cast<QMouseEvent *>(event)->position().toPoint()))
+            setLinkColours(LinkRestColour, LinkRestColour);
+    } else if (event->type() == QEvent::MouseButtonRelease) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        auto *link = qobject_cast<QLabel *>(watched);
+        if (mouse->button() == Qt::LeftButton && link
+            && link->rect().contains(mouse->position().toPoint())) {
+            if (link == Label13)
+                open(QUrl(QStringLiteral("http://") + AboutWebAddress));
+            else if (link == Label2)
+                open(QUrl(QStringLiteral("mailto:") + AboutEmailAddress));
+        }
     }
-    if (watched == Label2) {
-      setLinkColours(LinkRestColour, LinkHoverColour);
-      return true;
-    }
-    // Moves over the other labels and the line reach the frame too; only the frame's own
-    // surface counts.
-    if (watched == Frame2
-        && !Frame2->childAt(static_cast<QMouseEvent*>(event)->position().toPoint()))
-      setLinkColours(LinkRestColour, LinkRestColour);
-  } else if (event->type() == QEvent::MouseButtonRelease) {
-    const auto* mouse = static_cast<QMouseEvent*>(event);
-    auto* link = qobject_cast<QLabel*>(watched);
-    if (mouse->button() == Qt::LeftButton && link && link->rect().contains(mouse->position().toPoint())) {
-      if (link == Label13)
-        open(QUrl(QStringLiteral("http://") + AboutWebAddress));
-      else if (link == Label2)
-        open(QUrl(QStringLiteral("mailto:") + AboutEmailAddress));
-    }
-  }
-  return QDialog::eventFilter(watched, event);
+    return QDialog::eventFilter(watched, event);
 }
 
-void frmAbout::open(const QUrl& url)
+void frmAbout::open(const QUrl &url)
 {
-  // The desktop starts the browser or mail program; it may have none.
-  if (!QDesktopServices::openUrl(url))
-    QMessageBox::information(this, WindowCaption,
-        QStringLiteral("No program could be started to open %1.").arg(url.toString()));
+    // The desktop starts the browser or mail program; it may have none.
+    if (!QDesktopServices::openUrl(url))
+        QMessageBox::information(this, WindowCaption,
+            QStringLiteral("No program could be started to open %1.").arg(url.toString()));
 }
 
 } // namespace zov

@@ -22,28 +22,28 @@ inline constexpr ColourValue LinkRestColour = 0x00000000;
 
 class frmAbout : public QDialog
 {
-  Q_OBJECT
+    Q_OBJECT
 public:
-  explicit frmAbout(QWidget* parent = nullptr);
+    explicit frmAbout(QWidget *parent = nullptr);
 
-  QGroupBox* Frame2 = nullptr;
-  QLabel* Label3 = nullptr;
-  QFrame* Line1 = nullptr;
-  QLabel* Label4 = nullptr;
-  QLabel* Label1 = nullptr;
-  QLabel* Label2 = nullptr;
-  QLabel* Label13 = nullptr;
-  QPushButton* Command1 = nullptr;
+    QGroupBox *Frame2 = nullptr;
+    QLabel *Label3 = nullptr;
+    QFrame *Line1 = nullptr;
+    QLabel *Label4 = nullptr;
+    QLabel *Label1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QLabel *Label13 = nullptr;
+    QPushButton *Command1 = nullptr;
 
-  // The text colour of a label as a colour value, for the hover rule.
-  static QColor linkColour(ColourValue value);
+    // The text colour of a label as a colour value, for the hover rule.
+    static QColor linkColour(ColourValue value);
 
 protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-  void setLinkColours(ColourValue web, ColourValue mail);
-  void open(const QUrl& url);
+    void setLinkColours(ColourValue web, ColourValue mail);
+    void open(const QUrl &url);
 };
 
 } // namespace zov

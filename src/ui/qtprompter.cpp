@@ -6,36 +6,36 @@
 namespace zov {
 
 std::optional<QString> QtPrompter::inputBox(
-    const QString& prompt, const QString& title, const QString& defaultText)
+    const QString &prompt, const QString &title, const QString &defaultText)
 {
-  bool ok = false;
-  const QString reply
-      = QInputDialog::getText(m_parent, title, prompt, QLineEdit::Normal, defaultText, &ok);
-  if (!ok)
-    return std::nullopt;
-  return reply;
+    bool ok = false;
+    const QString reply
+        = QInputDialog::getText(m_parent, title, prompt, QLineEdit::Normal, defaultText, &ok);
+    if (!ok)
+        return std::nullopt;
+    return reply;
 }
 
-void QtPrompter::messageBox(const QString& prompt, MessageStyle style, const QString& title)
+void QtPrompter::messageBox(const QString &prompt, MessageStyle style, const QString &title)
 {
-  QMessageBox::Icon icon = QMessageBox::NoIcon;
-  switch (style) {
-  case MessageStyle::Plain:
-    break;
-  case MessageStyle::Critical:
-    icon = QMessageBox::Critical;
-    break;
-  case MessageStyle::Exclamation:
-    icon = QMessageBox::Warning;
-    break;
-  case MessageStyle::Information:
-    icon = QMessageBox::Information;
-    break;
-  }
-  QMessageBox box(icon, title.isEmpty() ? ApplicationTitle : title, prompt, QMessageBox::Ok,
-      m_parent);
-  box.setTextFormat(Qt::PlainText);
-  box.exec();
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    switch (style) {
+    case MessageStyle::Plain:
+        break;
+    case MessageStyle::Critical:
+        icon = QMessageBox::Critical;
+        break;
+    case MessageStyle::Exclamation:
+        icon = QMessageBox::Warning;
+        break;
+    case MessageStyle::Information:
+        icon = QMessageBox::Information;
+        break;
+    }
+    QMessageBox box(
+        icon, title.isEmpty() ? ApplicationTitle : title, prompt, QMessageBox::Ok, m_parent);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 } // namespace zov

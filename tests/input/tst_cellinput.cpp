@@ -10,191 +10,200 @@ using namespace zov;
 
 class TestCellInput : public QObject
 {
-  Q_OBJECT
-  QWidget* m_window = nullptr;
-  Board* m_board = nullptr;
+    Q_OBJECT
+    QWidget *m_window = nullptr;
+    Board *m_board = nullptr;
 
-  CellBox* cell(int i) { return m_board->txtRow1(i); }
+    CellBox *cell(int i) { return m_board->txtRow1(i); }
 
 private Q_SLOTS:
-  void init()
-  {
-    m_window = new QWidget;
-    m_window->resize(478, 360);
-    m_board = new Board(m_window);
-    m_window->show();
-    QApplication::setActiveWindow(m_window);
-    QVERIFY(QTest::qWaitForWindowActive(m_window));
-  }
-  void cleanup()
-  {
-    delete m_window;
-    QVERIFY(QApplication::topLevelWidgets().isEmpty());
-  }
+    void init()
+    {
+        m_window = new QWidget;
+        m_window->resize(478, 360);
+        m_board = new Board(m_window);
+        m_window->show();
+        QApplication::setActiveWindow(m_window);
+        QVERIFY(QTest::qWaitForWindowActive(m_window));
+    }
+    void cleanup()
+    {
+        delete m_window;
+        QVERIFY(QApplication::topLevelWidgets().isEmpty());
+    }
 
-  // Typed text: only the digits 1 to 9 stay, each in its own colour.
-  void filterKeepsOnlyNonZeroDigits_data()
-  {
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("kept");
-    QTest::newRow("zero") << "0" << "";
-    QTest::newRow("letter") << "a" << "";
-    QTest::newRow("blank") << " " << "";
-    QTest::newRow("plus") << "+" << "";
-    QTest::newRow("minus") << "-" << "";
-    QTest::newRow("point") << "." << "";
-    QTest::newRow("letter e") << "e" << "";
-    for (char d = '1'; d <= '9'; ++d)
-      QTest::newRow(QByteArray(1, d).constData()) << QString(QLatin1Char(d)) << QString(QLatin1Char(d));
-  }
-  void filterKeepsOnlyNonZeroDigits()
-  {
-    QFETCH(QString, typed);
-    QFETCH(QString, kept);
-    cell(5)->setFocus();
-    QTest::keyClicks(cell(5), typed);
-    QCOMPARE(cell(5)->text(), kept);
-    const ColourValue expected = kept.isEmpty()
-        ? cell(6)->foreColour()
-        : DigitColours[static_cast<std::size_t>(kept.toInt() - 1)];
-    QCOMPARE(cell(5)->foreColour(), expected);
-    // What the player sees is the colour too, not only the value we keep.
-    QCOMPARE(cell(5)->palette().color(QPalette::Text), screenColour(expected, QPalette()));
-    // Typing again into the emptied cell works.
-    QTest::keyClicks(cell(5), QStringLiteral("4"));
-    QCOMPARE(cell(5)->text(), kept.isEmpty() ? QStringLiteral("4") : kept);
-  }
+    // Typed text: only the digits 1 to 9 stay, each in its own colour.
+    void filterKeepsOnlyNonZeroDigits_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("zero") << "0"
+                              << "";
+        QTest::newRow("letter") << "a"
+                                << "";
+        QTest::newRow("blank") << " "
+                               << "";
+        QTest::newRow("plus") << "+"
+                              << "";
+        QTest::newRow("minus") << "-"
+                               << "";
+        QTest::newRow("point") << "."
+                               << "";
+        QTest::newRow("letter e") << "e"
+                                  << "";
+        for (char d = '1'; d <= '9'; ++d)
+            QTest::newRow(QByteArray(1, d).constData())
+                << QString(QLatin1Char(d)) << QString(QLatin1Char(d));
+    }
+    void filterKeepsOnlyNonZeroDigits()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, kept);
+        cell(5)->setFocus();
+        QTest::keyClicks(cell(5), typed);
+        QCOMPARE(cell(5)->text(), kept);
+        const ColourValue expected = kept.isEmpty()
+            ? cell(6)->foreColour()
+            : DigitColours[static_cast<std::size_t>(kept.toInt() - 1)];
+        QCOMPARE(cell(5)->foreColour(), expected);
+        // What the player sees is the colour too, not only the value we keep.
+        QCOMPARE(cell(5)->palette().color(QPalette::Text), screenColour(expected, QPalette()));
+        // Typing again into the emptied cell works.
+        QTest::keyClicks(cell(5), QStringLiteral("4"));
+        QCOMPARE(cell(5)->text(), kept.isEmpty() ? QStringLiteral("4") : kept);
+    }
 
-  // Deleting keeps the last digit's colour; a program write colours like typing does.
-  void colourFollowsEveryDigitWrite()
-  {
-    QTest::keyClicks(cell(7), QStringLiteral("7"));
-    QCOMPARE(cell(7)->foreColour(), ColourValue(0xFF8080));
-    QTest::keyClick(cell(7), Qt::Key_Backspace);
-    QCOMPARE(cell(7)->text(), QString());
-    QCOMPARE(cell(7)->foreColour(), ColourValue(0xFF8080));
-    m_board->setText(8, QStringLiteral("3"));
-    QCOMPARE(cell(8)->foreColour(), ColourValue(0x008000));
-    // A cell holds one character: a further keystroke adds nothing.
-    cell(8)->setCursorPosition(1);
-    QTest::keyClicks(cell(8), QStringLiteral("5"));
-    QCOMPARE(cell(8)->text(), QStringLiteral("3"));
-    // Writing the text a box already holds runs nothing.
-    QSignalSpy spy(cell(9), &QLineEdit::textChanged);
-    m_board->setText(9, QString());
-    QCOMPARE(spy.count(), 0);
-  }
+    // Deleting keeps the last digit's colour; a program write colours like typing does.
+    void colourFollowsEveryDigitWrite()
+    {
+        QTest::keyClicks(cell(7), QStringLiteral("7"));
+        QCOMPARE(cell(7)->foreColour(), ColourValue(0xFF8080));
+        QTest::keyClick(cell(7), Qt::Key_Backspace);
+        QCOMPARE(cell(7)->text(), QString());
+        QCOMPARE(cell(7)->foreColour(), ColourValue(0xFF8080));
+        m_board->setText(8, QStringLiteral("3"));
+        QCOMPARE(cell(8)->foreColour(), ColourValue(0x008000));
+        // A cell holds one character: a further keystroke adds nothing.
+        cell(8)->setCursorPosition(1);
+        QTest::keyClicks(cell(8), QStringLiteral("5"));
+        QCOMPARE(cell(8)->text(), QStringLiteral("3"));
+        // Writing the text a box already holds runs nothing.
+        QSignalSpy spy(cell(9), &QLineEdit::textChanged);
+        m_board->setText(9, QString());
+        QCOMPARE(spy.count(), 0);
+    }
 
-  // The game-number box: 5 turns maroon, 12 stays and keeps maroon, 0 is emptied.
-  void gameNumberBoxIsFilteredToo()
-  {
-    m_board->setText(0, QStringLiteral("5"));
-    QCOMPARE(cell(0)->foreColour(), ColourValue(0x000080));
-    m_board->setText(0, QStringLiteral("12"));
-    QCOMPARE(m_board->gameNumberText(), QStringLiteral("12"));
-    QCOMPARE(cell(0)->foreColour(), ColourValue(0x000080));
-    m_board->setText(0, QStringLiteral("0"));
-    QCOMPARE(m_board->gameNumberText(), QString());
-    QVERIFY(!cell(0)->isEnabled());
-    QVERIFY(input::keepsText(QStringLiteral(" 1e3 ")));
-    QVERIFY(!input::keepsText(QStringLiteral("0.0")));
-  }
+    // The game-number box: 5 turns maroon, 12 stays and keeps maroon, 0 is emptied.
+    void gameNumberBoxIsFilteredToo()
+    {
+        m_board->setText(0, QStringLiteral("5"));
+        QCOMPARE(cell(0)->foreColour(), ColourValue(0x000080));
+        m_board->setText(0, QStringLiteral("12"));
+        QCOMPARE(m_board->gameNumberText(), QStringLiteral("12"));
+        QCOMPARE(cell(0)->foreColour(), ColourValue(0x000080));
+        m_board->setText(0, QStringLiteral("0"));
+        QCOMPARE(m_board->gameNumberText(), QString());
+        QVERIFY(!cell(0)->isEnabled());
+        QVERIFY(input::keepsText(QStringLiteral(" 1e3 ")));
+        QVERIFY(!input::keepsText(QStringLiteral("0.0")));
+    }
 
-  // Arrow keys move by +9, -9, +1, -1, wrap rows left and right, stop at the edges.
-  void arrowsMoveTheFocus_data()
-  {
-    QTest::addColumn<int>("from");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("modifiers");
-    QTest::addColumn<int>("to");
-    QTest::newRow("up from 5") << 5 << int(Qt::Key_Up) << 0 << 14;
-    QTest::newRow("down from 14") << 14 << int(Qt::Key_Down) << 0 << 5;
-    QTest::newRow("down from 5 stays") << 5 << int(Qt::Key_Down) << 0 << 5;
-    QTest::newRow("right from 9 wraps") << 9 << int(Qt::Key_Right) << 0 << 10;
-    QTest::newRow("left from 10 wraps") << 10 << int(Qt::Key_Left) << 0 << 9;
-    QTest::newRow("right from 81 stays") << 81 << int(Qt::Key_Right) << 0 << 81;
-    QTest::newRow("left from 1 stays") << 1 << int(Qt::Key_Left) << 0 << 1;
-    QTest::newRow("up from 77 stays") << 77 << int(Qt::Key_Up) << 0 << 77;
-    QTest::newRow("shift up") << 5 << int(Qt::Key_Up) << int(Qt::ShiftModifier) << 14;
-    QTest::newRow("ctrl alt right") << 40 << int(Qt::Key_Right)
-                                    << int(Qt::ControlModifier | Qt::AltModifier) << 41;
-    QTest::newRow("keypad 8, num lock off") << 40 << int(Qt::Key_Up) << int(Qt::KeypadModifier)
-                                            << 49;
-    QTest::newRow("onto a given cell") << 22 << int(Qt::Key_Up) << 0 << 31;
-  }
-  void arrowsMoveTheFocus()
-  {
-    QFETCH(int, from);
-    QFETCH(int, key);
-    QFETCH(int, modifiers);
-    QFETCH(int, to);
-    m_board->setText(31, QStringLiteral("4"));
-    m_board->setBackColour(31, GivenColour);
-    cell(from)->setFocus();
-    QTRY_VERIFY(cell(from)->hasFocus());
-    QTest::keyClick(cell(from), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-    QVERIFY(cell(to)->hasFocus());
-    QCOMPARE(m_board->text(31), QStringLiteral("4"));
-  }
+    // Arrow keys move by +9, -9, +1, -1, wrap rows left and right, stop at the edges.
+    void arrowsMoveTheFocus_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("to");
+        QTest::newRow("up from 5") << 5 << int(Qt::Key_Up) << 0 << 14;
+        QTest::newRow("down from 14") << 14 << int(Qt::Key_Down) << 0 << 5;
+        QTest::newRow("down from 5 stays") << 5 << int(Qt::Key_Down) << 0 << 5;
+        QTest::newRow("right from 9 wraps") << 9 << int(Qt::Key_Right) << 0 << 10;
+        QTest::newRow("left from 10 wraps") << 10 << int(Qt::Key_Left) << 0 << 9;
+        QTest::newRow("right from 81 stays") << 81 << int(Qt::Key_Right) << 0 << 81;
+        QTest::newRow("left from 1 stays") << 1 << int(Qt::Key_Left) << 0 << 1;
+        QTest::newRow("up from 77 stays") << 77 << int(Qt::Key_Up) << 0 << 77;
+        QTest::newRow("shift up") << 5 << int(Qt::Key_Up) << int(Qt::ShiftModifier) << 14;
+        QTest::newRow("ctrl alt right")
+            << 40 << int(Qt::Key_Right) << int(Qt::ControlModifier | Qt::AltModifier) << 41;
+        QTest::newRow("keypad 8, num lock off")
+            << 40 << int(Qt::Key_Up) << int(Qt::KeypadModifier) << 49;
+        QTest::newRow("onto a given cell") << 22 << int(Qt::Key_Up) << 0 << 31;
+    }
+    void arrowsMoveTheFocus()
+    {
+        QFETCH(int, from);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(int, to);
+        m_board->setText(31, QStringLiteral("4"));
+        m_board->setBackColour(31, GivenColour);
+        cell(from)->setFocus();
+        QTRY_VERIFY(cell(from)->hasFocus());
+        QTest::keyClick(cell(from), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QVERIFY(cell(to)->hasFocus());
+        QCOMPARE(m_board->text(31), QStringLiteral("4"));
+    }
 
-  // Keypad 1-9 replace an open or marked cell's digit in one stroke; nothing else does.
-  void keypadDigitsOverwrite_data()
-  {
-    QTest::addColumn<int>("back");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("modifiers");
-    QTest::addColumn<QString>("result");
-    QTest::newRow("keypad 7, open") << int(OpenColour) << int(Qt::Key_7) << int(Qt::KeypadModifier)
-                                    << "7";
-    QTest::newRow("keypad 7, marked") << int(MarkColour) << int(Qt::Key_7)
-                                      << int(Qt::KeypadModifier) << "7";
-    QTest::newRow("keypad 7, given") << int(GivenColour) << int(Qt::Key_7)
-                                     << int(Qt::KeypadModifier) << "3";
-    QTest::newRow("main 7") << int(OpenColour) << int(Qt::Key_7) << 0 << "3";
-    QTest::newRow("keypad 0") << int(OpenColour) << int(Qt::Key_0) << int(Qt::KeypadModifier)
-                              << "3";
-  }
-  void keypadDigitsOverwrite()
-  {
-    QFETCH(int, back);
-    QFETCH(int, key);
-    QFETCH(int, modifiers);
-    QFETCH(QString, result);
-    m_board->setText(20, QStringLiteral("3"));
-    m_board->setBackColour(20, ColourValue(back));
-    cell(20)->setFocus();
-    cell(20)->setCursorPosition(1);
-    QTest::keyClick(cell(20), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-    QCOMPARE(m_board->text(20), result);
-    QCOMPARE(cell(20)->foreColour(), *input::digitColour(result));
-    QCOMPARE(m_board->backColour(20), ColourValue(back));
-  }
+    // Keypad 1-9 replace an open or marked cell's digit in one stroke; nothing else does.
+    void keypadDigitsOverwrite_data()
+    {
+        QTest::addColumn<int>("back");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("keypad 7, open")
+            << int(OpenColour) << int(Qt::Key_7) << int(Qt::KeypadModifier) << "7";
+        QTest::newRow("keypad 7, marked")
+            << int(MarkColour) << int(Qt::Key_7) << int(Qt::KeypadModifier) << "7";
+        QTest::newRow("keypad 7, given")
+            << int(GivenColour) << int(Qt::Key_7) << int(Qt::KeypadModifier) << "3";
+        QTest::newRow("main 7") << int(OpenColour) << int(Qt::Key_7) << 0 << "3";
+        QTest::newRow("keypad 0") << int(OpenColour) << int(Qt::Key_0) << int(Qt::KeypadModifier)
+                                  << "3";
+    }
+    void keypadDigitsOverwrite()
+    {
+        QFETCH(int, back);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, result);
+        m_board->setText(20, QStringLiteral("3"));
+        m_board->setBackColour(20, ColourValue(back));
+        cell(20)->setFocus();
+        cell(20)->setCursorPosition(1);
+        QTest::keyClick(cell(20), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(m_board->text(20), result);
+        QCOMPARE(cell(20)->foreColour(), *input::digitColour(result));
+        QCOMPARE(m_board->backColour(20), ColourValue(back));
+    }
 
-  // Right-click marks and unmarks open cells, never given ones; other buttons change nothing,
-  // and no context menu opens.
-  void rightClickTogglesTheMark()
-  {
-    m_board->setBackColour(2, GivenColour);
-    const auto click = [&](int i, Qt::MouseButton b) {
-      QTest::mouseClick(m_window->windowHandle(), b, {}, cell(i)->mapTo(m_window, QPoint(10, 10)));
-    };
-    click(1, Qt::RightButton);
-    QCOMPARE(m_board->backColour(1), MarkColour);
-    QVERIFY(!QApplication::activePopupWidget());
-    QCOMPARE(cell(1)->accessibleDescription(), QStringLiteral("marked"));
-    click(1, Qt::RightButton);
-    QCOMPARE(m_board->backColour(1), OpenColour);
-    click(2, Qt::RightButton);
-    QCOMPARE(m_board->backColour(2), GivenColour);
-    click(3, Qt::LeftButton);
-    click(3, Qt::MiddleButton);
-    QCOMPARE(m_board->backColour(3), OpenColour);
-    // The three states look different on screen.
-    const QPalette p;
-    QVERIFY(screenColour(OpenColour, p) != screenColour(GivenColour, p));
-    QVERIFY(screenColour(OpenColour, p) != screenColour(MarkColour, p));
-    QVERIFY(screenColour(GivenColour, p) != screenColour(MarkColour, p));
-  }
+    // Right-click marks and unmarks open cells, never given ones; other buttons change nothing,
+    // and no context menu opens.
+    void rightClickTogglesTheMark()
+    {
+        m_board->setBackColour(2, GivenColour);
+        const auto click = [&](int i, Qt::MouseButton b) {
+            QTest::mouseClick(
+                m_window->windowHandle(), b, {}, cell(i)->mapTo(m_window, QPoint(10, 10)));
+        };
+        click(1, Qt::RightButton);
+        QCOMPARE(m_board->backColour(1), MarkColour);
+        QVERIFY(!QApplication::activePopupWidget());
+        QCOMPARE(cell(1)->accessibleDescription(), QStringLiteral("marked"));
+        click(1, Qt::RightButton);
+        QCOMPARE(m_board->backColour(1), OpenColour);
+        click(2, Qt::RightButton);
+        QCOMPARE(m_board->backColour(2), GivenColour);
+        click(3, Qt::LeftButton);
+        click(3, Qt::MiddleButton);
+        QCOMPARE(m_board->backColour(3), OpenColour);
+        // The three states look different on screen.
+        const QPalette p;
+        QVERIFY(screenColour(OpenColour, p) != screenColour(GivenColour, p));
+        QVERIFY(screenColour(OpenColour, p) != screenColour(MarkColour, p));
+        QVERIFY(screenColour(GivenColour, p) != screenColour(MarkColour, p));
+    }
 };
 
 QTEST_MAIN(TestCellInput)

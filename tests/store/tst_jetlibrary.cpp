@@ -16,287 +16,296 @@ using namespace zov::test;
 using Kind = store::Error::Kind;
 
 namespace {
-std::string path8(const QString& p) { return QFile::encodeName(p).toStdString(); }
+std::string path8(const QString &p) { return QFile::encodeName(p).toStdString(); }
 
 // Puzzle n: 25 givens of the solved grid, starting at a place that depends on n.
-JetTable gameTable(int puzzles, std::vector<JetColumn> columns = {}, const char* name = "Game")
+JetTable gameTable(int puzzles, std::vector<JetColumn> columns = {}, const char *name = "Game")
 {
-  if (columns.empty())
-    columns = { { "GameNo", JetType::Integer }, { "Index", JetType::Integer },
-      { "Number", JetType::Text } };
-  JetTable t { name, columns, {}, std::nullopt };
-  for (int n = 1; n <= puzzles; ++n)
-    for (const auto& g : samplePuzzle(n, 25)) {
-      std::vector<std::optional<std::string>> row;
-      for (const auto& c : columns) {
-        const std::string lower = QString::fromStdString(c.name).toLower().toStdString();
-        row.push_back(lower == "gameno" ? std::to_string(n)
-                : lower == "index"    ? std::to_string(g.index)
-                                      : std::to_string(g.digit));
-      }
-      t.rows.push_back(row);
-    }
-  return t;
+    if (columns.empty())
+        columns = { { "GameNo", JetType::Integer }, { "Index", JetType::Integer },
+            { "Number", JetType::Text } };
+    JetTable t { name, columns, {}, std::nullopt };
+    for (int n = 1; n <= puzzles; ++n)
+        for (const auto &g : samplePuzzle(n, 25)) {
+            std::vector<std::optional<std::string>> row;
+            for (const auto &c : columns) {
+                const std::string lower = QString::fromStdString(c.name).toLower().toStdString();
+                row.push_back(lower == "gameno" ? std::to_string(n)
+                        : lower == "index"      ? std::to_string(g.index)
+                                                : std::to_string(g.digit));
+            }
+            t.rows.push_back(row);
+        }
+    return t;
 }
 
-QString run(const QString& program, const QStringList& args)
+QString run(const QString &program, const QStringList &args)
 {
-  QProcess p;
-  p.start(program, args);
-  p.waitForFinished();
-  return QString::fromUtf8(p.readAllStandardOutput());
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished();
+    return QString::fromUtf8(p.readAllStandardOutput());
 }
 } // namespace
 
 class TestJetLibrary : public QObject
 {
-  Q_OBJECT
-  QTemporaryDir m_dir;
-  int m_count = 0;
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    int m_count = 0;
 
-  QString file(int version, const std::vector<JetTable>& tables)
-  {
-    const QString path = m_dir.filePath(QStringLiteral("lib%1/Zovudedoda.mdb").arg(++m_count));
-    QDir().mkpath(QFileInfo(path).path());
-    if (!writeJetFile(path8(path), version, tables))
-      qFatal("cannot write a fixture");
-    return path;
-  }
+    QString file(int version, const std::vector<JetTable> &tables)
+    {
+        const QString path = m_dir.filePath(QStringLiteral("lib%1/Zovudedoda.mdb").arg(++m_count));
+        QDir().mkpath(QFileInfo(path).path());
+        if (!writeJetFile(path8(path), version, tables))
+            qFatal("cannot write a fixture");
+        return path;
+    }
 
 private Q_SLOTS:
-  // A file is told by its first bytes, never by its name.
-  void headersAreRecognised_data()
-  {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<int>("kind");
-    const auto jet = [](int v) {
-      const auto b = writeJet(v, { gameTable(1) });
-      return QByteArray(b.data(), static_cast<qsizetype>(b.size()));
-    };
-    QByteArray ace = jet(4);
-    ace.replace(4, 15, "Standard ACE DB");
-    QTest::newRow("jet 3") << jet(3) << int(store::FileKind::Jet3);
-    QTest::newRow("jet 4") << jet(4) << int(store::FileKind::Jet4);
-    QTest::newRow("ace") << ace << int(store::FileKind::Ace);
-    QTest::newRow("sqlite") << QByteArray("SQLite format 3\0rest", 21) << int(store::FileKind::SQLite);
-    QTest::newRow("empty") << QByteArray() << int(store::FileKind::Empty);
-    QTest::newRow("100-byte stub") << jet(3).left(100) << int(store::FileKind::Jet3);
-    QTest::newRow("random bytes") << QByteArray(64, '\x5a') << int(store::FileKind::Unknown);
-    QTest::newRow("missing") << QByteArray("-") << int(store::FileKind::Missing);
-  }
-  void headersAreRecognised()
-  {
-    QFETCH(QByteArray, bytes);
-    QFETCH(int, kind);
-    const QString path = m_dir.filePath(QStringLiteral("head-%1").arg(++m_count));
-    if (bytes != "-") {
-      QFile f(path);
-      QVERIFY(f.open(QIODevice::WriteOnly));
-      f.write(bytes);
-    }
-    QCOMPARE(int(store::detectFileKind(path8(path))), kind);
-  }
-
-  // The fixture writer is checked by an independent reader: mdbtools' own tools.
-  void fixturesReadBackWithMdbtools_data()
-  {
-    QTest::addColumn<int>("version");
-    QTest::newRow("jet 3") << 3;
-    QTest::newRow("jet 4") << 4;
-  }
-  void fixturesReadBackWithMdbtools()
-  {
-    QFETCH(int, version);
-    const QString path = file(version, { gameTable(3) });
-    QCOMPARE(run(QStringLiteral("mdb-ver"), { path }).trimmed(),
-        version == 3 ? QStringLiteral("JET3") : QStringLiteral("JET4"));
-    QCOMPARE(run(QStringLiteral("mdb-tables"), { QStringLiteral("-1"), path }).trimmed(),
-        QStringLiteral("Game"));
-    const QStringList lines = run(QStringLiteral("mdb-export"), { path, QStringLiteral("Game") })
-                                  .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    QCOMPARE(lines.size(), 1 + 3 * 25);
-    QCOMPARE(lines[0], QStringLiteral("GameNo,Index,Number"));
-    const auto first = samplePuzzle(1, 25)[0];
-    QCOMPARE(lines[1], QStringLiteral("1,%1,\"%2\"").arg(first.index).arg(first.digit));
-  }
-
-  // Every row comes back as written, whatever the version, the column order, the table
-  // name's case and the field types; a table over many pages too.
-  void rowsComeBackAsWritten_data()
-  {
-    QTest::addColumn<int>("version");
-    QTest::addColumn<int>("puzzles");
-    QTest::addColumn<QString>("layout");
-    QTest::newRow("jet 3") << 3 << 4 << "";
-    QTest::newRow("jet 4") << 4 << 4 << "";
-    QTest::newRow("jet 3, many pages") << 3 << 200 << "";
-    QTest::newRow("jet 4, many pages") << 4 << 200 << "";
-    QTest::newRow("other order and case") << 4 << 5 << "order";
-    QTest::newRow("byte, long, double") << 3 << 5 << "types";
-    QTest::newRow("all text") << 4 << 5 << "text";
-  }
-  void rowsComeBackAsWritten()
-  {
-    QFETCH(int, version);
-    QFETCH(int, puzzles);
-    QFETCH(QString, layout);
-    std::vector<JetColumn> cols;
-    const char* name = "Game";
-    if (layout == QLatin1String("order")) {
-      cols = { { "number", JetType::Long }, { "INDEX", JetType::Integer }, { "gameno", JetType::Long } };
-      name = "GAME";
-    } else if (layout == QLatin1String("types")) {
-      cols = { { "GameNo", JetType::Long }, { "Index", JetType::Byte }, { "Number", JetType::Double } };
-    } else if (layout == QLatin1String("text")) {
-      cols = { { "GameNo", JetType::Text }, { "Index", JetType::Text }, { "Number", JetType::Text } };
-    }
-    const JetTable table = gameTable(puzzles, cols, name);
-    const QString path = file(version, { table });
-    const auto rows = store::readLegacyRows(path8(path));
-    QVERIFY2(rows, rows ? "" : rows.error().reason.c_str());
-    QCOMPARE(rows->size(), table.rows.size());
-    std::vector<std::string> dropped;
-    const auto converted = store::legacyPuzzles(*rows, dropped);
-    QVERIFY(dropped.empty());
-    QCOMPARE(converted.size(), std::size_t(puzzles));
-    for (const auto& [n, puzzle] : converted) {
-      auto expected = samplePuzzle(n, 25);
-      std::sort(expected.begin(), expected.end(), [](auto a, auto b) { return a.index < b.index; });
-      QCOMPARE(puzzle.size(), expected.size());
-      for (std::size_t k = 0; k < puzzle.size(); ++k) {
-        QCOMPARE(puzzle[k].index, expected[k].index);
-        QCOMPARE(puzzle[k].digit, expected[k].digit);
-      }
-    }
-  }
-
-  // Rows outside the record format are left out and reported; a cell named twice keeps the
-  // later digit.
-  void badRowsAreDroppedAndReported()
-  {
-    JetTable t = gameTable(1);
-    t.rows.push_back({ std::string("0"), std::string("5"), std::string("5") });
-    t.rows.push_back({ std::string("2"), std::string("82"), std::string("5") });
-    t.rows.push_back({ std::string("2"), std::string("3"), std::string("x") });
-    t.rows.push_back({ std::nullopt, std::string("3"), std::string("4") });
-    t.rows.push_back({ std::string("2"), std::string("7"), std::string("4") });
-    t.rows.push_back({ std::string("2"), std::string("7"), std::string("6") });
-    const QString path = file(4, { t });
-    const auto rows = store::readLegacyRows(path8(path));
-    QVERIFY(rows);
-    std::vector<std::string> dropped;
-    const auto puzzles = store::legacyPuzzles(*rows, dropped);
-    QCOMPARE(dropped.size(), std::size_t(5));
-    QCOMPARE(puzzles.size(), std::size_t(2));
-    QCOMPARE(puzzles[1].first, 2);
-    QCOMPARE(puzzles[1].second.size(), std::size_t(1));
-    QCOMPARE(puzzles[1].second[0].digit, 6);
-  }
-
-  // Files that cannot be converted leave the original exactly as it was, with a reason.
-  void unusableFilesStayAsTheyWere_data()
-  {
-    QTest::addColumn<QString>("what");
-    QTest::addColumn<int>("kind");
-    QTest::newRow("no Game table") << "table" << int(Kind::NoTable);
-    QTest::newRow("no Number field") << "field" << int(Kind::NoFields);
-    QTest::newRow("cut inside a page") << "cut" << int(Kind::Damaged);
-    QTest::newRow("cut at a page boundary") << "rows" << int(Kind::Damaged);
-    QTest::newRow("100-byte stub") << "stub" << int(Kind::Damaged);
-    QTest::newRow("ace file") << "ace" << int(Kind::NotALibrary);
-    QTest::newRow("no usable row") << "empty" << int(Kind::Empty);
-  }
-  void unusableFilesStayAsTheyWere()
-  {
-    QFETCH(QString, what);
-    QFETCH(int, kind);
-    JetTable t = gameTable(3);
-    if (what == QLatin1String("table"))
-      t.name = "Games";
-    if (what == QLatin1String("field"))
-      t.columns[2].name = "Digit";
-    if (what == QLatin1String("rows"))
-      t.claimedRows = static_cast<std::uint32_t>(t.rows.size() + 40);
-    if (what == QLatin1String("empty"))
-      for (auto& r : t.rows)
-        r[1] = std::string("0");
-    const QString path = file(3, { t });
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::ReadWrite));
-    if (what == QLatin1String("cut"))
-      QVERIFY(f.resize(f.size() - 100));
-    if (what == QLatin1String("stub"))
-      QVERIFY(f.resize(100));
-    if (what == QLatin1String("ace")) {
-      f.seek(4);
-      f.write("Standard ACE DB");
-    }
-    f.close();
-    const QByteArray before = fileBytes(path);
-    const auto converted = store::convertLegacyLibrary(path8(path));
-    QVERIFY(!converted);
-    QCOMPARE(int(converted.error().kind), kind);
-    QCOMPARE(fileBytes(path), before);
-    QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files).size(), 1);
-  }
-
-  // Converted once: the new library plays, the original keeps its bytes beside it, and a
-  // second start finds a SQLite library and converts nothing.
-  void gameConvertsOnceAndKeepsTheOriginal()
-  {
-    const QString path = file(3, { gameTable(6) });
-    const QByteArray original = fileBytes(path);
-    test::ScriptedPrompter prompter;
+    // A file is told by its first bytes, never by its name.
+    void headersAreRecognised_data()
     {
-      Form1 form(path, prompter);
-      QVERIFY(form.Load());
-      QCOMPARE(prompter.told.size(), std::size_t(1));
-      QCOMPARE(prompter.told[0].style, MessageStyle::Information);
-      QVERIFY(prompter.told[0].prompt.contains(QLatin1String("6 puzzles with 150 digits")));
-      prompter.replies.push_back(QStringLiteral("4"));
-      form.game()->newGame(false);
-      QCOMPARE(form.board().gameNumberText(), QStringLiteral("4"));
-      for (const auto& g : samplePuzzle(4, 25))
-        QCOMPARE(form.board().text(g.index), QString::number(g.digit));
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("kind");
+        const auto jet = [](int v) {
+            const auto b = writeJet(v, { gameTable(1) });
+            return QByteArray(b.data(), static_cast<qsizetype>(b.size()));
+        };
+        QByteArray ace = jet(4);
+        ace.replace(4, 15, "Standard ACE DB");
+        QTest::newRow("jet 3") << jet(3) << int(store::FileKind::Jet3);
+        QTest::newRow("jet 4") << jet(4) << int(store::FileKind::Jet4);
+        QTest::newRow("ace") << ace << int(store::FileKind::Ace);
+        QTest::newRow("sqlite") << QByteArray("SQLite format 3\0rest", 21)
+                                << int(store::FileKind::SQLite);
+        QTest::newRow("empty") << QByteArray() << int(store::FileKind::Empty);
+        QTest::newRow("100-byte stub") << jet(3).left(100) << int(store::FileKind::Jet3);
+        QTest::newRow("random bytes") << QByteArray(64, '\x5a') << int(store::FileKind::Unknown);
+        QTest::newRow("missing") << QByteArray("-") << int(store::FileKind::Missing);
     }
-    const QString backup = QFileInfo(path).path() + QStringLiteral("/Zovudedoda (earlier version).mdb");
-    QCOMPARE(fileBytes(backup), original);
-    QCOMPARE(store::detectFileKind(path8(path)), store::FileKind::SQLite);
-    test::ScriptedPrompter again;
-    Form1 second(path, again);
-    QVERIFY(second.Load());
-    QVERIFY(again.told.empty());
-  }
+    void headersAreRecognised()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, kind);
+        const QString path = m_dir.filePath(QStringLiteral("head-%1").arg(++m_count));
+        if (bytes != "-") {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(bytes);
+        }
+        QCOMPARE(int(store::detectFileKind(path8(path))), kind);
+    }
 
-  // A folder the player may not write: nothing changes, and the game says why.
-  void readOnlyFolderLeavesTheOriginal()
-  {
-    if (geteuid() != 0)
-      QSKIP("needs root to try as another user");
-    const QString path = file(4, { gameTable(2) });
-    const QString folder = QFileInfo(path).path();
-    const QByteArray before = fileBytes(path);
-    // The temporary folder above must let the other user through.
-    QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
-            | QFile::ExeOther | QFile::ExeGroup);
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther
-            | QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup);
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadOther | QFile::ReadGroup);
-    const pid_t child = fork();
-    if (child == 0) {
-      if (setresgid(65534, 65534, 65534) != 0 || setresuid(65534, 65534, 65534) != 0)
-        _exit(10);
-      const auto r = store::convertLegacyLibrary(path8(path));
-      _exit(r ? 11 : r.error().kind == Kind::ReadOnly ? 0 : 12);
+    // The fixture writer is checked by an independent reader: mdbtools' own tools.
+    void fixturesReadBackWithMdbtools_data()
+    {
+        QTest::addColumn<int>("version");
+        QTest::newRow("jet 3") << 3;
+        QTest::newRow("jet 4") << 4;
     }
-    int status = 0;
-    QCOMPARE(waitpid(child, &status, 0), child);
-    QVERIFY(WIFEXITED(status));
-    QCOMPARE(WEXITSTATUS(status), 0);
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QCOMPARE(fileBytes(path), before);
-    QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 1);
-  }
+    void fixturesReadBackWithMdbtools()
+    {
+        QFETCH(int, version);
+        const QString path = file(version, { gameTable(3) });
+        QCOMPARE(run(QStringLiteral("mdb-ver"), { path }).trimmed(),
+            version == 3 ? QStringLiteral("JET3") : QStringLiteral("JET4"));
+        QCOMPARE(run(QStringLiteral("mdb-tables"), { QStringLiteral("-1"), path }).trimmed(),
+            QStringLiteral("Game"));
+        const QStringList lines
+            = run(QStringLiteral("mdb-export"), { path, QStringLiteral("Game") })
+                  .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 1 + 3 * 25);
+        QCOMPARE(lines[0], QStringLiteral("GameNo,Index,Number"));
+        const auto first = samplePuzzle(1, 25)[0];
+        QCOMPARE(lines[1], QStringLiteral("1,%1,\"%2\"").arg(first.index).arg(first.digit));
+    }
+
+    // Every row comes back as written, whatever the version, the column order, the table
+    // name's case and the field types; a table over many pages too.
+    void rowsComeBackAsWritten_data()
+    {
+        QTest::addColumn<int>("version");
+        QTest::addColumn<int>("puzzles");
+        QTest::addColumn<QString>("layout");
+        QTest::newRow("jet 3") << 3 << 4 << "";
+        QTest::newRow("jet 4") << 4 << 4 << "";
+        QTest::newRow("jet 3, many pages") << 3 << 200 << "";
+        QTest::newRow("jet 4, many pages") << 4 << 200 << "";
+        QTest::newRow("other order and case") << 4 << 5 << "order";
+        QTest::newRow("byte, long, double") << 3 << 5 << "types";
+        QTest::newRow("all text") << 4 << 5 << "text";
+    }
+    void rowsComeBackAsWritten()
+    {
+        QFETCH(int, version);
+        QFETCH(int, puzzles);
+        QFETCH(QString, layout);
+        std::vector<JetColumn> cols;
+        const char *name = "Game";
+        if (layout == QLatin1String("order")) {
+            cols = { { "number", JetType::Long }, { "INDEX", JetType::Integer },
+                { "gameno", JetType::Long } };
+            name = "GAME";
+        } else if (layout == QLatin1String("types")) {
+            cols = { { "GameNo", JetType::Long }, { "Index", JetType::Byte },
+                { "Number", JetType::Double } };
+        } else if (layout == QLatin1String("text")) {
+            cols = { { "GameNo", JetType::Text }, { "Index", JetType::Text },
+                { "Number", JetType::Text } };
+        }
+        const JetTable table = gameTable(puzzles, cols, name);
+        const QString path = file(version, { table });
+        const auto rows = store::readLegacyRows(path8(path));
+        QVERIFY2(rows, rows ? "" : rows.error().reason.c_str());
+        QCOMPARE(rows->size(), table.rows.size());
+        std::vector<std::string> dropped;
+        const auto converted = store::legacyPuzzles(*rows, dropped);
+        QVERIFY(dropped.empty());
+        QCOMPARE(converted.size(), std::size_t(puzzles));
+        for (const auto &[n, puzzle] : converted) {
+            auto expected = samplePuzzle(n, 25);
+            std::sort(
+                expected.begin(), expected.end(), [](auto a, auto b) { return a.index < b.index; });
+            QCOMPARE(puzzle.size(), expected.size());
+            for (std::size_t k = 0; k < puzzle.size(); ++k) {
+                QCOMPARE(puzzle[k].index, expected[k].index);
+                QCOMPARE(puzzle[k].digit, expected[k].digit);
+            }
+        }
+    }
+
+    // Rows outside the record format are left out and reported; a cell named twice keeps the
+    // later digit.
+    void badRowsAreDroppedAndReported()
+    {
+        JetTable t = gameTable(1);
+        t.rows.push_back({ std::string("0"), std::string("5"), std::string("5") });
+        t.rows.push_back({ std::string("2"), std::string("82"), std::string("5") });
+        t.rows.push_back({ std::string("2"), std::string("3"), std::string("x") });
+        t.rows.push_back({ std::nullopt, std::string("3"), std::string("4") });
+        t.rows.push_back({ std::string("2"), std::string("7"), std::string("4") });
+        t.rows.push_back({ std::string("2"), std::string("7"), std::string("6") });
+        const QString path = file(4, { t });
+        const auto rows = store::readLegacyRows(path8(path));
+        QVERIFY(rows);
+        std::vector<std::string> dropped;
+        const auto puzzles = store::legacyPuzzles(*rows, dropped);
+        QCOMPARE(dropped.size(), std::size_t(5));
+        QCOMPARE(puzzles.size(), std::size_t(2));
+        QCOMPARE(puzzles[1].first, 2);
+        QCOMPARE(puzzles[1].second.size(), std::size_t(1));
+        QCOMPARE(puzzles[1].second[0].digit, 6);
+    }
+
+    // Files that cannot be converted leave the original exactly as it was, with a reason.
+    void unusableFilesStayAsTheyWere_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<int>("kind");
+        QTest::newRow("no Game table") << "table" << int(Kind::NoTable);
+        QTest::newRow("no Number field") << "field" << int(Kind::NoFields);
+        QTest::newRow("cut inside a page") << "cut" << int(Kind::Damaged);
+        QTest::newRow("cut at a page boundary") << "rows" << int(Kind::Damaged);
+        QTest::newRow("100-byte stub") << "stub" << int(Kind::Damaged);
+        QTest::newRow("ace file") << "ace" << int(Kind::NotALibrary);
+        QTest::newRow("no usable row") << "empty" << int(Kind::Empty);
+    }
+    void unusableFilesStayAsTheyWere()
+    {
+        QFETCH(QString, what);
+        QFETCH(int, kind);
+        JetTable t = gameTable(3);
+        if (what == QLatin1String("table"))
+            t.name = "Games";
+        if (what == QLatin1String("field"))
+            t.columns[2].name = "Digit";
+        if (what == QLatin1String("rows"))
+            t.claimedRows = static_cast<std::uint32_t>(t.rows.size() + 40);
+        if (what == QLatin1String("empty"))
+            for (auto &r : t.rows)
+                r[1] = std::string("0");
+        const QString path = file(3, { t });
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        if (what == QLatin1String("cut"))
+            QVERIFY(f.resize(f.size() - 100));
+        if (what == QLatin1String("stub"))
+            QVERIFY(f.resize(100));
+        if (what == QLatin1String("ace")) {
+            f.seek(4);
+            f.write("Standard ACE DB");
+        }
+        f.close();
+        const QByteArray before = fileBytes(path);
+        const auto converted = store::convertLegacyLibrary(path8(path));
+        QVERIFY(!converted);
+        QCOMPARE(int(converted.error().kind), kind);
+        QCOMPARE(fileBytes(path), before);
+        QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files).size(), 1);
+    }
+
+    // Converted once: the new library plays, the original keeps its bytes beside it, and a
+    // second start finds a SQLite library and converts nothing.
+    void gameConvertsOnceAndKeepsTheOriginal()
+    {
+        const QString path = file(3, { gameTable(6) });
+        const QByteArray original = fileBytes(path);
+        test::ScriptedPrompter prompter;
+        {
+            Form1 form(path, prompter);
+            QVERIFY(form.Load());
+            QCOMPARE(prompter.told.size(), std::size_t(1));
+            QCOMPARE(prompter.told[0].style, MessageStyle::Information);
+            QVERIFY(prompter.told[0].prompt.contains(QLatin1String("6 puzzles with 150 digits")));
+            prompter.replies.push_back(QStringLiteral("4"));
+            form.game()->newGame(false);
+            QCOMPARE(form.board().gameNumberText(), QStringLiteral("4"));
+            for (const auto &g : samplePuzzle(4, 25))
+                QCOMPARE(form.board().text(g.index), QString::number(g.digit));
+        }
+        const QString backup
+            = QFileInfo(path).path() + QStringLiteral("/Zovudedoda (earlier version).mdb");
+        QCOMPARE(fileBytes(backup), original);
+        QCOMPARE(store::detectFileKind(path8(path)), store::FileKind::SQLite);
+        test::ScriptedPrompter again;
+        Form1 second(path, again);
+        QVERIFY(second.Load());
+        QVERIFY(again.told.empty());
+    }
+
+    // A folder the player may not write: nothing changes, and the game says why.
+    void readOnlyFolderLeavesTheOriginal()
+    {
+        if (geteuid() != 0)
+            QSKIP("needs root to try as another user");
+        const QString path = file(4, { gameTable(2) });
+        const QString folder = QFileInfo(path).path();
+        const QByteArray before = fileBytes(path);
+        // The temporary folder above must let the other user through.
+        QFile::setPermissions(m_dir.path(),
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeOther
+                | QFile::ExeGroup);
+        QFile::setPermissions(folder,
+            QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther
+                | QFile::ReadGroup | QFile::ExeGroup);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadOther | QFile::ReadGroup);
+        const pid_t child = fork();
+        if (child == 0) {
+            if (setresgid(65534, 65534, 65534) != 0 || setresuid(65534, 65534, 65534) != 0)
+                _exit(10);
+            const auto r = store::convertLegacyLibrary(path8(path));
+            _exit(r ? 11 : r.error().kind == Kind::ReadOnly ? 0 : 12);
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(fileBytes(path), before);
+        QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 1);
+    }
 };
 
 QTEST_MAIN(TestJetLibrary)

@@ -11,24 +11,32 @@
 
 namespace zov::test {
 
-enum class JetType : std::uint8_t { Byte = 0x02, Integer = 0x03, Long = 0x04, Double = 0x07, Text = 0x0A };
-
-struct JetColumn {
-  std::string name;
-  JetType type;
+enum class JetType : std::uint8_t {
+    Byte = 0x02,
+    Integer = 0x03,
+    Long = 0x04,
+    Double = 0x07,
+    Text = 0x0A
 };
 
-struct JetTable {
-  std::string name;
-  std::vector<JetColumn> columns;
-  // Values as text (numbers in decimal); nothing is NULL.
-  std::vector<std::vector<std::optional<std::string>>> rows;
-  // When set, the row count written into the table definition (to fake a cut-short file).
-  std::optional<std::uint32_t> claimedRows;
+struct JetColumn
+{
+    std::string name;
+    JetType type;
+};
+
+struct JetTable
+{
+    std::string name;
+    std::vector<JetColumn> columns;
+    // Values as text (numbers in decimal); nothing is NULL.
+    std::vector<std::vector<std::optional<std::string>>> rows;
+    // When set, the row count written into the table definition (to fake a cut-short file).
+    std::optional<std::uint32_t> claimedRows;
 };
 
 // version 3 (2 KiB pages) or 4 (4 KiB pages).
-std::vector<char> writeJet(int version, const std::vector<JetTable>& tables);
-bool writeJetFile(const std::string& path, int version, const std::vector<JetTable>& tables);
+std::vector<char> writeJet(int version, const std::vector<JetTable> &tables);
+bool writeJetFile(const std::string &path, int version, const std::vector<JetTable> &tables);
 
 } // namespace zov::test

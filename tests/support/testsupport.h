@@ -19,49 +19,51 @@ namespace zov::test {
 class ScriptedPrompter : public Prompter
 {
 public:
-  struct Asked {
-    QString prompt, title, defaultText;
-  };
-  struct Told {
-    QString prompt;
-    MessageStyle style;
-    QString title;
-  };
-  std::deque<std::optional<QString>> replies;
-  // Runs while a box is open, to look at the window behind it.
-  std::function<void()> whileAsking;
-  std::vector<Asked> asked;
-  std::vector<Told> told;
+    struct Asked
+    {
+        QString prompt, title, defaultText;
+    };
+    struct Told
+    {
+        QString prompt;
+        MessageStyle style;
+        QString title;
+    };
+    std::deque<std::optional<QString>> replies;
+    // Runs while a box is open, to look at the window behind it.
+    std::function<void()> whileAsking;
+    std::vector<Asked> asked;
+    std::vector<Told> told;
 
-  std::optional<QString> inputBox(
-      const QString& prompt, const QString& title, const QString& defaultText) override;
-  void messageBox(const QString& prompt, MessageStyle style, const QString& title = {}) override;
+    std::optional<QString> inputBox(
+        const QString &prompt, const QString &title, const QString &defaultText) override;
+    void messageBox(const QString &prompt, MessageStyle style, const QString &title = {}) override;
 };
 
 // Puzzle `n` (1-based) of a library made by `numbered`: a few givens that name the number.
 store::Puzzle samplePuzzle(int n, int clues = 30);
 // A library at `path` with puzzles 1..count made by samplePuzzle.
-void makeLibrary(const QString& path, int count, int clues = 30);
+void makeLibrary(const QString &path, int count, int clues = 30);
 // Runs SQL on a file directly, outside the store (for odd files and for reading back).
-QStringList sqlite(const QString& path, const QString& sql);
-QByteArray fileBytes(const QString& path);
+QStringList sqlite(const QString &path, const QString &sql);
+QByteArray fileBytes(const QString &path);
 
 // A low limit on the size of files this process writes, as a full disk would set, lifted
 // again when it goes.
 class FileSizeLimit
 {
 public:
-  explicit FileSizeLimit(unsigned long bytes);
-  ~FileSizeLimit();
-  FileSizeLimit(const FileSizeLimit&) = delete;
-  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    explicit FileSizeLimit(unsigned long bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
 
 private:
-  unsigned long m_old;
+    unsigned long m_old;
 };
 
 // A solved grid in board order (index 1..81), and the same in text order.
-extern const char* const SolvedText;
+extern const char *const SolvedText;
 int solvedDigit(int cellIndex);
 
 } // namespace zov::test

@@ -13,146 +13,146 @@ using namespace zov;
 // Records what the dialog asks the desktop to open.
 class UrlSink : public QObject
 {
-  Q_OBJECT
+    Q_OBJECT
 public:
-  QList<QUrl> opened;
+    QList<QUrl> opened;
 public Q_SLOTS:
-  void handle(const QUrl& url) { opened.append(url); }
+    void handle(const QUrl &url) { opened.append(url); }
 };
 
 class TestAbout : public QObject
 {
-  Q_OBJECT
-  UrlSink m_sink;
+    Q_OBJECT
+    UrlSink m_sink;
 
-  static void move(QWidget* w, QPoint at = QPoint(3, 3))
-  {
-    QTest::mouseMove(w, at);
-    QMouseEvent e(QEvent::MouseMove, at, w->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
-        Qt::NoModifier);
-    QApplication::sendEvent(w, &e);
-  }
-  static QColor colourOf(QLabel* l) { return l->palette().color(QPalette::WindowText); }
+    static void move(QWidget *w, QPoint at = QPoint(3, 3))
+    {
+        QTest::mouseMove(w, at);
+        QMouseEvent e(
+            QEvent::MouseMove, at, w->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(w, &e);
+    }
+    static QColor colourOf(QLabel *l) { return l->palette().color(QPalette::WindowText); }
 
 private Q_SLOTS:
-  void initTestCase()
-  {
-    QDesktopServices::setUrlHandler(QStringLiteral("http"), &m_sink, "handle");
-    QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &m_sink, "handle");
-  }
-  void cleanupTestCase()
-  {
-    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
-    QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
-  }
-  void cleanup() { QVERIFY(QApplication::topLevelWidgets().isEmpty()); }
+    void initTestCase()
+    {
+        QDesktopServices::setUrlHandler(QStringLiteral("http"), &m_sink, "handle");
+        QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &m_sink, "handle");
+    }
+    void cleanupTestCase()
+    {
+        QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+        QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
+    }
+    void cleanup() { QVERIFY(QApplication::topLevelWidgets().isEmpty()); }
 
-  // The hover rule: the line under the pointer blue, the other black; the frame makes both
-  // black; other labels change nothing.
-  void linksFollowThePointer()
-  {
-    frmAbout about;
-    about.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&about));
-    const QColor start = colourOf(about.Label2);
-    QCOMPARE(colourOf(about.Label13), start);
-    const QColor blue = frmAbout::linkColour(LinkHoverColour);
-    const QColor black = frmAbout::linkColour(LinkRestColour);
-    QCOMPARE(blue, QColor(0, 0, 255));
-    move(about.Label13);
-    QCOMPARE(colourOf(about.Label13), blue);
-    QCOMPARE(colourOf(about.Label2), black);
-    move(about.Label2);
-    QCOMPARE(colourOf(about.Label2), blue);
-    QCOMPARE(colourOf(about.Label13), black);
-    // Over another label, inside the frame: nothing changes.
-    move(about.Label4);
-    QCOMPARE(colourOf(about.Label2), blue);
-    move(about.Frame2, QPoint(4, about.Frame2->height() - 4));
-    QCOMPARE(colourOf(about.Label2), black);
-    QCOMPARE(colourOf(about.Label13), black);
-    // A fresh dialog starts in the default colour again.
-    frmAbout again;
-    QCOMPARE(colourOf(again.Label13), start);
-  }
+    // The hover rule: the line under the pointer blue, the other black; the frame makes both
+    // black; other labels change nothing.
+    void linksFollowThePointer()
+    {
+        frmAbout about;
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        const QColor start = colourOf(about.Label2);
+        QCOMPARE(colourOf(about.Label13), start);
+        const QColor blue = frmAbout::linkColour(LinkHoverColour);
+        const QColor black = frmAbout::linkColour(LinkRestColour);
+        QCOMPARE(blue, QColor(0, 0, 255));
+        move(about.Label13);
+        QCOMPARE(colourOf(about.Label13), blue);
+        QCOMPARE(colourOf(about.Label2), black);
+        move(about.Label2);
+        QCOMPARE(colourOf(about.Label2), blue);
+        QCOMPARE(colourOf(about.Label13), black);
+        // Over another label, inside the frame: nothing changes.
+        move(about.Label4);
+        QCOMPARE(colourOf(about.Label2), blue);
+        move(about.Frame2, QPoint(4, about.Frame2->height() - 4));
+        QCOMPARE(colourOf(about.Label2), black);
+        QCOMPARE(colourOf(about.Label13), black);
+        // A fresh dialog starts in the default colour again.
+        frmAbout again;
+        QCOMPARE(colourOf(again.Label13), start);
+    }
 
-  // Each click hands exactly the right address to the desktop, and the dialog stays open.
-  void clicksOpenTheAddresses()
-  {
-    frmAbout about;
-    about.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&about));
-    m_sink.opened.clear();
-    QTest::mouseClick(about.Label13, Qt::LeftButton);
-    QTest::mouseClick(about.Label13, Qt::LeftButton);
-    QTest::mouseClick(about.Label2, Qt::LeftButton);
-    QTest::mouseClick(about.Label1, Qt::LeftButton);
-    QCOMPARE(m_sink.opened,
-        (QList<QUrl> { QUrl(QStringLiteral("http://www.example.org/zovudedoda")),
-            QUrl(QStringLiteral("http://www.example.org/zovudedoda")),
-            QUrl(QStringLiteral("mailto:zovudedoda@example.org")) }));
-    QVERIFY(about.isVisible());
-  }
+    // Each click hands exactly the right address to the desktop, and the dialog stays open.
+    void clicksOpenTheAddresses()
+    {
+        frmAbout about;
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        m_sink.opened.clear();
+        QTest::mouseClick(about.Label13, Qt::LeftButton);
+        QTest::mouseClick(about.Label13, Qt::LeftButton);
+        QTest::mouseClick(about.Label2, Qt::LeftButton);
+        QTest::mouseClick(about.Label1, Qt::LeftButton);
+        QCOMPARE(m_sink.opened,
+            (QList<QUrl> { QUrl(QStringLiteral("http://www.example.org/zovudedoda")),
+                QUrl(QStringLiteral("http://www.example.org/zovudedoda")),
+                QUrl(QStringLiteral("mailto:zovudedoda@example.org")) }));
+        QVERIFY(about.isVisible());
+    }
 
-  // OK, Enter, Space, Esc and the close box all close it; OK is the only focusable control.
-  void closesEveryWay_data()
-  {
-    QTest::addColumn<int>("how");
-    QTest::newRow("OK clicked") << 0;
-    QTest::newRow("Enter") << 1;
-    QTest::newRow("Space") << 2;
-    QTest::newRow("Esc") << 3;
-    QTest::newRow("close box") << 4;
-  }
-  void closesEveryWay()
-  {
-    QFETCH(int, how);
-    frmAbout about;
-    QTimer::singleShot(0, &about, [&] {
-      QCOMPARE(about.focusWidget(), about.Command1);
-      switch (how) {
-      case 0:
-        QTest::mouseClick(about.Command1, Qt::LeftButton);
-        break;
-      case 1:
-        QTest::keyClick(&about, Qt::Key_Return);
-        break;
-      case 2:
-        QTest::keyClick(about.Command1, Qt::Key_Space);
-        break;
-      case 3:
-        QTest::keyClick(&about, Qt::Key_Escape);
-        break;
-      default:
-        about.close();
-      }
-    });
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    connect(&watchdog, &QTimer::timeout, &about, &QDialog::reject);
-    watchdog.start(5000);
-    about.exec();
-    QVERIFY(watchdog.isActive());
-    QVERIFY(!about.isVisible());
-    for (auto* w : about.findChildren<QWidget*>())
-      QVERIFY(w == about.Command1 || w->focusPolicy() == Qt::NoFocus);
-  }
+    // OK, Enter, Space, Esc and the close box all close it; OK is the only focusable control.
+    void closesEveryWay_data()
+    {
+        QTest::addColumn<int>("how");
+        QTest::newRow("OK clicked") << 0;
+        QTest::newRow("Enter") << 1;
+        QTest::newRow("Space") << 2;
+        QTest::newRow("Esc") << 3;
+        QTest::newRow("close box") << 4;
+    }
+    void closesEveryWay()
+    {
+        QFETCH(int, how);
+        frmAbout about;
+        QTimer::singleShot(0, &about, [&] {
+            QCOMPARE(about.focusWidget(), about.Command1);
+            switch (how) {
+            case 0:
+                QTest::mouseClick(about.Command1, Qt::LeftButton);
+                break;
+            case 1:
+                QTest::keyClick(&about, Qt::Key_Return);
+                break;
+            case 2:
+                QTest::keyClick(about.Command1, Qt::Key_Space);
+                break;
+            case 3:
+                QTest::keyClick(&about, Qt::Key_Escape);
+                break;
+            default:
+                about.close();
+            }
+        });
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        connect(&watchdog, &QTimer::timeout, &about, &QDialog::reject);
+        watchdog.start(5000);
+        about.exec();
+        QVERIFY(watchdog.isActive());
+        QVERIFY(!about.isVisible());
+        for (auto *w : about.findChildren<QWidget *>())
+            QVERIFY(w == about.Command1 || w->focusPolicy() == Qt::NoFocus);
+    }
 
-  // The layout of the window.
-  void controlsStandWhereDesigned()
-  {
-    frmAbout about;
-    QCOMPARE(about.size(), QSize(264, 216));
-    QCOMPARE(about.windowTitle(), QStringLiteral("Zovudedoda"));
-    QCOMPARE(about.Frame2->geometry(), QRect(8, 8, 249, 169));
-    QCOMPARE(about.Label2->geometry(), QRect(32, 112, 185, 17));
-    QCOMPARE(about.Label13->geometry(), QRect(32, 136, 185, 17));
-    QCOMPARE(about.Command1->geometry(), QRect(96, 184, 73, 25));
-    QVERIFY(about.Label2->font().underline());
-    QCOMPARE(about.Label4->text(), QStringLiteral("Made in Thailand"));
-    QVERIFY(about.Label13->text().startsWith(QLatin1String("URL : www.example.org")));
-    QCOMPARE(about.Frame2->palette().color(QPalette::Window), QColor(192, 192, 192));
-  }
+    // The layout of the window.
+    void controlsStandWhereDesigned()
+    {
+        frmAbout about;
+        QCOMPARE(about.size(), QSize(264, 216));
+        QCOMPARE(about.windowTitle(), QStringLiteral("Zovudedoda"));
+        QCOMPARE(about.Frame2->geometry(), QRect(8, 8, 249, 169));
+        QCOMPARE(about.Label2->geometry(), QRect(32, 112, 185, 17));
+        QCOMPARE(about.Label13->geometry(), QRect(32, 136, 185, 17));
+        QCOMPARE(about.Command1->geometry(), QRect(96, 184, 73, 25));
+        QVERIFY(about.Label2->font().underline());
+        QCOMPARE(about.Label4->text(), QStringLiteral("Made in Thailand"));
+        QVERIFY(about.Label13->text().startsWith(QLatin1String("URL : www.example.org")));
+        QCOMPARE(about.Frame2->palette().color(QPalette::Window), QColor(192, 192, 192));
+    }
 };
 
 QTEST_MAIN(TestAbout)
