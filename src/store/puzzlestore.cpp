@@ -288,11 +288,11 @@ Result<PuzzleStore> PuzzleStore::open(const std::string &givenPath, Emptiness em
 
     sqlite3 *raw = nullptr;
     // Never SQLITE_OPEN_CREATE: a missing library is an error, not a new empty file.
-    const int rc = sqlite3_open_v2(
-        path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr);
+    const int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
     DbPtr db(raw);
     if (rc != SQLITE_OK)
-        return errorFrom(raw, rc, "The file cannot be opened");
+        return Error { Error::Kind::NotALibrary,
+            std::string("the file cannot be opened (") + sqlite3_errstr(rc) + ")." };
     harden(db.get());
 
     {
