@@ -160,15 +160,15 @@ bool frmAbout::eventFilter(QObject *watched, QEvent *event)
         if (mouse->button() == Qt::LeftButton && link
             && link->rect().contains(mouse->position().toPoint())) {
             if (link == Label13)
-                open(QUrl(QStringLiteral("http://") + AboutWebAddress));
+                openLink(QUrl(QStringLiteral("http://") + AboutWebAddress));
             else if (link == Label2)
-                open(QUrl(QStringLiteral("mailto:") + AboutEmailAddress));
+                openLink(QUrl(QStringLiteral("mailto:") + AboutEmailAddress));
         }
     }
     return QDialog::eventFilter(watched, event);
 }
 
-void frmAbout::open(const QUrl &url)
+void frmAbout::openLink(const QUrl &url)
 {
     // The desktop starts the browser or mail program; it may have none.
     if (!QDesktopServices::openUrl(url))

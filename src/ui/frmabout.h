@@ -43,7 +43,7 @@ protected:
 
 private:
     void setLinkColours(ColourValue web, ColourValue mail);
-    void open(const QUrl &url);
+    void openLink(const QUrl &url);
 };
 
 } // namespace zov
