@@ -2,7 +2,7 @@
 # Installs into a temporary prefix and checks the portable folder, the desktop entry and the
 # AppStream metadata with their validators. Usage: check_install.sh BUILD_DIR
 set -euo pipefail
-build=$1
+build=$(cd "$1" && pwd)
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
@@ -19,4 +19,20 @@ appstreamcli validate --no-net --explain "$prefix/share/metainfo/org.example.Zov
 before=$(sha256sum "$prefix/zovudedoda/Zovudedoda.mdb")
 cmake --install "$build" --prefix "$prefix" >/dev/null
 [ "$before" = "$(sha256sum "$prefix/zovudedoda/Zovudedoda.mdb")" ] || { echo "reinstall replaced the library"; exit 1; }
+# No program looks for libraries in the folder it is started from: a stray or planted
+# libQt6Core.so.6 there must not be loaded, in the build tree or installed.
+trapdir=$(mktemp -d)
+trap 'rm -rf "$prefix" "$trapdir"' EXIT
+for lib in libQt6Core.so.6 libQt6Widgets.so.6 libstdc++.so.6 libc.so.6; do
+  echo "not a library" >"$trapdir/$lib"
+done
+for bin in "$build/bin/zovudedoda" "$build/bin/zovudedoda-db" "$prefix/zovudedoda/zovudedoda" \
+  "$prefix/zovudedoda/zovudedoda-db"; do
+  if readelf -d "$bin" | grep -qE 'R(UN)?PATH'; then
+    echo "$bin has a library search path: $(readelf -d "$bin" | grep -E 'R(UN)?PATH')"
+    exit 1
+  fi
+done
+(cd "$trapdir" && "$prefix/zovudedoda/zovudedoda-db" check >/dev/null)
+(cd "$trapdir" && "$build/bin/zovudedoda-db" list >/dev/null)
 echo "install ok"
