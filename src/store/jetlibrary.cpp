@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #ifdef ZOVUDEDODA_WITH_MDB
+#include <dlfcn.h>
 #include <mdbtools.h>
 #endif
 
@@ -52,9 +53,48 @@ std::optional<int> whole(const std::string &text, int lo, int hi)
 }
 
 #ifdef ZOVUDEDODA_WITH_MDB
+// libmdb is opened only when an earlier library is found: every start of the game would
+// otherwise pay for loading and relocating it, and the game runs where it is not installed.
+struct MdbApi
+{
+    decltype(&mdb_open) open;
+    decltype(&mdb_read_table_by_name) readTableByName;
+    decltype(&mdb_read_columns) readColumns;
+    decltype(&mdb_bind_column_by_name) bindColumnByName;
+    decltype(&mdb_rewind_table) rewindTable;
+    decltype(&mdb_fetch_row) fetchRow;
+};
+
+template <typename F> bool resolve(void *lib, const char *name, F &f)
+{
+    f = reinterpret_cast<F>(::dlsym(lib, name));
+    return f != nullptr;
+}
+
+// Loaded in this process, before the fork: the child of a threaded program should not take
+// the loader's locks.
+const MdbApi *mdbApi()
+{
+    static const std::optional<MdbApi> api = []() -> std::optional<MdbApi> {
+        void *lib = ::dlopen(ZOVUDEDODA_MDB_SONAME, RTLD_NOW | RTLD_LOCAL);
+        if (!lib)
+            return std::nullopt;
+        MdbApi a {};
+        if (!resolve(lib, "mdb_open", a.open)
+            || !resolve(lib, "mdb_read_table_by_name", a.readTableByName)
+            || !resolve(lib, "mdb_read_columns", a.readColumns)
+            || !resolve(lib, "mdb_bind_column_by_name", a.bindColumnByName)
+            || !resolve(lib, "mdb_rewind_table", a.rewindTable)
+            || !resolve(lib, "mdb_fetch_row", a.fetchRow))
+            return std::nullopt;
+        return a;
+    }();
+    return api ? &*api : nullptr;
+}
+
 // Runs in the child: reads the rows and writes them as lines to `out`; the last line says how
 // it ended. libmdb talks on stderr, which the child sends nowhere.
-[[noreturn]] void readInChild(const std::string &path, int out)
+[[noreturn]] void readInChild(const MdbApi &mdbLib, const std::string &path, int out)
 {
     const int devnull = ::open("/dev/null", O_WRONLY);
     if (devnull >= 0)
@@ -67,28 +107,28 @@ std::optional<int> whole(const std::string &text, int lo, int hi)
         std::fclose(o);
         ::_exit(0);
     };
-    MdbHandle *mdb = mdb_open(path.c_str(), MDB_NOFLAGS);
+    MdbHandle *mdb = mdbLib.open(path.c_str(), MDB_NOFLAGS);
     if (!mdb)
         finish("#ERROR the file cannot be read as an Access database");
     gchar name[] = "Game";
-    MdbTableDef *table = mdb_read_table_by_name(mdb, name, MDB_TABLE);
+    MdbTableDef *table = mdbLib.readTableByName(mdb, name, MDB_TABLE);
     if (!table)
         finish("#ERROR the file has no table named Game");
-    if (!mdb_read_columns(table))
+    if (!mdbLib.readColumns(table))
         finish("#ERROR the table Game cannot be read");
     std::vector<std::vector<char>> buffers(3, std::vector<char>(mdb->bind_size + 1, '\0'));
     const char *fields[] = { "GameNo", "Index", "Number" };
     for (int k = 0; k < 3; ++k) {
         gchar field[16];
         std::snprintf(field, sizeof field, "%s", fields[k]);
-        if (mdb_bind_column_by_name(
+        if (mdbLib.bindColumnByName(
                 table, field, buffers[static_cast<std::size_t>(k)].data(), nullptr)
             < 0)
             finish(std::string("#ERROR the table Game has no field ") + fields[k]);
     }
-    mdb_rewind_table(table);
+    mdbLib.rewindTable(table);
     long count = 0;
-    while (mdb_fetch_row(table)) {
+    while (mdbLib.fetchRow(table)) {
         std::fprintf(o, "%s\t%s\t%s\n", clean(buffers[0].data()).c_str(),
             clean(buffers[1].data()).c_str(), clean(buffers[2].data()).c_str());
         ++count;
@@ -131,6 +171,11 @@ Result<std::vector<LegacyRow>> readLegacyRows(const std::string &path)
 #ifndef ZOVUDEDODA_WITH_MDB
     return Error { Error::Kind::Unsupported, "this build cannot read Access databases." };
 #else
+    const MdbApi *mdbLib = mdbApi();
+    if (!mdbLib)
+        return Error { Error::Kind::Unsupported,
+            "reading it needs mdbtools' library " ZOVUDEDODA_MDB_SONAME
+            ", which is not installed." };
     int pipeFds[2];
     if (::pipe(pipeFds) != 0)
         return Error { Error::Kind::Refused,
@@ -144,7 +189,7 @@ Result<std::vector<LegacyRow>> readLegacyRows(const std::string &path)
     }
     if (child == 0) {
         ::close(pipeFds[0]);
-        readInChild(path, pipeFds[1]);
+        readInChild(*mdbLib, path, pipeFds[1]);
     }
     ::close(pipeFds[1]);
 
