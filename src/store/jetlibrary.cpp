@@ -154,6 +154,15 @@ std::string backupNameFor(const std::string &path)
 
 } // namespace
 
+const char *mdbLibraryName()
+{
+#ifdef ZOVUDEDODA_WITH_MDB
+    return ZOVUDEDODA_MDB_SONAME;
+#else
+    return "";
+#endif
+}
+
 Result<std::vector<LegacyRow>> readLegacyRows(const std::string &path)
 {
     const FileKind kind = detectFileKind(path);

@@ -17,6 +17,10 @@ struct LegacyRow
     std::string gameNo, index, number;
 };
 
+// The shared library that is opened, only when a file of the earlier version is read; empty in
+// a build without mdbtools.
+const char *mdbLibraryName();
+
 // Reads table Game (any case), fields bound by name. Refuses what is not a whole Jet 3/4
 // file, a file without the table or fields, and a file cut short.
 Result<std::vector<LegacyRow>> readLegacyRows(const std::string &path);

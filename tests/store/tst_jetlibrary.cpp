@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <dlfcn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -305,6 +306,36 @@ private Q_SLOTS:
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QCOMPARE(fileBytes(path), before);
         QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 1);
+    }
+
+    // Where mdbtools is missing, the tool says what it needs and leaves the file as it was. The
+    // library is hidden by mounting an empty file over it in a private mount namespace.
+    void withoutMdbtoolsTheFileStays()
+    {
+        if (geteuid() != 0 || !*store::mdbLibraryName())
+            QSKIP("needs root and a build with mdbtools");
+        void *lib = dlopen(store::mdbLibraryName(), RTLD_LAZY);
+        Dl_info info {};
+        QVERIFY(lib && dladdr(dlsym(lib, "mdb_open"), &info) && info.dli_fname);
+        const QString real = QFileInfo(QFile::decodeName(info.dli_fname)).canonicalFilePath();
+        const QString path = file(4, { gameTable(2) });
+        const QByteArray before = fileBytes(path);
+        QProcess p;
+        p.start(QStringLiteral("unshare"),
+            { QStringLiteral("-m"), QStringLiteral("sh"), QStringLiteral("-c"),
+                QStringLiteral("mount --bind /dev/null \"$1\" 2>/dev/null || exit 77; "
+                               "exec \"$2\" import-jet \"$3\""),
+                QStringLiteral("sh"), real, qEnvironmentVariable("ZOVUDEDODA_TOOL"), path });
+        QVERIFY(p.waitForFinished(60000));
+        if (p.exitCode() == 77 || p.error() == QProcess::FailedToStart)
+            QSKIP("cannot hide a library here (no mount namespace)");
+        QCOMPARE(p.exitCode(), 1);
+        const QString said = QString::fromUtf8(p.readAllStandardError());
+        QVERIFY2(said.contains(QLatin1String(store::mdbLibraryName()))
+                && said.contains(QLatin1String("not installed")),
+            qPrintable(said));
+        QCOMPARE(fileBytes(path), before);
+        QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files).size(), 1);
     }
 };
 
