@@ -2,7 +2,7 @@
 
 // Puzzle entry: the add-game mode, in which the board takes a new puzzle, and storing it.
 
-#include "board/board.h"
+#include "input/board.h"
 #include "play/game.h"
 
 class QCheckBox;

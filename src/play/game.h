@@ -2,7 +2,7 @@
 
 // Play on the board: New game with ApplyGivens, Clear and the verdict of Done.
 
-#include "board/board.h"
+#include "input/board.h"
 #include "play/prompter.h"
 #include "store/puzzlestore.h"
 

@@ -3,6 +3,8 @@
 #include "ui/fonts.h"
 #include "ui/frmabout.h"
 
+#include "input/screen.h"
+
 #include "store/jetlibrary.h"
 
 #include <QApplication>
@@ -24,8 +26,7 @@ constexpr int ClientHeight = 5400;
 template <class W> W *place(W *widget, const char *name, int left, int top, int width, int height)
 {
     widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(
-        left / TwipsPerPixel, top / TwipsPerPixel, width / TwipsPerPixel, height / TwipsPerPixel);
+    widget->setGeometry(twipsRect(left, top, width, height));
     return widget;
 }
 

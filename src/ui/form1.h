@@ -3,7 +3,7 @@
 // The main window: the board, the game-number box, the column of buttons and the "About" menu.
 // It lays out and wires; the rules live in Board, Game and PuzzleEntry.
 
-#include "board/board.h"
+#include "input/board.h"
 #include "entry/puzzleentry.h"
 #include "play/game.h"
 #include "store/puzzlestore.h"

@@ -1,4 +1,5 @@
-#include "board/board.h"
+#include "input/board.h"
+#include "input/screen.h"
 #include "input/cellinput.h"
 
 #include <QApplication>

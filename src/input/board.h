@@ -35,10 +35,6 @@ private:
     ColourValue m_fore = Black;
 };
 
-// The screen colour of a colour value: fixed 0x00BBGGRR values as they are, system colour
-// references through the palette.
-QColor screenColour(ColourValue value, const QPalette &palette);
-
 class Board : public QObject
 {
     Q_OBJECT
