@@ -3,8 +3,8 @@
 // The main window: the board, the game-number box, the column of buttons and the "About" menu.
 // It lays out and wires; the rules live in Board, Game and PuzzleEntry.
 
-#include "input/board.h"
 #include "entry/puzzleentry.h"
+#include "input/board.h"
 #include "play/game.h"
 #include "store/puzzlestore.h"
 
@@ -47,6 +47,10 @@ public:
 
 private:
     void cmdNewClick();
+    void chkAddModeClick();
+    void cmdSaveClick();
+    // Play and puzzle entry each have their own buttons.
+    void setPlayControlsEnabled(bool play);
     void mnuAboutClick();
 
     QString m_libraryPath;
