@@ -1,7 +1,7 @@
 #include "cli/dbtool.h"
 
 #include "board/cells.h"
-#include "puzzles/library.h"
+#include "puzzles/puzzletext.h"
 #include "store/jetlibrary.h"
 #include "store/puzzlestore.h"
 

@@ -1,7 +1,7 @@
 #include "ui/form1.h"
 
-#include "ui/fonts.h"
 #include "ui/frmabout.h"
+#include "ui/resources.h"
 
 #include "input/screen.h"
 

@@ -1,6 +1,6 @@
 #include "ui/frmabout.h"
 
-#include "ui/fonts.h"
+#include "ui/resources.h"
 
 #include "input/screen.h"
 #include "play/prompter.h"
@@ -123,8 +123,6 @@ frmAbout::frmAbout(QWidget *parent)
     Command1->setFocus();
     connect(Command1, &QPushButton::clicked, this, &QDialog::accept);
 }
-
-QColor frmAbout::linkColour(ColourValue value) { return screenColour(value, QPalette()); }
 
 void frmAbout::setLinkColours(ColourValue web, ColourValue mail)
 {
