@@ -22,6 +22,28 @@ void writeBytes(const QString &path, const QByteArray &bytes)
     if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
         qFatal("cannot write %s", qPrintable(path));
 }
+// Root writes into any folder, so a root test looks at the folders as the user nobody; the
+// saved user id lets it become root again.
+class AsOtherUser
+{
+public:
+    AsOtherUser()
+    {
+        if (::getuid() == 0)
+            m_dropped = ::setresuid(65534, 65534, 0) == 0;
+    }
+    ~AsOtherUser()
+    {
+        if (m_dropped && ::setresuid(0, 0, 0) != 0)
+            qFatal("cannot become root again");
+    }
+    AsOtherUser(const AsOtherUser &) = delete;
+    AsOtherUser &operator=(const AsOtherUser &) = delete;
+    bool bound() const { return ::getuid() != 0; }
+
+private:
+    bool m_dropped = false;
+};
 } // namespace
 
 // A program folder, a shared data folder and a home, all under one temporary folder.
@@ -75,19 +97,29 @@ private Q_SLOTS:
     // player has a library of their own, which then wins.
     void readOnlyPortableFolderGivesWayToTheOwnLibraryOnly()
     {
-        if (::geteuid() == 0)
-            QSKIP("root writes into read-only folders, so the folder cannot be made read-only");
         const QString beside = m_program + QStringLiteral("/Zovudedoda.mdb");
         test::makeLibrary(beside, 3);
-        QFile::setPermissions(m_program, QFile::ReadOwner | QFile::ExeOwner);
-        auto place = locate();
+        const auto readable = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup
+            | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+        QFile::setPermissions(m_root.path(), readable | QFile::WriteOwner);
+        QFile::setPermissions(m_program, readable);
+        store::LibraryPlace place;
+        {
+            AsOtherUser other;
+            if (!other.bound())
+                QSKIP("running as root and cannot act as another user");
+            place = locate();
+        }
         QCOMPARE(qpath(place.path), beside);
         QVERIFY(place.portable);
 
         QDir().mkpath(QFileInfo(ownLibrary()).path());
         test::makeLibrary(ownLibrary(), 2);
-        place = locate();
-        QFile::setPermissions(m_program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        {
+            AsOtherUser other;
+            place = locate();
+        }
+        QFile::setPermissions(m_program, readable | QFile::WriteOwner);
         QCOMPARE(qpath(place.path), ownLibrary());
         QVERIFY(!place.portable);
     }
