@@ -3,6 +3,7 @@
 #include "board/cells.h"
 #include "puzzles/puzzletext.h"
 #include "store/jetlibrary.h"
+#include "store/location.h"
 #include "store/puzzlestore.h"
 
 #include <charconv>
@@ -25,7 +26,8 @@ constexpr char Usage[] = R"(usage: zovudedoda-db [--db PATH] COMMAND [ARGS]
   solve N                    the solution of puzzle N
   generate COUNT [--seed S]  append COUNT new puzzles
   import-jet FILE            convert a library of the earlier version in place
-Without --db the library beside this program is used.
+  where                      the path of the library used without --db
+Without --db the game's own library is used, made from the default one if missing.
 )";
 
 struct Tool
@@ -33,6 +35,8 @@ struct Tool
     std::string db;
     std::ostream &out;
     std::ostream &err;
+    // The game's library, made from its seed before first use; unused when --db names one.
+    std::optional<store::LibraryPlace> gameLibrary;
 
     int fail(const std::string &message)
     {
@@ -217,6 +221,9 @@ struct Tool
             return 0;
         }
 
+        if (gameLibrary)
+            if (const auto provided = store::provideLibrary(*gameLibrary); !provided)
+                return storeFailure(provided.error());
         const bool filling = command == "import" || command == "generate";
         auto opened = store::PuzzleStore::open(db,
             filling ? store::PuzzleStore::Emptiness::Allow : store::PuzzleStore::Emptiness::Refuse);
@@ -302,16 +309,27 @@ struct Tool
 int runDbTool(const std::vector<std::string> &args, const std::string &defaultDb, std::ostream &out,
     std::ostream &err)
 {
-    Tool tool { defaultDb, out, err };
+    return runDbTool(args, store::LibraryPlace { defaultDb, {}, true }, out, err);
+}
+
+int runDbTool(const std::vector<std::string> &args, const store::LibraryPlace &gameLibrary,
+    std::ostream &out, std::ostream &err)
+{
+    Tool tool { gameLibrary.path, out, err, gameLibrary };
     std::size_t at = 0;
     if (args.size() >= 2 && args[0] == "--db") {
         tool.db = args[1];
+        tool.gameLibrary.reset();
         at = 2;
     }
     if (at >= args.size())
         return tool.usage("no command given");
     if (args[at] == "--help" || args[at] == "help") {
         out << Usage;
+        return 0;
+    }
+    if (args[at] == "where" && at + 1 == args.size()) {
+        out << tool.db << '\n';
         return 0;
     }
     return tool.run(args[at], { args.begin() + static_cast<std::ptrdiff_t>(at) + 1, args.end() });

@@ -2,8 +2,11 @@
 
 namespace zov::store {
 
-Result<OpenedLibrary, LibraryError> openLibrary(const std::string &path)
+Result<OpenedLibrary, LibraryError> openLibrary(const LibraryPlace &place)
 {
+    if (const auto provided = provideLibrary(place); !provided)
+        return LibraryError { LibraryError::Step::Provide, provided.error() };
+    const std::string &path = place.path;
     std::optional<Conversion> converted;
     const FileKind kind = detectFileKind(path);
     if (kind == FileKind::Jet3 || kind == FileKind::Jet4) {
@@ -16,6 +19,11 @@ Result<OpenedLibrary, LibraryError> openLibrary(const std::string &path)
     if (!opened)
         return LibraryError { LibraryError::Step::Open, opened.error() };
     return OpenedLibrary { std::move(*opened), std::move(converted) };
+}
+
+Result<OpenedLibrary, LibraryError> openLibrary(const std::string &path)
+{
+    return openLibrary(LibraryPlace { path, {}, true });
 }
 
 } // namespace zov::store

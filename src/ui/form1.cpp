@@ -32,9 +32,15 @@ template <class W> W *place(W *widget, const char *name, int left, int top, int 
 
 } // namespace
 
-Form1::Form1(QString libraryPath, Prompter &prompter, QWidget *parent)
+Form1::Form1(const QString &libraryPath, Prompter &prompter, QWidget *parent)
+    : Form1(store::LibraryPlace { QFile::encodeName(libraryPath).toStdString(), {}, true },
+        prompter, parent)
+{
+}
+
+Form1::Form1(store::LibraryPlace library, Prompter &prompter, QWidget *parent)
     : QMainWindow(parent)
-    , m_libraryPath(std::move(libraryPath))
+    , m_place(std::move(library))
     , m_prompter(prompter)
 {
     setObjectName(QStringLiteral("Form1"));
@@ -93,19 +99,17 @@ Form1::Form1(QString libraryPath, Prompter &prompter, QWidget *parent)
 
 Form1::~Form1() = default;
 
-QString Form1::defaultLibraryPath()
-{
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/Zovudedoda.mdb");
-}
-
 bool Form1::Load()
 {
-    const std::string path = QFile::encodeName(m_libraryPath).toStdString();
-    const QString shownPath = QDir::toNativeSeparators(m_libraryPath);
-    auto opened = store::openLibrary(path);
+    const QString shownPath = QDir::toNativeSeparators(QFile::decodeName(m_place.path.c_str()));
+    auto opened = store::openLibrary(m_place);
     if (!opened) {
         const QString reason = QString::fromStdString(opened.error().error.reason);
-        if (opened.error().step == store::LibraryError::Step::Convert)
+        if (opened.error().step == store::LibraryError::Step::Provide)
+            m_prompter.messageBox(QStringLiteral("The puzzle library cannot be made:\n%1\n\n%2")
+                                      .arg(shownPath, reason),
+                MessageStyle::Critical, WindowCaption);
+        else if (opened.error().step == store::LibraryError::Step::Convert)
             m_prompter.messageBox(
                 QStringLiteral("The puzzle library of the earlier version cannot be "
                                "converted:\n%1\n\n%2\n\nThe file was left as it was.")
@@ -114,9 +118,11 @@ bool Form1::Load()
         else
             m_prompter.messageBox(
                 QStringLiteral("The puzzle library cannot be opened:\n%1\n\n%2\n\n"
-                               "Put a puzzle library named Zovudedoda.mdb in the "
-                               "program's folder and start the game again.")
-                    .arg(shownPath, reason),
+                               "Put a puzzle library named %3 in %4 and start the game "
+                               "again.")
+                    .arg(shownPath, reason, QLatin1String(store::LibraryFileName),
+                        m_place.portable ? QStringLiteral("the program's folder")
+                                         : QStringLiteral("that folder")),
                 MessageStyle::Critical, WindowCaption);
         return false;
     }
