@@ -19,6 +19,8 @@ constexpr ColourValue WindowTextColour = 0x80000008;
 // The game number shrinks in these steps; below the floor nothing is legible anyway.
 constexpr qreal NumberFontStep = 0.25;
 constexpr qreal NumberFontFloor = 1.0;
+// A pixel of the back on either side keeps the digits off the frame's shaded inner edge.
+constexpr int NumberClearance = 1;
 
 } // namespace
 
@@ -95,7 +97,7 @@ QRect CellBox::numberArea() const
 QFont CellBox::numberFont() const
 {
     QFont shown = font();
-    const qreal room = numberArea().width();
+    const qreal room = numberArea().width() - 2 * NumberClearance;
     const QString number = text();
     while (QFontMetricsF(shown, this).horizontalAdvance(number) > room
         && shown.pointSizeF() - NumberFontStep >= NumberFontFloor)

@@ -25,7 +25,8 @@ public:
     void setForeColour(ColourValue colour);
 
     // Where the game-number box draws its number, and in which font: the box's own font when
-    // the whole number fits, otherwise the largest smaller size, in quarter points, that fits.
+    // the whole number fits with a pixel to spare on either side, otherwise the largest smaller
+    // size, in quarter points, that fits so.
     QRect numberArea() const;
     QFont numberFont() const;
 
