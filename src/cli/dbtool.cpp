@@ -124,6 +124,41 @@ struct Tool
         return n && *n >= 1 && *n <= MaxGameNumber;
     }
 
+    static std::optional<std::uint64_t> wholeNumber(const std::string &text)
+    {
+        std::uint64_t v = 0;
+        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+        if (ec != std::errc {} || end != text.data() + text.size())
+            return std::nullopt;
+        return v;
+    }
+
+    // What is wrong with a command of the commands that open a library, or nothing.
+    static std::optional<std::string> argumentProblem(
+        const std::string &command, const std::vector<std::string> &args)
+    {
+        const bool none = args.empty();
+        const bool one = args.size() == 1;
+        if ((command == "list" || command == "export" || command == "check") && none)
+            return std::nullopt;
+        if ((command == "show" || command == "solve") && one) {
+            if (!isPuzzleNumber(args[0]))
+                return "a puzzle number from 1 to 32767 is needed, not '" + args[0] + "'";
+            return std::nullopt;
+        }
+        if (command == "import" && one)
+            return std::nullopt;
+        if (command == "generate" && (one || (args.size() == 3 && args[1] == "--seed"))) {
+            const auto count = number(args[0]);
+            if (!count || *count < 1 || *count > MaxGameNumber)
+                return "COUNT must be a number from 1 to 32767";
+            if (args.size() == 3 && !wholeNumber(args[2]))
+                return "the seed must be a whole number";
+            return std::nullopt;
+        }
+        return "unknown command or wrong arguments: " + command;
+    }
+
     std::optional<puzzles::Grid> puzzleGrid(store::PuzzleStore &store, const std::string &arg)
     {
         const auto rows = store.puzzle(*number(arg));
@@ -221,6 +256,9 @@ struct Tool
             return 0;
         }
 
+        // A mistyped command or argument is a usage error whether or not the library is there.
+        if (const auto problem = argumentProblem(command, args))
+            return usage(*problem);
         if (gameLibrary)
             if (const auto provided = store::provideLibrary(*gameLibrary); !provided)
                 return storeFailure(provided.error());
@@ -239,9 +277,6 @@ struct Tool
                 out << p.gameNo << '\t' << p.rows << '\n';
             return 0;
         }
-        if ((command == "show" || command == "solve") && args.size() == 1
-            && !isPuzzleNumber(args[0]))
-            return usage("a puzzle number from 1 to 32767 is needed, not '" + args[0] + "'");
         if (command == "show" && args.size() == 1) {
             const auto grid = puzzleGrid(store, args[0]);
             if (!grid)
@@ -284,16 +319,9 @@ struct Tool
         if (command == "generate"
             && (args.size() == 1 || (args.size() == 3 && args[1] == "--seed"))) {
             const auto count = number(args[0]);
-            if (!count || *count < 1 || *count > MaxGameNumber)
-                return usage("COUNT must be a number from 1 to 32767");
-            std::uint64_t seed = std::random_device {}();
-            if (args.size() == 3) {
-                const auto [end, ec]
-                    = std::from_chars(args[2].data(), args[2].data() + args[2].size(), seed);
-                if (ec != std::errc {} || end != args[2].data() + args[2].size())
-                    return usage("the seed must be a whole number");
-            }
-            std::mt19937_64 rng(seed);
+            const auto seed = args.size() == 3 ? wholeNumber(args[2])
+                                               : std::uint64_t { std::random_device {}() };
+            std::mt19937_64 rng(*seed);
             std::uniform_int_distribution<int> clues(22, 36);
             std::vector<puzzles::Grid> grids;
             for (int k = 0; k < *count; ++k)

@@ -24,8 +24,15 @@ public:
     ColourValue foreColour() const { return m_fore; }
     void setForeColour(ColourValue colour);
 
+    // Where the game-number box draws its number, and in which font: the box's own font when
+    // the whole number fits with a pixel to spare on either side, otherwise the largest smaller
+    // size, in quarter points, that fits so.
+    QRect numberArea() const;
+    QFont numberFont() const;
+
 protected:
     void changeEvent(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     void updatePalette();

@@ -105,11 +105,19 @@ private Q_SLOTS:
         QCOMPARE(tool(db, { "solve", "2" }).status, 0);
     }
 
-    // Bad arguments are usage errors; a missing library is a failure and is not created.
+    // Bad arguments are usage errors, told before the library is opened; a missing library is a
+    // failure and is not created.
     void usageAndMissingLibrary()
     {
         const QString db = m_dir.filePath(QStringLiteral("none.mdb"));
-        QCOMPARE(tool(db, { "frobnicate" }).status, 1); // the library is opened first
+        QCOMPARE(tool(db, { "frobnicate" }).status, 2);
+        QCOMPARE(tool(db, { "show", "0" }).status, 2);
+        QCOMPARE(tool(db, { "list", "extra" }).status, 2);
+        QCOMPARE(tool(db, { "generate", "3", "--seed", "x" }).status, 2);
+        const Run missing = tool(db, { "show", "1" });
+        QCOMPARE(missing.status, 1);
+        QVERIFY2(!missing.err.contains(QLatin1String("usage")), qPrintable(missing.err));
+        QCOMPARE(tool(db, { "generate", "3", "--seed", "7" }).status, 1);
         QCOMPARE(tool(db, {}).status, 2);
         QVERIFY(!QFile::exists(db));
         test::makeLibrary(db, 1);
