@@ -110,8 +110,9 @@ std::optional<Game::Choice> Game::drawNumber(int highest)
             break;
         }
     }
-    m_prompter.messageBox(
-        QStringLiteral("The puzzle library holds no playable puzzle."), MessageStyle::Critical);
+    m_prompter.messageBox(QStringLiteral("The puzzle library holds no playable puzzle:\n%1")
+                              .arg(libraryName(m_store)),
+        MessageStyle::Critical);
     return std::nullopt;
 }
 
