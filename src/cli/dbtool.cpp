@@ -1,10 +1,12 @@
 #include "cli/dbtool.h"
 
 #include "board/cells.h"
+#include "puzzles/grader.h"
 #include "puzzles/library.h"
 #include "store/jetlibrary.h"
 #include "store/puzzlestore.h"
 
+#include <algorithm>
 #include <charconv>
 #include <fstream>
 #include <map>
@@ -17,14 +19,20 @@ namespace {
 
 constexpr char Usage[] = R"(usage: zovudedoda-db [--db PATH] COMMAND [ARGS]
   create [--from FILE]       make a new library (from a puzzle text file)
-  list                       puzzle numbers and their clue counts
+  list                       puzzle numbers, their clue counts and grades
   show N                     puzzle N as a grid, top row first
   import FILE                append the puzzles of a text file
   export                     every puzzle as an 81-character line
   check                      check every row and puzzle
   solve N                    the solution of puzzle N
-  generate COUNT [--seed S]  append COUNT new puzzles
+  rate [N | --file FILE]     the grade of puzzle N, of every puzzle, or of each line of FILE,
+                             and how often each technique was needed
+  generate COUNT [--grade G | --grade-from G1 --grade-to G2] [--seed S]
+                             append COUNT new puzzles; with grades, in equal shares per grade
+                             from the easiest
   import-jet FILE            convert a library of the earlier version in place
+Grades: 1 hidden-singles, 2 naked-singles, 3 locked-candidates, 4 subsets, 5 fish, 6 wings,
+7 chains, 8 trial (guessing); 0 invalid: no solution or more than one.
 Without --db the library beside this program is used.
 )";
 
@@ -199,6 +207,133 @@ struct Tool
         return problems == 0 && !byNumber.empty() ? 0 : 1;
     }
 
+    // Prints "WHERE GRADE NAME technique=count..."; true when the puzzle has a grade.
+    bool printRating(const std::string &where, const puzzles::Grid &grid)
+    {
+        const auto rating = puzzles::rate(grid);
+        out << where << ' ' << puzzles::describe(rating) << '\n';
+        return rating.grade != puzzles::InvalidGrade;
+    }
+
+    int rate(store::PuzzleStore &store, const std::vector<std::string> &args)
+    {
+        int ungraded = 0;
+        if (args.size() == 2 && args[0] == "--file") {
+            std::ifstream in(args[1], std::ios::binary);
+            if (!in)
+                return fail(args[1] + ": cannot be read");
+            int malformed = 0, lineNo = 0;
+            for (std::string line; std::getline(in, line);) {
+                ++lineNo;
+                // One line at a time, so that each puzzle keeps its line number.
+                const auto parsed = puzzles::parsePuzzleText(line);
+                for (const auto &p : parsed.problems) {
+                    err << args[1] << ':' << lineNo << ": " << p.reason << '\n';
+                    ++malformed;
+                }
+                for (const auto &g : parsed.puzzles)
+                    ungraded += !printRating(std::to_string(lineNo), g);
+            }
+            if (malformed)
+                return fail(args[1] + ": " + std::to_string(malformed) + " malformed line(s)");
+        } else if (args.size() == 1) {
+            if (!isPuzzleNumber(args[0]))
+                return usage("a puzzle number from 1 to 32767 is needed, not '" + args[0] + "'");
+            const auto grid = puzzleGrid(store, args[0]);
+            if (!grid)
+                return 1;
+            ungraded += !printRating(args[0], *grid);
+        } else if (args.empty()) {
+            const auto list = store.summary();
+            if (!list)
+                return storeFailure(list.error());
+            for (const auto &p : *list) {
+                const auto rows = store.puzzle(p.gameNo);
+                if (!rows)
+                    return storeFailure(rows.error());
+                ungraded += !printRating(std::to_string(p.gameNo), puzzles::toGrid(*rows));
+            }
+        } else {
+            return usage("rate takes a puzzle number, --file FILE, or nothing");
+        }
+        if (ungraded)
+            return fail(std::to_string(ungraded)
+                + " puzzle(s) have no grade: no solution or more than one");
+        return 0;
+    }
+
+    int generate(store::PuzzleStore &store, const std::vector<std::string> &args)
+    {
+        const auto count = number(args[0]);
+        if (!count || *count < 1 || *count > MaxGameNumber)
+            return usage("COUNT must be a number from 1 to 32767");
+        std::optional<std::uint64_t> seed;
+        std::optional<int> from, to;
+        for (std::size_t k = 1; k < args.size(); k += 2) {
+            if (k + 1 >= args.size())
+                return usage(args[k] + " needs a value");
+            const std::string &option = args[k], &value = args[k + 1];
+            if (option == "--seed") {
+                std::uint64_t v = 0;
+                const auto [end, ec]
+                    = std::from_chars(value.data(), value.data() + value.size(), v);
+                if (ec != std::errc {} || end != value.data() + value.size())
+                    return usage("the seed must be a whole number");
+                seed = v;
+                continue;
+            }
+            const auto grade = number(value);
+            if (!grade || *grade < 1 || *grade > puzzles::TopGrade)
+                return usage(option + " takes a grade from 1 to "
+                    + std::to_string(puzzles::TopGrade) + ", not '" + value + "'");
+            if (option == "--grade" && !from && !to)
+                from = to = *grade;
+            else if (option == "--grade-from" && !from)
+                from = *grade;
+            else if (option == "--grade-to" && !to)
+                to = *grade;
+            else
+                return usage(
+                    "generate takes --grade G or --grade-from G1 --grade-to G2, and --seed S");
+        }
+        if (from.has_value() != to.has_value())
+            return usage("--grade-from and --grade-to go together");
+        if (from && *from > *to)
+            return usage("--grade-from must not be above --grade-to");
+        std::mt19937_64 rng(seed ? *seed : std::random_device {}());
+        std::vector<puzzles::Grid> grids;
+        if (!from) {
+            std::uniform_int_distribution<int> clues(22, 36);
+            for (int k = 0; k < *count; ++k)
+                grids.push_back(puzzles::generate(rng, clues(rng)));
+            return append(store, grids);
+        }
+        // Equal shares per grade, the easiest first, and within a grade the lowest score first,
+        // so that the numbers run from easy to hard.
+        const int grades = *to - *from + 1;
+        std::vector<std::pair<double, puzzles::Grid>> band;
+        for (int k = 0; k < *count; ++k) {
+            const int grade = *from + static_cast<int>(static_cast<long>(k) * grades / *count);
+            // The rarest grade takes a few hundred grids a puzzle; this many means it cannot come.
+            constexpr int Attempts = 200000;
+            const auto grid = puzzles::generateGraded(rng, grade, Attempts);
+            if (!grid)
+                return fail("no puzzle of grade " + std::to_string(grade) + " came from "
+                    + std::to_string(Attempts) + " grids; nothing was stored");
+            band.emplace_back(puzzles::rate(*grid).score(), *grid);
+            const bool last = k + 1 == *count
+                || *from + static_cast<int>(static_cast<long>(k + 1) * grades / *count) != grade;
+            if (last) {
+                std::stable_sort(band.begin(), band.end(),
+                    [](const auto &a, const auto &b) { return a.first < b.first; });
+                for (const auto &entry : band)
+                    grids.push_back(entry.second);
+                band.clear();
+            }
+        }
+        return append(store, grids);
+    }
+
     int run(const std::string &command, const std::vector<std::string> &args)
     {
         if (command == "create")
@@ -228,10 +363,18 @@ struct Tool
             const auto list = store.summary();
             if (!list)
                 return storeFailure(list.error());
-            for (const auto &p : *list)
-                out << p.gameNo << '\t' << p.rows << '\n';
+            for (const auto &p : *list) {
+                const auto rows = store.puzzle(p.gameNo);
+                if (!rows)
+                    return storeFailure(rows.error());
+                const int grade = puzzles::rate(puzzles::toGrid(*rows)).grade;
+                out << p.gameNo << '\t' << p.rows << '\t' << grade << '\t'
+                    << puzzles::gradeName(grade) << '\n';
+            }
             return 0;
         }
+        if (command == "rate")
+            return rate(store, args);
         if ((command == "show" || command == "solve") && args.size() == 1
             && !isPuzzleNumber(args[0]))
             return usage("a puzzle number from 1 to 32767 is needed, not '" + args[0] + "'");
@@ -274,25 +417,8 @@ struct Tool
         }
         if (command == "check" && args.empty())
             return check(store);
-        if (command == "generate"
-            && (args.size() == 1 || (args.size() == 3 && args[1] == "--seed"))) {
-            const auto count = number(args[0]);
-            if (!count || *count < 1 || *count > MaxGameNumber)
-                return usage("COUNT must be a number from 1 to 32767");
-            std::uint64_t seed = std::random_device {}();
-            if (args.size() == 3) {
-                const auto [end, ec]
-                    = std::from_chars(args[2].data(), args[2].data() + args[2].size(), seed);
-                if (ec != std::errc {} || end != args[2].data() + args[2].size())
-                    return usage("the seed must be a whole number");
-            }
-            std::mt19937_64 rng(seed);
-            std::uniform_int_distribution<int> clues(22, 36);
-            std::vector<puzzles::Grid> grids;
-            for (int k = 0; k < *count; ++k)
-                grids.push_back(puzzles::generate(rng, clues(rng)));
-            return append(store, grids);
-        }
+        if (command == "generate" && !args.empty())
+            return generate(store, args);
         return usage("unknown command or wrong arguments: " + command);
     }
 };
