@@ -3,8 +3,9 @@
 // Rates a puzzle by the hardest technique a person needs to solve it. The techniques are tried
 // from the easiest, and after every step that places a digit or removes a candidate the search
 // starts again from the easiest, so a harder technique is used only where nothing easier helps.
-// What no technique here solves needs trial: guessing a digit and following it to a
-// contradiction.
+// What no technique here solves needs trial: the lowest digit of a cell with the fewest
+// candidates is guessed and followed with singles and locked candidates (and further guesses
+// where those stall) until it leads to a contradiction, which removes it, or to the solution.
 
 #include "puzzles/sudoku.h"
 
