@@ -147,14 +147,12 @@ private:
     const RateOptions &m_options;
     Rating &m_rating;
     unsigned m_enabled = 0;
-    int m_depth = 0; // of the step being taken, for counting the main line only
+    int m_depth = 0; // guesses held during the step being taken
 
     std::string m_pending; // what the step being taken changed, for the log
 
     void counted(Technique tech)
     {
-        if (m_depth != 0)
-            return;
         ++m_rating.counts[static_cast<std::size_t>(tech)];
         if (m_options.log)
             m_options.log->push_back(std::string(techniqueName(tech)) + ':' + m_pending);
@@ -164,7 +162,7 @@ private:
     // "r3c5=4" for a placed digit, "r3c5-47" for removed candidates.
     void note(int p, char sign, Mask m)
     {
-        if (!m_options.log || m_depth != 0)
+        if (!m_options.log)
             return;
         m_pending += ' ';
         m_pending
@@ -764,22 +762,32 @@ private:
         Board next = b;
         next.onPath = b.onPath && m_solution[best] == d;
         m_rating.trialDepth = std::max(m_rating.trialDepth, depth + 1);
+        ++m_rating.counts[static_cast<std::size_t>(Technique::Trial)];
+        // The steps of a guess that fails are not on the way to the solution: they are
+        // forgotten, but the guesses inside it still count.
+        const auto counts = m_rating.counts;
+        const std::size_t logged = m_options.log ? m_options.log->size() : 0;
+        note(best, '=', static_cast<Mask>(1u << (d - 1)));
+        if (m_options.log)
+            m_options.log->push_back("guess:" + m_pending);
+        m_pending.clear();
         m_depth = depth + 1;
         place(next, best, d);
+        m_pending.clear();
         const Outcome o = solve(next, depth + 1);
         m_depth = depth;
-        ++m_rating.counts[static_cast<std::size_t>(Technique::Trial)];
         if (o == Outcome::Solved) {
-            note(best, '=', static_cast<Mask>(1u << (d - 1)));
-            if (m_options.log && depth == 0)
-                m_options.log->push_back("trial:" + m_pending + " solved it");
-            m_pending.clear();
             b = next;
             return Outcome::Solved;
         }
+        const int guesses = m_rating.count(Technique::Trial);
+        m_rating.counts = counts;
+        m_rating.counts[static_cast<std::size_t>(Technique::Trial)] = guesses;
+        if (m_options.log)
+            m_options.log->resize(logged);
         // Further guesses inside always end in a solution or a contradiction.
         remove(b, best, static_cast<Mask>(1u << (d - 1)));
-        if (m_options.log && depth == 0)
+        if (m_options.log)
             m_options.log->push_back("trial:" + m_pending);
         m_pending.clear();
         return Outcome::Stuck;

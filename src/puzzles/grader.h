@@ -59,8 +59,8 @@ struct Rating
     int grade = InvalidGrade;
     bool solved = false;
     int solutions = 0; // 0, 1, or 2 for "more than one"
-    // How often each technique made progress on the way to the solution; Trial counts the
-    // guesses, including guesses inside guesses.
+    // How often each technique made progress on the way to the solution (steps inside a
+    // guess that failed do not count); Trial counts every guess, also those inside guesses.
     std::array<int, TechniqueCount> counts {};
     int trialDepth = 0; // how many guesses had to be held at once
     // Steps that removed the solution's own digit outside a wrong guess: always 0 unless a
@@ -78,8 +78,10 @@ struct RateOptions
     int ceiling = TopGrade;
     // One bit per Technique that is not used.
     unsigned disabled = 0;
-    // When given, one line per step of the main line: "pointing: r1c4-5 r1c6-5", where r1c4
-    // is the top row's fourth cell, "=5" places a 5 and "-5" removes it as a candidate.
+    // When given, one line per step on the way to the solution: "pointing: r1c4-5 r1c6-5",
+    // where r1c4 is the top row's fourth cell, "=5" places a 5 and "-5" removes it as a
+    // candidate. A guess that fails shows as "trial: r1c1-3", one that holds as
+    // "guess: r1c1=3" followed by its steps.
     std::vector<std::string> *log = nullptr;
 };
 
