@@ -215,28 +215,41 @@ struct Tool
         return rating.grade != puzzles::InvalidGrade;
     }
 
+    // A file needs no library: its puzzles are rated where they stand, by line number.
+    int rateFile(const std::string &file)
+    {
+        std::ifstream in(file, std::ios::binary);
+        if (!in)
+            return fail(file + ": cannot be read");
+        int ungraded = 0, malformed = 0, lineNo = 0;
+        for (std::string line; std::getline(in, line);) {
+            ++lineNo;
+            // One line at a time, so that each puzzle keeps its line number.
+            const auto parsed = puzzles::parsePuzzleText(line);
+            for (const auto &p : parsed.problems) {
+                err << file << ':' << lineNo << ": " << p.reason << '\n';
+                ++malformed;
+            }
+            for (const auto &g : parsed.puzzles)
+                ungraded += !printRating(std::to_string(lineNo), g);
+        }
+        if (malformed)
+            return fail(file + ": " + std::to_string(malformed) + " malformed line(s)");
+        return ungradedResult(ungraded);
+    }
+
+    int ungradedResult(int ungraded)
+    {
+        if (ungraded)
+            return fail(std::to_string(ungraded)
+                + " puzzle(s) have no grade: no solution or more than one");
+        return 0;
+    }
+
     int rate(store::PuzzleStore &store, const std::vector<std::string> &args)
     {
         int ungraded = 0;
-        if (args.size() == 2 && args[0] == "--file") {
-            std::ifstream in(args[1], std::ios::binary);
-            if (!in)
-                return fail(args[1] + ": cannot be read");
-            int malformed = 0, lineNo = 0;
-            for (std::string line; std::getline(in, line);) {
-                ++lineNo;
-                // One line at a time, so that each puzzle keeps its line number.
-                const auto parsed = puzzles::parsePuzzleText(line);
-                for (const auto &p : parsed.problems) {
-                    err << args[1] << ':' << lineNo << ": " << p.reason << '\n';
-                    ++malformed;
-                }
-                for (const auto &g : parsed.puzzles)
-                    ungraded += !printRating(std::to_string(lineNo), g);
-            }
-            if (malformed)
-                return fail(args[1] + ": " + std::to_string(malformed) + " malformed line(s)");
-        } else if (args.size() == 1) {
+        if (args.size() == 1) {
             if (!isPuzzleNumber(args[0]))
                 return usage("a puzzle number from 1 to 32767 is needed, not '" + args[0] + "'");
             const auto grid = puzzleGrid(store, args[0]);
@@ -256,10 +269,7 @@ struct Tool
         } else {
             return usage("rate takes a puzzle number, --file FILE, or nothing");
         }
-        if (ungraded)
-            return fail(std::to_string(ungraded)
-                + " puzzle(s) have no grade: no solution or more than one");
-        return 0;
+        return ungradedResult(ungraded);
     }
 
     int generate(store::PuzzleStore &store, const std::vector<std::string> &args)
@@ -351,6 +361,9 @@ struct Tool
                 << " digit(s); the original is kept as " << converted->backupPath << '\n';
             return 0;
         }
+
+        if (command == "rate" && !args.empty() && args[0] == "--file")
+            return args.size() == 2 ? rateFile(args[1]) : usage("--file needs one file name");
 
         const bool filling = command == "import" || command == "generate";
         auto opened = store::PuzzleStore::open(db,

@@ -106,8 +106,8 @@ private Q_SLOTS:
     }
 
     // rate prints "NUMBER GRADE NAME technique=count...", for one puzzle, every puzzle, or
-    // each puzzle line of a file by its line number; a puzzle without one solution gets
-    // grade 0 and the run fails.
+    // each puzzle line of a file by its line number (no library needed); a puzzle without one
+    // solution gets grade 0 and the run fails.
     void rateGivesGradeNameAndCounts()
     {
         const QString db = m_dir.filePath(QStringLiteral("rate.mdb"));
@@ -128,7 +128,10 @@ private Q_SLOTS:
         QCOMPARE(all.status, 1);
         QCOMPARE(all.out, one.out + QStringLiteral("2 0 invalid not-unique\n"));
         QVERIFY(all.err.startsWith(QLatin1String("zovudedoda-db: 1 puzzle(s) have no grade")));
-        const Run file = tool(db, { "rate", "--file", QFile::encodeName(text).toStdString() });
+        // A file is rated without any library.
+        const QString absent = m_dir.filePath(QStringLiteral("absent.mdb"));
+        const Run file = tool(absent, { "rate", "--file", QFile::encodeName(text).toStdString() });
+        QVERIFY(!QFile::exists(absent));
         QCOMPARE(file.status, 1);
         QVERIFY2(file.out.startsWith(QLatin1String("2 3 locked-candidates")), qPrintable(file.out));
         QVERIFY(file.out.contains(QLatin1String("\n4 0 invalid not-unique\n")));
