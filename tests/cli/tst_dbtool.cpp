@@ -1,9 +1,11 @@
 #include "cli/dbtool.h"
+#include "puzzles/grader.h"
 #include "support/testsupport.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <set>
 #include <sstream>
 
 using namespace zov;
@@ -202,13 +204,29 @@ private Q_SLOTS:
         QCOMPARE(tool(db, { "show", "2" }).status, 1);
     }
 
-    // The built default library holds at least 1000 puzzles, each with one solution.
+    // The built default library holds at least 2000 puzzles, each with one solution, and its
+    // numbers run from the easiest grade to the hardest with every grade there (a sample of
+    // every 16th puzzle is rated, which keeps the test short).
     void defaultLibraryChecksClean()
     {
-        const Run run = tool(qEnvironmentVariable("ZOVUDEDODA_DEFAULT_DB"), { "check" });
+        const QString db = qEnvironmentVariable("ZOVUDEDODA_DEFAULT_DB");
+        const Run run = tool(db, { "check" });
         QCOMPARE(run.status, 0);
         const int count = run.out.section(QLatin1Char(' '), 0, 0).toInt();
-        QVERIFY(count >= 1000);
+        QVERIFY(count >= 2000);
+        const QStringList lines
+            = tool(db, { "export" }).out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), count);
+        int previous = 0;
+        std::set<int> seen;
+        for (int k = 0; k < count; k += 16) {
+            const int grade = puzzles::rate(*puzzles::fromText(lines[k].toStdString())).grade;
+            QVERIFY2(grade >= previous, qPrintable(QStringLiteral("puzzle %1").arg(k + 1)));
+            previous = grade;
+            seen.insert(grade);
+        }
+        QCOMPARE(seen.size(), static_cast<std::size_t>(puzzles::TopGrade));
+        QVERIFY(!seen.count(puzzles::InvalidGrade));
     }
 };
 
