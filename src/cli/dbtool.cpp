@@ -288,6 +288,21 @@ struct Tool
         return 0;
     }
 
+    // Hands every puzzle, in number order, to `each`; a store failure ends the walk (exit 1).
+    template <class Each> int forEachPuzzle(store::PuzzleStore &store, Each each)
+    {
+        const auto list = store.summary();
+        if (!list)
+            return storeFailure(list.error());
+        for (const auto &p : *list) {
+            const auto rows = store.puzzle(p.gameNo);
+            if (!rows)
+                return storeFailure(rows.error());
+            each(p, puzzles::toGrid(*rows));
+        }
+        return 0;
+    }
+
     int rate(store::PuzzleStore &store, const std::vector<std::string> &args)
     {
         int ungraded = 0;
@@ -299,15 +314,11 @@ struct Tool
                 return 1;
             ungraded += !printRating(args[0], *grid);
         } else if (args.empty()) {
-            const auto list = store.summary();
-            if (!list)
-                return storeFailure(list.error());
-            for (const auto &p : *list) {
-                const auto rows = store.puzzle(p.gameNo);
-                if (!rows)
-                    return storeFailure(rows.error());
-                ungraded += !printRating(std::to_string(p.gameNo), puzzles::toGrid(*rows));
-            }
+            const int walked = forEachPuzzle(store, [&](const auto &p, const puzzles::Grid &grid) {
+                ungraded += !printRating(std::to_string(p.gameNo), grid);
+            });
+            if (walked != 0)
+                return walked;
         } else {
             return usage("rate takes a puzzle number, --file FILE, or nothing");
         }
@@ -442,20 +453,12 @@ struct Tool
             return storeFailure(opened.error());
         store::PuzzleStore &store = *opened;
 
-        if (command == "list" && args.empty()) {
-            const auto list = store.summary();
-            if (!list)
-                return storeFailure(list.error());
-            for (const auto &p : *list) {
-                const auto rows = store.puzzle(p.gameNo);
-                if (!rows)
-                    return storeFailure(rows.error());
-                const int grade = puzzles::rate(puzzles::toGrid(*rows)).grade;
+        if (command == "list" && args.empty())
+            return forEachPuzzle(store, [&](const auto &p, const puzzles::Grid &grid) {
+                const int grade = puzzles::rate(grid).grade;
                 out << p.gameNo << '\t' << p.rows << '\t' << grade << '\t'
                     << puzzles::gradeName(grade) << '\n';
-            }
-            return 0;
-        }
+            });
         if (command == "rate")
             return rate(store, args);
         if (command == "show" && args.size() == 1) {
@@ -483,18 +486,10 @@ struct Tool
             const auto parsed = readText(args[0]);
             return parsed ? append(store, parsed->puzzles) : 1;
         }
-        if (command == "export" && args.empty()) {
-            const auto list = store.summary();
-            if (!list)
-                return storeFailure(list.error());
-            for (const auto &p : *list) {
-                const auto rows = store.puzzle(p.gameNo);
-                if (!rows)
-                    return storeFailure(rows.error());
-                out << puzzles::toText(puzzles::toGrid(*rows)) << '\n';
-            }
-            return 0;
-        }
+        if (command == "export" && args.empty())
+            return forEachPuzzle(store, [&](const auto &, const puzzles::Grid &grid) {
+                out << puzzles::toText(grid) << '\n';
+            });
         if (command == "check" && args.empty())
             return check(store);
         if (command == "generate" && !args.empty())
