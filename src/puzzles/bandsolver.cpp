@@ -89,6 +89,10 @@ struct Board
     static constexpr std::uint32_t Stale = 1u << 31;
     std::array<std::uint32_t, 27> seen;
     std::array<std::uint32_t, 3> open;
+    // Each word's columns as its last update left them. The other bands of a digit read these
+    // rather than fold their words again: columns only shrink, so a claim made on them is
+    // sound, and a band whose columns shrink marks the others that may gain one.
+    std::array<std::uint16_t, 27> cols;
 
     // Keeps only `cell` of its row for the digit; updating the word does the rest.
     void place(int digit, int band, std::uint32_t cell)
@@ -103,7 +107,7 @@ struct Board
         const int b = i % 3, base = i - b;
         const int ia = base + otherA[b], ib = base + otherB[b];
         std::uint32_t m = cand[i];
-        const std::uint32_t elsewhere = fold(cand[ia]) | fold(cand[ib]);
+        const std::uint32_t elsewhere = cols[ia] | cols[ib];
         if (const std::uint32_t only = fold(m) & ~elsewhere)
             m &= spread(tables.keepColumns[only]);
         const std::uint32_t segments = tables.boxesOfRow[m & 0x1FF]
@@ -126,8 +130,9 @@ struct Board
         cand[ia] &= ~columns;
         cand[ib] &= ~columns;
         // Columns this band gave up may now belong to one of the others alone.
-        if (const std::uint32_t gone = fold(seen[i]) & ~here) {
-            const std::uint32_t ca = fold(cand[ia]), cb = fold(cand[ib]);
+        if (const std::uint32_t gone = cols[i] & ~here) {
+            cols[i] = static_cast<std::uint16_t>(here);
+            const std::uint32_t ca = cols[ia], cb = cols[ib];
             if (gone & ca & ~cb)
                 seen[ia] |= Stale;
             if (gone & cb & ~ca)
@@ -297,16 +302,21 @@ int countSolutions(const Grid &grid, int limit, Grid *first, std::mt19937_64 *rn
     s.cand.fill(AllCells);
     s.seen.fill(Board::Stale | AllCells);
     s.open.fill(AllCells);
+    s.cols.fill(AllColumns);
+    // Givens take their peers at once, which spares the updates a cascade of placings costs.
     for (int p = 0; p < 81; ++p) {
         const int d = grid[static_cast<std::size_t>(p)] - 1;
         if (d < 0)
             continue;
-        const int b = p / 27;
+        const int b = p / 27, column = p % 9;
         const std::uint32_t cell = 1u << (p % 27);
+        const std::uint32_t peers = (rowOf(cell) | 0x1C0E07u << (column / 3 * 3)) ^ cell;
         for (int e = b; e < 27; e += 3)
             s.cand[e] &= ~cell;
-        s.cand[3 * d + b] |= cell;
-        s.place(d, b, cell);
+        s.cand[3 * d + b] = (s.cand[3 * d + b] & ~peers) | cell;
+        s.cand[3 * d + otherA[b]] &= ~spread(1u << column);
+        s.cand[3 * d + otherB[b]] &= ~spread(1u << column);
+        s.open[b] &= ~cell;
     }
     Search search { limit, first, rng };
     search.run(s);
