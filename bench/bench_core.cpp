@@ -1,7 +1,7 @@
 // Figures for the store and the solver: medians over repeated runs, with ratios against a
 // baseline measured in the same run. Not a test: it prints numbers and always succeeds.
 
-#include "puzzles/library.h"
+#include "puzzles/puzzletext.h"
 #include "store/puzzlestore.h"
 
 #include <algorithm>

@@ -1,8 +1,20 @@
-# A portable folder <prefix>/zovudedoda (the game, the tool, the default library, the icon)
-# plus the desktop entry, AppStream metadata and icons under <prefix>/share.
-set(ZOVUDEDODA_APP_DIR zovudedoda)
-install(TARGETS zovudedoda zovudedoda-db RUNTIME DESTINATION ${ZOVUDEDODA_APP_DIR})
-install(FILES data/icons/zovudedoda-48.png DESTINATION ${ZOVUDEDODA_APP_DIR} RENAME zovudedoda.png)
+# Portable layout: a folder <prefix>/zovudedoda (the game, the tool, the default library, the
+# icon). System layout: the programs in <prefix>/games, the default library in
+# <prefix>/share/games/zovudedoda, manual pages in section 6. Both put the desktop entry,
+# AppStream metadata and icons under <prefix>/share. See cmake/InstallLayout.cmake.
+install(TARGETS zovudedoda zovudedoda-db RUNTIME DESTINATION ${ZOVUDEDODA_BIN_DIR})
+# The reader of earlier-version libraries is started by the game, never by the player.
+if(TARGET zovudedoda-jet-reader)
+  install(TARGETS zovudedoda-jet-reader RUNTIME DESTINATION ${ZOVUDEDODA_PRIVATE_DIR})
+  set_property(TARGET zovudedoda_core APPEND PROPERTY COMPILE_DEFINITIONS
+    ZOVUDEDODA_PRIVATE_EXEC_DIR="${ZOVUDEDODA_PRIVATE_EXEC_DIR}")
+endif()
+if(ZOVUDEDODA_INSTALL_LAYOUT STREQUAL "portable")
+  install(FILES data/icons/zovudedoda-48.png DESTINATION ${ZOVUDEDODA_BIN_DIR}
+    RENAME zovudedoda.png)
+else()
+  install(FILES docs/man/zovudedoda.6 docs/man/zovudedoda-db.6 DESTINATION share/man/man6)
+endif()
 foreach(size 16 32 48 256)
   install(FILES data/icons/zovudedoda-${size}.png
     DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME org.example.Zovudedoda.png)
@@ -12,16 +24,23 @@ install(FILES data/icons/zovudedoda.svg
 install(FILES data/org.example.Zovudedoda.metainfo.xml DESTINATION share/metainfo)
 install(CODE "
   set(prefix \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\")
-  # The default library only where none is: an installed one may hold the player's puzzles.
-  set(db \"\${prefix}/${ZOVUDEDODA_APP_DIR}/Zovudedoda.mdb\")
+  # The default library only where none is: in a portable folder it may hold the player's
+  # puzzles. The installed tool makes it, under a temporary name renamed into place.
+  set(db \"\${prefix}/${ZOVUDEDODA_DATA_DIR}/Zovudedoda.mdb\")
   if(NOT EXISTS \"\${db}\")
-    execute_process(COMMAND \"\${prefix}/${ZOVUDEDODA_APP_DIR}/zovudedoda-db\" --db \"\${db}\"
-      create --from \"${PROJECT_SOURCE_DIR}/data/library.txt\" RESULT_VARIABLE made)
+    file(MAKE_DIRECTORY \"\${prefix}/${ZOVUDEDODA_DATA_DIR}\")
+    execute_process(COMMAND \"\${prefix}/${ZOVUDEDODA_BIN_DIR}/zovudedoda-db\" --db \"\${db}\"
+      create --from \"${PROJECT_SOURCE_DIR}/data/library.txt\" RESULT_VARIABLE made
+      OUTPUT_QUIET)
     if(NOT made EQUAL 0)
       message(FATAL_ERROR \"Could not make the default library \${db}\")
     endif()
+    # Read by every player, written by none: each copies it into their own folder.
+    if(\"${ZOVUDEDODA_INSTALL_LAYOUT}\" STREQUAL \"system\")
+      file(CHMOD \"\${db}\" PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+    endif()
   endif()
-  set(ZOVUDEDODA_EXEC \"\${CMAKE_INSTALL_PREFIX}/${ZOVUDEDODA_APP_DIR}/zovudedoda\")
+  set(ZOVUDEDODA_EXEC \"\${CMAKE_INSTALL_PREFIX}/${ZOVUDEDODA_BIN_DIR}/zovudedoda\")
   configure_file(\"${PROJECT_SOURCE_DIR}/data/org.example.Zovudedoda.desktop.in\"
     \"\${prefix}/share/applications/org.example.Zovudedoda.desktop\" @ONLY)
 ")

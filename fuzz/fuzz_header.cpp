@@ -1,4 +1,5 @@
 // Fuzz target: recognising a library file by its first bytes.
+#include "fuzz.h"
 #include "store/puzzlestore.h"
 
 #include <cstdint>

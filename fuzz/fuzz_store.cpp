@@ -1,5 +1,6 @@
 // Fuzz target: opening arbitrary bytes as a puzzle library and reading from it. Nothing may
 // crash, and a file that opens must answer every read with rows or an error.
+#include "fuzz.h"
 #include "store/puzzlestore.h"
 
 #include <cstdint>

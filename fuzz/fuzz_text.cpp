@@ -1,5 +1,6 @@
 // Fuzz target: the plain-text puzzle importer. Every line is either a puzzle or a problem.
-#include "puzzles/library.h"
+#include "fuzz.h"
+#include "puzzles/puzzletext.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,6 +1,7 @@
-#include "ui/fonts.h"
+#include "store/location.h"
 #include "ui/form1.h"
 #include "ui/qtprompter.h"
+#include "ui/resources.h"
 
 #include <QApplication>
 
@@ -11,7 +12,8 @@ int main(int argc, char **argv)
     zov::loadBoardFont();
 
     zov::QtPrompter prompter;
-    zov::Form1 window(zov::Form1::defaultLibraryPath(), prompter);
+    // Beside the program in a portable folder, else the player's own, made on the first start.
+    zov::Form1 window(zov::store::locateLibrary(), prompter);
     prompter.setParent(&window);
     if (!window.Load())
         return 1;

@@ -9,10 +9,11 @@ std::array<Group, 27> const &groups()
         for (int r = 0; r < 9; ++r)
             for (int c = 0; c < 9; ++c)
                 g[r][c] = cellAt(r + 1, c + 1);
-        const int boxBase[9] = { 1, 4, 7, 28, 31, 34, 55, 58, 61 };
-        for (int b = 0; b < 9; ++b)
-            for (int k = 0; k < 9; ++k)
-                g[9 + b][k] = boxBase[b] + (k / 3) * 9 + k % 3;
+        std::array<int, 9> filled {};
+        for (CellIndex i = 1; i <= CellCount; ++i) {
+            const auto b = static_cast<std::size_t>(boxOf(i) - 1);
+            g[9 + b][static_cast<std::size_t>(filled[b]++)] = i;
+        }
         for (int c = 0; c < 9; ++c)
             for (int r = 0; r < 9; ++r)
                 g[18 + c][r] = cellAt(r + 1, c + 1);

@@ -2,6 +2,8 @@
 
 // The companion tool for the player's puzzle library: zovudedoda-db [--db PATH] COMMAND [ARGS].
 
+#include "store/location.h"
+
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -11,5 +13,9 @@ namespace zov::cli {
 // Exit status: 0 success, 1 failure, 2 usage error. Data goes to `out`, messages to `err`.
 int runDbTool(const std::vector<std::string> &args, const std::string &defaultDb, std::ostream &out,
     std::ostream &err);
+// The same on the game's library when no --db is given; it is made from its seed first where
+// missing.
+int runDbTool(const std::vector<std::string> &args, const store::LibraryPlace &gameLibrary,
+    std::ostream &out, std::ostream &err);
 
 } // namespace zov::cli

@@ -1,57 +1,81 @@
 #include "entry/puzzleentry.h"
 
-#include <QCheckBox>
-#include <QPushButton>
+#include "play/game.h"
+#include "puzzles/rules.h"
 
 namespace zov {
+namespace {
 
-PuzzleEntry::PuzzleEntry(Board &board, Game &game, ModeControls controls)
+QString describe(const puzzles::Repeat &r)
+{
+    switch (r.unit) {
+    case puzzles::Repeat::Unit::Row:
+        return QStringLiteral("%1 is twice in row %2 (counted from the bottom).")
+            .arg(r.digit)
+            .arg(r.number);
+    case puzzles::Repeat::Unit::Column:
+        return QStringLiteral("%1 is twice in column %2 (counted from the left).")
+            .arg(r.digit)
+            .arg(r.number);
+    case puzzles::Repeat::Unit::Box:
+        break;
+    }
+    static const char *const boxes[] = { "bottom-left", "bottom-middle", "bottom-right",
+        "middle-left", "centre", "middle-right", "top-left", "top-middle", "top-right" };
+    return QStringLiteral("%1 is twice in the %2 box.")
+        .arg(r.digit)
+        .arg(QLatin1String(boxes[(r.number - 1) % 9]));
+}
+
+// Why a typed puzzle could never be won, or nothing when it can.
+std::optional<QString> whyUnplayable(const puzzles::Grid &grid)
+{
+    if (const auto repeat = puzzles::findRepeat(grid))
+        return describe(*repeat);
+    if (puzzles::countSolutions(grid, 1) == 0)
+        return QStringLiteral("No solution exists: however the open cells are filled, some row, "
+                              "column or box gets a digit twice.");
+    return std::nullopt;
+}
+
+} // namespace
+
+PuzzleEntry::PuzzleEntry(Board &board, store::PuzzleStore &store, Prompter &prompter)
     : m_board(board)
-    , m_game(game)
-    , m_c(controls)
+    , m_store(store)
+    , m_prompter(prompter)
 {
 }
 
-void PuzzleEntry::setPlayControlsEnabled(bool play)
+PuzzleEntry::Decision PuzzleEntry::refuse(const QString &why)
 {
-    m_c.chkShuffle->setEnabled(play);
-    m_c.cmdNew->setEnabled(play);
-    m_c.cmdClear->setEnabled(play);
-    m_c.cmdDone->setEnabled(play);
-    m_c.cmdSave->setEnabled(!play);
+    m_prompter.messageBox(why, MessageStyle::Exclamation);
+    return { Decision::Kind::Refused };
 }
 
-void PuzzleEntry::chkAddModeClick()
+PuzzleEntry::Decision PuzzleEntry::enter()
 {
-    if (!m_c.chkAddMode->isChecked()) {
-        setPlayControlsEnabled(true);
-        return;
-    }
     // Decide before anything changes, so that a refusal leaves the window in play untouched.
-    const auto highest = m_game.store().highestGameNumber();
-    QString refusal;
+    const auto highest = m_store.highestGameNumber();
     if (!highest)
-        refusal = QStringLiteral("The next puzzle number cannot be read.\n\n%1")
-                      .arg(QString::fromStdString(highest.error().reason));
-    else if (*highest >= MaxGameNumber)
-        refusal = QStringLiteral("The puzzle library is full: puzzle numbers end at %1, so no "
-                                 "further puzzle can be added.")
-                      .arg(MaxGameNumber);
-    if (!refusal.isEmpty()) {
-        m_game.prompter().messageBox(refusal, MessageStyle::Exclamation);
-        // Unticking runs this handler again, which gives the play controls back.
-        m_c.chkAddMode->setChecked(false);
-        return;
-    }
-    setPlayControlsEnabled(false);
-    m_board.setText(0, QString::number(*highest + 1));
+        return refuse(
+            QStringLiteral("The next puzzle number cannot be read from the puzzle "
+                           "library:\n%1\n\n%2")
+                .arg(libraryName(m_store), QString::fromStdString(highest.error().reason)));
+    if (*highest >= MaxGameNumber)
+        return refuse(QStringLiteral("The puzzle library is full: puzzle numbers end at %1, so no "
+                                     "further puzzle can be added.")
+                          .arg(MaxGameNumber));
+    const int next = *highest + 1;
+    m_board.setText(0, QString::number(next));
     for (CellIndex i = 1; i <= CellCount; ++i) {
         m_board.setBackColour(i, OpenColour);
         m_board.setText(i, QString());
     }
+    return { Decision::Kind::Entered, next };
 }
 
-void PuzzleEntry::cmdSaveClick()
+PuzzleEntry::Decision PuzzleEntry::save()
 {
     store::Puzzle puzzle;
     for (CellIndex i = 1; i <= CellCount; ++i) {
@@ -59,32 +83,33 @@ void PuzzleEntry::cmdSaveClick()
         if (!text.isEmpty())
             puzzle.push_back({ i, text.toInt() });
     }
-    if (!puzzle.empty()) {
-        const int proposed = m_board.gameNumberText().toInt();
-        const auto stored = m_game.store().appendPuzzles({ puzzle }, proposed);
-        if (!stored) {
-            m_game.prompter().messageBox(
-                QStringLiteral("The puzzle was not stored.\n\n%1\n\nYour digits are still on the "
-                               "board.")
-                    .arg(QString::fromStdString(stored.error().reason)),
-                MessageStyle::Critical);
-            return;
-        }
-        if (*stored != proposed) {
-            // Another program stored a puzzle under our number meanwhile; ours went to the next
-            // one.
-            m_board.setText(0, QString::number(*stored));
-            m_game.prompter().messageBox(
-                QStringLiteral("Puzzle %1 was taken by another program meanwhile, so this puzzle "
-                               "was stored as puzzle %2.")
-                    .arg(proposed)
-                    .arg(*stored),
-                MessageStyle::Information);
-        }
+    if (puzzle.empty())
+        return { Decision::Kind::NothingToStore };
+    const auto notStored = [this](const QString &why) {
+        m_prompter.messageBox(QStringLiteral("The puzzle was not stored.\n\n%1\n\nYour digits are "
+                                             "still on the board.")
+                                  .arg(why),
+            MessageStyle::Critical);
+        return Decision { Decision::Kind::Refused };
+    };
+    if (const auto why = whyUnplayable(gridOf(m_board)))
+        return notStored(*why);
+    const int proposed = m_board.gameNumberText().toInt();
+    const auto stored = m_store.appendPuzzles({ puzzle }, proposed);
+    if (!stored)
+        return notStored(
+            QStringLiteral("%1\n(%2)")
+                .arg(QString::fromStdString(stored.error().reason), libraryName(m_store)));
+    if (*stored != proposed) {
+        // Another program stored a puzzle under our number meanwhile; ours went to the next one.
+        m_board.setText(0, QString::number(*stored));
+        m_prompter.messageBox(QStringLiteral("Puzzle %1 was taken by another program meanwhile, "
+                                             "so this puzzle was stored as puzzle %2.")
+                                  .arg(proposed)
+                                  .arg(*stored),
+            MessageStyle::Information);
     }
-    m_c.chkShuffle->setChecked(false);
-    m_c.chkAddMode->setChecked(false);
-    m_game.newGame(m_c.chkShuffle->isChecked());
+    return { Decision::Kind::Stored, *stored };
 }
 
 } // namespace zov

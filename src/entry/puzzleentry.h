@@ -1,41 +1,43 @@
 #pragma once
 
-// Puzzle entry: the add-game mode, in which the board takes a new puzzle, and storing it.
+// Puzzle entry: the add-game mode, in which the board takes a new puzzle, and storing it. It
+// decides and tells the player; the window switches its own controls by the decision.
 
-#include "board/board.h"
-#include "play/game.h"
-
-class QCheckBox;
-class QPushButton;
+#include "input/board.h"
+#include "play/prompter.h"
+#include "store/puzzlestore.h"
 
 namespace zov {
-
-struct ModeControls
-{
-    QCheckBox *chkShuffle = nullptr;
-    QPushButton *cmdNew = nullptr;
-    QPushButton *cmdClear = nullptr;
-    QPushButton *cmdDone = nullptr;
-    QPushButton *cmdSave = nullptr;
-    QCheckBox *chkAddMode = nullptr;
-};
 
 class PuzzleEntry
 {
 public:
-    PuzzleEntry(Board &board, Game &game, ModeControls controls);
+    PuzzleEntry(Board &board, store::PuzzleStore &store, Prompter &prompter);
 
-    // Runs on every change of "Add Game Mode", by the player or by the program.
-    void chkAddModeClick();
-    // Stores the typed digits as a new puzzle in one transaction, then leaves the mode and
-    // asks which puzzle to play. A refused store keeps the mode and every typed digit.
-    void cmdSaveClick();
+    struct Decision
+    {
+        enum class Kind {
+            Entered, // the board is empty and shows the number the puzzle will get
+            Refused, // nothing changed; the player was told why
+            Stored, // stored as `number`
+            NothingToStore, // the board was empty
+        };
+        Kind kind = Kind::Refused;
+        int number = 0;
+    };
+
+    // "Add Game Mode" ticked: empties the board and proposes the next free number.
+    Decision enter();
+    // Stores the typed digits as a new puzzle in one transaction. A puzzle that repeats a digit
+    // in a row, column or box, or has no solution, could never be won and is refused, like a
+    // refused store: every typed digit stays on the board.
+    Decision save();
 
 private:
-    void setPlayControlsEnabled(bool play);
+    Decision refuse(const QString &why);
     Board &m_board;
-    Game &m_game;
-    ModeControls m_c;
+    store::PuzzleStore &m_store;
+    Prompter &m_prompter;
 };
 
 } // namespace zov

@@ -1,6 +1,8 @@
 #include "play/game.h"
 
-#include <bitset>
+#include <QDir>
+#include <QFile>
+
 #include <chrono>
 
 namespace zov {
@@ -28,6 +30,21 @@ std::optional<int> wholeNumber(const QString &reply)
 
 } // namespace
 
+puzzles::Grid gridOf(const Board &board)
+{
+    puzzles::Grid grid {};
+    for (std::size_t p = 0; p < grid.size(); ++p) {
+        const int n = board.text(cellOfTextPosition(static_cast<int>(p))).toInt();
+        grid[p] = static_cast<std::uint8_t>(n >= 1 && n <= 9 ? n : 0);
+    }
+    return grid;
+}
+
+QString libraryName(const store::PuzzleStore &store)
+{
+    return QDir::toNativeSeparators(QFile::decodeName(store.path().c_str()));
+}
+
 Game::Game(Board &board, store::PuzzleStore &store, Prompter &prompter)
     : m_board(board)
     , m_store(store)
@@ -36,7 +53,7 @@ Game::Game(Board &board, store::PuzzleStore &store, Prompter &prompter)
 {
 }
 
-void Game::newGame(bool random)
+void Game::newGame(Pick pick)
 {
     const Snapshot before = snapshot();
     for (CellIndex i = 1; i <= CellCount; ++i) {
@@ -44,26 +61,25 @@ void Game::newGame(bool random)
         m_board.setBackColour(i, OpenColour);
     }
     const auto highest = m_store.highestGameNumber();
-    std::optional<int> number;
+    std::optional<Choice> chosen;
     if (!highest)
         reportStoreError(highest.error());
     else
-        number = random ? drawNumber(*highest) : askNumber(*highest);
-    if (!number) {
+        chosen = pick == Pick::AtRandom ? drawNumber(*highest) : askNumber(*highest);
+    if (!chosen) {
         restore(before);
         return;
     }
-    m_current = static_cast<GameNumber>(*number);
+    m_current = static_cast<GameNumber>(chosen->number);
     m_board.setText(0, QString::number(m_current));
-    m_rsCurrentGame = std::move(m_pendingRows);
-    m_pendingRows.clear();
+    m_rsCurrentGame = std::move(chosen->rows);
     ApplyGivens();
     for (CellIndex i = 1; i <= CellCount; ++i)
         if (!m_board.text(i).isEmpty())
             m_board.setBackColour(i, GivenColour);
 }
 
-Game::Load Game::tryLoad(int n)
+Game::Load Game::tryLoad(int n, std::optional<Choice> &choice)
 {
     auto rows = m_store.puzzle(n);
     if (!rows) {
@@ -72,11 +88,11 @@ Game::Load Game::tryLoad(int n)
     }
     if (!hasGivens(*rows))
         return Load::Empty;
-    m_pendingRows = std::move(*rows);
+    choice = Choice { n, std::move(*rows) };
     return Load::Found;
 }
 
-std::optional<int> Game::drawNumber(int highest)
+std::optional<Game::Choice> Game::drawNumber(int highest)
 {
     // A library with gaps has numbers without rows: draw again a few times, then take the first
     // number that has a puzzle.
@@ -84,21 +100,23 @@ std::optional<int> Game::drawNumber(int highest)
     std::uniform_int_distribution<int> pick(1, highest);
     for (int k = 0; k < Draws + highest; ++k) {
         const int n = k < Draws ? pick(m_rng) : k - Draws + 1;
-        switch (tryLoad(n)) {
+        std::optional<Choice> choice;
+        switch (tryLoad(n, choice)) {
         case Load::Found:
-            return n;
+            return choice;
         case Load::Failed:
             return std::nullopt;
         case Load::Empty:
             break;
         }
     }
-    m_prompter.messageBox(
-        QStringLiteral("The puzzle library holds no playable puzzle."), MessageStyle::Critical);
+    m_prompter.messageBox(QStringLiteral("The puzzle library holds no playable puzzle:\n%1")
+                              .arg(libraryName(m_store)),
+        MessageStyle::Critical);
     return std::nullopt;
 }
 
-std::optional<int> Game::askNumber(int highest)
+std::optional<Game::Choice> Game::askNumber(int highest)
 {
     const QString prompt = QStringLiteral("Select Game No.1-") + QString::number(highest);
     QString defaultText = QString::number(m_current);
@@ -109,9 +127,10 @@ std::optional<int> Game::askNumber(int highest)
         const auto n = wholeNumber(*reply);
         QString problem;
         if (n && *n >= 1 && *n <= highest) {
-            const Load loaded = tryLoad(*n);
+            std::optional<Choice> choice;
+            const Load loaded = tryLoad(*n, choice);
             if (loaded == Load::Found)
-                return n;
+                return choice;
             if (loaded == Load::Failed)
                 return std::nullopt;
             problem = QStringLiteral("There is no puzzle %1 in the library. ").arg(*n);
@@ -142,21 +161,7 @@ void Game::clear()
             m_board.setText(i, QString());
 }
 
-bool Game::solved() const
-{
-    bool all = true;
-    for (const Group &group : groups()) {
-        std::bitset<10> seen;
-        for (const CellIndex i : group) {
-            const int digit = m_board.text(i).toInt();
-            if (digit >= 1 && digit <= 9)
-                seen.set(static_cast<std::size_t>(digit));
-        }
-        // Nine cells hold each digit once exactly when all nine digits are seen.
-        all = all && seen.count() == 9 && !seen.test(0);
-    }
-    return all;
-}
+bool Game::solved() const { return puzzles::isSolved(gridOf(m_board)); }
 
 void Game::done()
 {
@@ -196,8 +201,8 @@ void Game::restore(const Snapshot &s)
 
 void Game::reportStoreError(const store::Error &e)
 {
-    m_prompter.messageBox(QStringLiteral("The puzzle library cannot be read.\n\n%1")
-                              .arg(QString::fromStdString(e.reason)),
+    m_prompter.messageBox(QStringLiteral("The puzzle library cannot be read:\n%1\n\n%2")
+                              .arg(libraryName(m_store), QString::fromStdString(e.reason)),
         MessageStyle::Critical);
 }
 

@@ -2,14 +2,20 @@
 
 // Play on the board: New game with ApplyGivens, Clear and the verdict of Done.
 
-#include "board/board.h"
+#include "input/board.h"
 #include "play/prompter.h"
+#include "puzzles/sudoku.h"
 #include "store/puzzlestore.h"
 
 #include <random>
 #include <vector>
 
 namespace zov {
+
+// The numbers the cells show, in the text order of the solver; an empty cell counts 0.
+puzzles::Grid gridOf(const Board &board);
+// The library's file as messages to the player name it.
+QString libraryName(const store::PuzzleStore &store);
 
 class Game
 {
@@ -19,9 +25,10 @@ public:
     // Seeds the random draw; start-up seeds it from the clock once.
     void seed(std::uint64_t value) { m_rng.seed(value); }
 
+    enum class Pick { AtRandom, Asked };
     // Empties the board, chooses a number (at random, or asked for), shows it and its givens.
     // Cancelling the question or a store failure puts the board back as it was.
-    void newGame(bool random);
+    void newGame(Pick pick);
     // Writes the current puzzle's digits into their cells, for rows whose number is the one
     // the game-number box shows.
     void ApplyGivens();
@@ -34,8 +41,6 @@ public:
 
     GameNumber current() const { return m_current; }
     const std::vector<store::GameRow> &rsCurrentGame() const { return m_rsCurrentGame; }
-    store::PuzzleStore &store() { return m_store; }
-    Prompter &prompter() { return m_prompter; }
 
     // Everything New may change, so that a cancelled New can put it back.
     struct Snapshot
@@ -49,11 +54,17 @@ public:
     void restore(const Snapshot &s);
 
 private:
-    // Loads puzzle n's rows for the next New when it has givens; a store error is reported.
+    // A puzzle number and its rows, chosen for the next New.
+    struct Choice
+    {
+        int number = 0;
+        std::vector<store::GameRow> rows;
+    };
     enum class Load { Found, Empty, Failed };
-    Load tryLoad(int n);
-    std::optional<int> drawNumber(int highest);
-    std::optional<int> askNumber(int highest);
+    // Puzzle n's rows go to `choice` when it has givens; a store error is reported.
+    Load tryLoad(int n, std::optional<Choice> &choice);
+    std::optional<Choice> drawNumber(int highest);
+    std::optional<Choice> askNumber(int highest);
     void reportStoreError(const store::Error &e);
 
     Board &m_board;
@@ -62,7 +73,6 @@ private:
     std::mt19937_64 m_rng;
     GameNumber m_current = 0;
     std::vector<store::GameRow> m_rsCurrentGame;
-    std::vector<store::GameRow> m_pendingRows;
 };
 
 } // namespace zov

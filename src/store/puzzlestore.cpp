@@ -2,6 +2,8 @@
 
 #include "store/sqlite.h"
 
+#include "board/cells.h"
+
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -26,7 +28,8 @@ CREATE TABLE Game (
 ) WITHOUT ROWID;
 )sql";
 
-constexpr int MaxGameNumberValue = 32767;
+// The schema and the queries spell the limits out; they must agree with the board's.
+static_assert(MaxGameNumber == 32767 && CellCount == 81);
 // Walks down from the top through the index; the first well-formed number is the highest, so
 // text or fractional GameNo values never become "the highest".
 constexpr char HighestSql[]
@@ -110,8 +113,8 @@ std::optional<int> wholeNumber(const sql::Statement &st, int column, int lo, int
 GameRow readRow(const sql::Statement &st)
 {
     GameRow row;
-    row.gameNo = wholeNumber(st, 0, 1, 32767);
-    row.index = wholeNumber(st, 1, 1, 81);
+    row.gameNo = wholeNumber(st, 0, 1, MaxGameNumber);
+    row.index = wholeNumber(st, 1, 1, CellCount);
     row.number = wholeNumber(st, 2, 1, 9);
     row.rawGameNo = st.columnText(0);
     row.rawIndex = st.columnText(1);
@@ -185,7 +188,7 @@ Status validate(const std::vector<Puzzle> &puzzles)
             return Error { Error::Kind::BadInput, "A puzzle without any digit cannot be stored." };
         std::array<bool, 82> seen {};
         for (const Given &g : p) {
-            if (g.index < 1 || g.index > 81 || g.digit < 1 || g.digit > 9 || seen[g.index])
+            if (g.index < 1 || g.index > CellCount || g.digit < 1 || g.digit > 9 || seen[g.index])
                 return Error { Error::Kind::BadInput,
                     "A puzzle with a malformed cell cannot be stored." };
             seen[g.index] = true;
@@ -331,7 +334,7 @@ Result<int> PuzzleStore::highestGameNumber() const
         return errorFrom(db, st.prepareCode(), "The puzzle numbers cannot be read");
     int rc = SQLITE_OK;
     while ((rc = st.step()) == SQLITE_ROW)
-        if (const auto n = wholeNumber(st, 0, 1, MaxGameNumberValue))
+        if (const auto n = wholeNumber(st, 0, 1, MaxGameNumber))
             return *n;
     if (rc != SQLITE_DONE)
         return errorFrom(db, rc, "The puzzle numbers cannot be read");
@@ -382,7 +385,7 @@ Result<std::vector<PuzzleSummary>> PuzzleStore::summary() const
     std::vector<PuzzleSummary> out;
     int rc = SQLITE_OK;
     while ((rc = st.step()) == SQLITE_ROW)
-        if (const auto n = wholeNumber(st, 0, 1, 32767))
+        if (const auto n = wholeNumber(st, 0, 1, MaxGameNumber))
             out.push_back({ *n, static_cast<int>(st.columnInt(1)) });
     if (rc != SQLITE_DONE)
         return errorFrom(db, rc, "The library cannot be read");
@@ -406,7 +409,7 @@ Result<int> PuzzleStore::appendPuzzles(
     if (!highest && highest.error().kind != Error::Kind::Empty)
         return highest.error();
     const int next = highest ? *highest + 1 : 1;
-    if (proposed && *proposed >= 1 && *proposed <= MaxGameNumberValue) {
+    if (proposed && *proposed >= 1 && *proposed <= MaxGameNumber) {
         sql::Statement used(db, "SELECT 1 FROM Game WHERE GameNo = ?1 LIMIT 1");
         if (!used.prepared())
             return errorFrom(db, used.prepareCode(), "The puzzle could not be stored");
@@ -418,7 +421,7 @@ Result<int> PuzzleStore::appendPuzzles(
     } else {
         first = next;
     }
-    if (first + static_cast<long long>(puzzles.size()) - 1 > MaxGameNumberValue)
+    if (first + static_cast<long long>(puzzles.size()) - 1 > MaxGameNumber)
         return Error { Error::Kind::Full, "The library is full: puzzle numbers end at 32767." };
     if (puzzles.empty())
         return first;
@@ -436,7 +439,7 @@ Status PuzzleStore::writeFile(
     std::vector<Puzzle> plain;
     std::vector<std::pair<int, const Puzzle *>> numbered;
     for (const auto &[number, puzzle] : puzzles) {
-        if (number < 1 || number > MaxGameNumberValue)
+        if (number < 1 || number > MaxGameNumber)
             return Error { Error::Kind::BadInput, "A puzzle number must lie from 1 to 32767." };
         plain.push_back(puzzle);
         numbered.push_back({ number, &puzzle });
@@ -475,7 +478,7 @@ Status PuzzleStore::create(const std::string &givenPath, const std::vector<Puzzl
     const std::string path = absolutePath(givenPath);
     if (detectFileKind(path) != FileKind::Missing)
         return Error { Error::Kind::BadInput, "a file is already there; it is left as it is." };
-    if (puzzles.size() > static_cast<std::size_t>(MaxGameNumberValue))
+    if (puzzles.size() > static_cast<std::size_t>(MaxGameNumber))
         return Error { Error::Kind::Full, "Too many puzzles: puzzle numbers end at 32767." };
     std::vector<std::pair<int, Puzzle>> numbered;
     int number = 1;

@@ -29,14 +29,14 @@ struct Error
     std::string reason;
 };
 
-template <class T> class [[nodiscard]] Result
+template <class T, class E = Error> class [[nodiscard]] Result
 {
 public:
     Result(T value)
         : m_v(std::move(value))
     {
     }
-    Result(Error error)
+    Result(E error)
         : m_v(std::move(error))
     {
     }
@@ -48,10 +48,10 @@ public:
     const T &operator*() const { return value(); }
     T *operator->() { return &value(); }
     const T *operator->() const { return &value(); }
-    const Error &error() const { return std::get<1>(m_v); }
+    const E &error() const { return std::get<1>(m_v); }
 
 private:
-    std::variant<T, Error> m_v;
+    std::variant<T, E> m_v;
 };
 
 using Status = Result<std::monostate>;

@@ -1,9 +1,11 @@
 #include "ui/form1.h"
 
-#include "ui/fonts.h"
 #include "ui/frmabout.h"
+#include "ui/resources.h"
 
-#include "store/jetlibrary.h"
+#include "input/screen.h"
+
+#include "store/library.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -24,16 +26,21 @@ constexpr int ClientHeight = 5400;
 template <class W> W *place(W *widget, const char *name, int left, int top, int width, int height)
 {
     widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(
-        left / TwipsPerPixel, top / TwipsPerPixel, width / TwipsPerPixel, height / TwipsPerPixel);
+    widget->setGeometry(twipsRect(left, top, width, height));
     return widget;
 }
 
 } // namespace
 
-Form1::Form1(QString libraryPath, Prompter &prompter, QWidget *parent)
+Form1::Form1(const QString &libraryPath, Prompter &prompter, QWidget *parent)
+    : Form1(store::LibraryPlace { QFile::encodeName(libraryPath).toStdString(), {}, true },
+        prompter, parent)
+{
+}
+
+Form1::Form1(store::LibraryPlace library, Prompter &prompter, QWidget *parent)
     : QMainWindow(parent)
-    , m_libraryPath(std::move(libraryPath))
+    , m_place(std::move(library))
     , m_prompter(prompter)
 {
     setObjectName(QStringLiteral("Form1"));
@@ -84,41 +91,42 @@ Form1::Form1(QString libraryPath, Prompter &prompter, QWidget *parent)
             m_game->done();
     });
     // toggled fires once for every change of the value, whether clicked or set by the program.
-    connect(chkAddMode, &QCheckBox::toggled, this, [this] {
-        if (m_entry)
-            m_entry->chkAddModeClick();
-    });
-    connect(cmdSave, &QPushButton::clicked, this, [this] {
-        if (m_entry)
-            m_entry->cmdSaveClick();
-    });
+    connect(chkAddMode, &QCheckBox::toggled, this, &Form1::chkAddModeClick);
+    connect(cmdSave, &QPushButton::clicked, this, &Form1::cmdSaveClick);
     connect(mnuAbout, &QAction::triggered, this, &Form1::mnuAboutClick);
     m_board->txtRow1(1)->setFocus();
 }
 
 Form1::~Form1() = default;
 
-QString Form1::defaultLibraryPath()
-{
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/Zovudedoda.mdb");
-}
-
 bool Form1::Load()
 {
-    const std::string path = QFile::encodeName(m_libraryPath).toStdString();
-    const store::FileKind kind = store::detectFileKind(path);
-    if (kind == store::FileKind::Jet3 || kind == store::FileKind::Jet4) {
-        // A library of the earlier version: converted once, the original kept beside it.
-        const auto converted = store::convertLegacyLibrary(path);
-        if (!converted) {
+    const QString shownPath = QDir::toNativeSeparators(QFile::decodeName(m_place.path.c_str()));
+    auto opened = store::openLibrary(m_place);
+    if (!opened) {
+        const QString reason = QString::fromStdString(opened.error().error.reason);
+        if (opened.error().step == store::LibraryError::Step::Provide)
+            m_prompter.messageBox(QStringLiteral("The puzzle library cannot be made:\n%1\n\n%2")
+                                      .arg(shownPath, reason),
+                MessageStyle::Critical, WindowCaption);
+        else if (opened.error().step == store::LibraryError::Step::Convert)
             m_prompter.messageBox(
                 QStringLiteral("The puzzle library of the earlier version cannot be "
                                "converted:\n%1\n\n%2\n\nThe file was left as it was.")
-                    .arg(QDir::toNativeSeparators(m_libraryPath),
-                        QString::fromStdString(converted.error().reason)),
+                    .arg(shownPath, reason),
                 MessageStyle::Critical, WindowCaption);
-            return false;
-        }
+        else
+            m_prompter.messageBox(
+                QStringLiteral("The puzzle library cannot be opened:\n%1\n\n%2\n\n"
+                               "Put a puzzle library named %3 in %4 and start the game "
+                               "again.")
+                    .arg(shownPath, reason, QLatin1String(store::LibraryFileName),
+                        m_place.portable ? QStringLiteral("the program's folder")
+                                         : QStringLiteral("that folder")),
+                MessageStyle::Critical, WindowCaption);
+        return false;
+    }
+    if (const auto &converted = opened->converted) {
         QString text
             = QStringLiteral("The puzzle library of the earlier version was converted: "
                              "%1 puzzles with %2 digits.\n\nThe original file is kept as:\n%3")
@@ -135,20 +143,9 @@ bool Form1::Load()
         }
         m_prompter.messageBox(text, MessageStyle::Information, WindowCaption);
     }
-    auto opened = store::PuzzleStore::open(path);
-    if (!opened) {
-        m_prompter.messageBox(QStringLiteral("The puzzle library cannot be opened:\n%1\n\n%2\n\n"
-                                             "Put a puzzle library named Zovudedoda.mdb in the "
-                                             "program's folder and start the game again.")
-                                  .arg(QDir::toNativeSeparators(m_libraryPath),
-                                      QString::fromStdString(opened.error().reason)),
-            MessageStyle::Critical, WindowCaption);
-        return false;
-    }
-    m_store.emplace(std::move(*opened));
+    m_store.emplace(std::move(opened->store));
     m_game = std::make_unique<Game>(*m_board, *m_store, m_prompter);
-    m_entry = std::make_unique<PuzzleEntry>(*m_board, *m_game,
-        ModeControls { chkShuffle, cmdNew, cmdClear, cmdDone, cmdSave, chkAddMode });
+    m_entry = std::make_unique<PuzzleEntry>(*m_board, *m_store, m_prompter);
     cmdNewClick();
     return true;
 }
@@ -167,7 +164,42 @@ void Form1::showCentred()
 void Form1::cmdNewClick()
 {
     if (m_game)
-        m_game->newGame(chkShuffle->isChecked());
+        m_game->newGame(chkShuffle->isChecked() ? Game::Pick::AtRandom : Game::Pick::Asked);
+}
+
+void Form1::setPlayControlsEnabled(bool play)
+{
+    chkShuffle->setEnabled(play);
+    cmdNew->setEnabled(play);
+    cmdClear->setEnabled(play);
+    cmdDone->setEnabled(play);
+    cmdSave->setEnabled(!play);
+}
+
+// Runs on every change of "Add Game Mode", by the player or by the program.
+void Form1::chkAddModeClick()
+{
+    if (!m_entry)
+        return;
+    if (!chkAddMode->isChecked()) {
+        setPlayControlsEnabled(true);
+        return;
+    }
+    // Unticking runs this handler again, which gives the play controls back.
+    if (m_entry->enter().kind == PuzzleEntry::Decision::Kind::Refused)
+        chkAddMode->setChecked(false);
+    else
+        setPlayControlsEnabled(false);
+}
+
+void Form1::cmdSaveClick()
+{
+    if (!m_entry || m_entry->save().kind == PuzzleEntry::Decision::Kind::Refused)
+        return;
+    // Leaving the mode and asking for the next puzzle, as after any stored puzzle.
+    chkShuffle->setChecked(false);
+    chkAddMode->setChecked(false);
+    cmdNewClick();
 }
 
 void Form1::mnuAboutClick()

@@ -3,9 +3,10 @@
 // The main window: the board, the game-number box, the column of buttons and the "About" menu.
 // It lays out and wires; the rules live in Board, Game and PuzzleEntry.
 
-#include "board/board.h"
 #include "entry/puzzleentry.h"
+#include "input/board.h"
 #include "play/game.h"
+#include "store/location.h"
 #include "store/puzzlestore.h"
 
 #include <QMainWindow>
@@ -23,7 +24,9 @@ class Form1 : public QMainWindow
 {
     Q_OBJECT
 public:
-    Form1(QString libraryPath, Prompter &prompter, QWidget *parent = nullptr);
+    // Plays on the library at `library`, made there from its seed on the first start.
+    Form1(store::LibraryPlace library, Prompter &prompter, QWidget *parent = nullptr);
+    Form1(const QString &libraryPath, Prompter &prompter, QWidget *parent = nullptr);
     ~Form1() override;
 
     // Opens the puzzle library and puts the first puzzle on the board. False, after telling the
@@ -34,7 +37,6 @@ public:
 
     Board &board() { return *m_board; }
     Game *game() { return m_game.get(); }
-    static QString defaultLibraryPath();
 
     QCheckBox *chkShuffle = nullptr;
     QPushButton *cmdNew = nullptr;
@@ -47,9 +49,13 @@ public:
 
 private:
     void cmdNewClick();
+    void chkAddModeClick();
+    void cmdSaveClick();
+    // Play and puzzle entry each have their own buttons.
+    void setPlayControlsEnabled(bool play);
     void mnuAboutClick();
 
-    QString m_libraryPath;
+    store::LibraryPlace m_place;
     Prompter &m_prompter;
     Board *m_board = nullptr;
     std::optional<store::PuzzleStore> m_store;

@@ -1,8 +1,8 @@
 #include "ui/frmabout.h"
 
-#include "ui/fonts.h"
+#include "ui/resources.h"
 
-#include "board/board.h"
+#include "input/screen.h"
 #include "play/prompter.h"
 
 #include <QAccessibleWidget>
@@ -45,12 +45,6 @@ QAccessibleInterface *linkFactory(const QString &, QObject *object)
     return nullptr;
 }
 
-QRect twips(int left, int top, int width, int height)
-{
-    return { left / TwipsPerPixel, top / TwipsPerPixel, width / TwipsPerPixel,
-        height / TwipsPerPixel };
-}
-
 void setColour(QWidget *w, QPalette::ColorRole role, ColourValue value)
 {
     QPalette p = w->palette();
@@ -65,7 +59,7 @@ QLabel *label(QWidget *parent, const char *name, const QString &text, int top, b
     l->setProperty("link", link);
     l->setText(text);
     l->setObjectName(QLatin1String(name));
-    l->setGeometry(twips(480, top, 2775, 255));
+    l->setGeometry(twipsRect(480, top, 2775, 255));
     l->setAutoFillBackground(true);
     setColour(l, QPalette::Window, LightGrey);
     return l;
@@ -91,7 +85,7 @@ frmAbout::frmAbout(QWidget *parent)
 
     Frame2 = new QGroupBox(QStringLiteral("About"), this);
     Frame2->setObjectName(QStringLiteral("Frame2"));
-    Frame2->setGeometry(twips(120, 120, 3735, 2535));
+    Frame2->setGeometry(twipsRect(120, 120, 3735, 2535));
     Frame2->setAutoFillBackground(true);
     setColour(Frame2, QPalette::Window, LightGrey);
     Frame2->setMouseTracking(true);
@@ -124,13 +118,11 @@ frmAbout::frmAbout(QWidget *parent)
 
     Command1 = new QPushButton(QStringLiteral("OK"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(twips(1440, 2760, 1095, 375));
+    Command1->setGeometry(twipsRect(1440, 2760, 1095, 375));
     Command1->setDefault(true);
     Command1->setFocus();
     connect(Command1, &QPushButton::clicked, this, &QDialog::accept);
 }
-
-QColor frmAbout::linkColour(ColourValue value) { return screenColour(value, QPalette()); }
 
 void frmAbout::setLinkColours(ColourValue web, ColourValue mail)
 {

@@ -35,9 +35,6 @@ public:
     QLabel *Label13 = nullptr;
     QPushButton *Command1 = nullptr;
 
-    // The text colour of a label as a colour value, for the hover rule.
-    static QColor linkColour(ColourValue value);
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 

@@ -1,9 +1,11 @@
 #include "cli/dbtool.h"
+#include "puzzles/grader.h"
 #include "support/testsupport.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <set>
 #include <sstream>
 
 using namespace zov;
@@ -105,11 +107,107 @@ private Q_SLOTS:
         QCOMPARE(tool(db, { "solve", "2" }).status, 0);
     }
 
-    // Bad arguments are usage errors; a missing library is a failure and is not created.
+    // rate prints "NUMBER GRADE NAME technique=count...", for one puzzle, every puzzle, or
+    // each puzzle line of a file by its line number (no library needed); a puzzle without one
+    // solution gets grade 0 and the run fails.
+    void rateGivesGradeNameAndCounts()
+    {
+        const QString db = m_dir.filePath(QStringLiteral("rate.mdb"));
+        const QString text = m_dir.filePath(QStringLiteral("rate.txt"));
+        const QByteArray pointing
+            = ".1..2..69.......8....914....972.....24.8.5.97.....382....189....5.......12..5..4.";
+        // Without the top row's only 7 a puzzle has two solutions.
+        const QByteArray twoSolutions
+            = "..2..34.8.5.2.....3......2...1.56..7..69.21..4..18.2...4......1.....5.8.9.78..54.";
+        write(text, "# graded\n" + pointing + "\n\n" + twoSolutions + "\n");
+        QCOMPARE(tool(db, { "create" }).status, 0);
+        QCOMPARE(tool(db, { "import", QFile::encodeName(text).toStdString() }).status, 0);
+
+        const Run one = tool(db, { "rate", "1" });
+        QCOMPARE(one.status, 0);
+        QCOMPARE(one.out, QStringLiteral("1 3 locked-candidates hidden-single=53 pointing=2\n"));
+        const Run all = tool(db, { "rate" });
+        QCOMPARE(all.status, 1);
+        QCOMPARE(all.out, one.out + QStringLiteral("2 0 invalid not-unique\n"));
+        QVERIFY(all.err.startsWith(QLatin1String("zovudedoda-db: 1 puzzle(s) have no grade")));
+        // A file is rated without any library.
+        const QString absent = m_dir.filePath(QStringLiteral("absent.mdb"));
+        const Run file = tool(absent, { "rate", "--file", QFile::encodeName(text).toStdString() });
+        QVERIFY(!QFile::exists(absent));
+        QCOMPARE(file.status, 1);
+        QVERIFY2(file.out.startsWith(QLatin1String("2 3 locked-candidates")), qPrintable(file.out));
+        QVERIFY(file.out.contains(QLatin1String("\n4 0 invalid not-unique\n")));
+
+        const Run listed = tool(db, { "list" });
+        QCOMPARE(listed.status, 0);
+        QCOMPARE(listed.out,
+            QStringLiteral("1\t%1\t3\tlocked-candidates\n2\t%2\t0\tinvalid\n")
+                .arg(81 - pointing.count('.'))
+                .arg(81 - twoSolutions.count('.')));
+
+        for (const auto &bad : std::vector<std::vector<std::string>> {
+                 { "rate", "x" }, { "rate", "0" }, { "rate", "1", "2" }, { "rate", "--file" } })
+            QCOMPARE(tool(db, bad).status, 2);
+        QCOMPARE(tool(db, { "rate", "9" }).status, 1);
+        QCOMPARE(tool(db, { "rate", "--file", "/nonexistent/x.txt" }).status, 1);
+    }
+
+    // generate with grades makes equal shares per grade, easiest first, and the same
+    // puzzles for the same seed; bad grade options are usage errors that store nothing.
+    void generateByGrade()
+    {
+        const QString db = m_dir.filePath(QStringLiteral("graded.mdb"));
+        const QString again = m_dir.filePath(QStringLiteral("graded2.mdb"));
+        QCOMPARE(tool(db, { "create" }).status, 0);
+        QCOMPARE(tool(again, { "create" }).status, 0);
+        const std::vector<std::string> args { "generate", "8", "--grade-from", "1", "--grade-to",
+            "8", "--seed", "11" };
+        QCOMPARE(tool(db, args).status, 0);
+        QCOMPARE(tool(again, args).status, 0);
+        QCOMPARE(tool(db, { "export" }).out, tool(again, { "export" }).out);
+        const QStringList lines
+            = tool(db, { "rate" }).out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 8);
+        for (int k = 0; k < 8; ++k)
+            QCOMPARE(lines[k].section(QLatin1Char(' '), 1, 1), QString::number(k + 1));
+        QCOMPARE(tool(db, { "check" }).status, 0);
+
+        const Run fish = tool(db, { "generate", "2", "--grade", "5", "--seed", "3" });
+        QCOMPARE(fish.status, 0);
+        QCOMPARE(tool(db, { "rate", "9" }).out.section(QLatin1Char(' '), 1, 2),
+            QStringLiteral("5 fish"));
+        QCOMPARE(tool(db, { "rate", "10" }).out.section(QLatin1Char(' '), 1, 2),
+            QStringLiteral("5 fish"));
+
+        const QByteArray before = test::fileBytes(db);
+        for (const auto &bad : std::vector<std::vector<std::string>> {
+                 { "generate", "2", "--grade", "0" }, { "generate", "2", "--grade", "9" },
+                 { "generate", "2", "--grade", "x" }, { "generate", "2", "--grade" },
+                 { "generate", "2", "--grade-from", "5", "--grade-to", "3" },
+                 { "generate", "2", "--grade-from", "3" },
+                 { "generate", "2", "--grade", "2", "--grade-to", "3" },
+                 { "generate", "2", "--seed", "-1" }, { "generate", "2", "--colour", "1" } })
+            QCOMPARE(tool(db, bad).status, 2);
+        QCOMPARE(test::fileBytes(db), before);
+    }
+
+    // Bad arguments are usage errors, told before the library is opened; a missing library is a
+    // failure and is not created.
     void usageAndMissingLibrary()
     {
         const QString db = m_dir.filePath(QStringLiteral("none.mdb"));
-        QCOMPARE(tool(db, { "frobnicate" }).status, 1); // the library is opened first
+        QCOMPARE(tool(db, { "frobnicate" }).status, 2);
+        QCOMPARE(tool(db, { "show", "0" }).status, 2);
+        QCOMPARE(tool(db, { "list", "extra" }).status, 2);
+        QCOMPARE(tool(db, { "generate", "3", "--seed", "x" }).status, 2);
+        QCOMPARE(tool(db, { "generate", "3", "--grade", "9" }).status, 2);
+        QCOMPARE(tool(db, { "rate", "x" }).status, 2);
+        QCOMPARE(tool(db, { "rate", "1", "2" }).status, 2);
+        QCOMPARE(tool(db, { "rate", "1" }).status, 1);
+        const Run missing = tool(db, { "show", "1" });
+        QCOMPARE(missing.status, 1);
+        QVERIFY2(!missing.err.contains(QLatin1String("usage")), qPrintable(missing.err));
+        QCOMPARE(tool(db, { "generate", "3", "--seed", "7" }).status, 1);
         QCOMPARE(tool(db, {}).status, 2);
         QVERIFY(!QFile::exists(db));
         test::makeLibrary(db, 1);
@@ -118,13 +216,29 @@ private Q_SLOTS:
         QCOMPARE(tool(db, { "show", "2" }).status, 1);
     }
 
-    // The built default library holds at least 1000 puzzles, each with one solution.
+    // The built default library holds at least 2000 puzzles, each with one solution, and its
+    // numbers run from the easiest grade to the hardest with every grade there (a sample of
+    // every 16th puzzle is rated, which keeps the test short).
     void defaultLibraryChecksClean()
     {
-        const Run run = tool(qEnvironmentVariable("ZOVUDEDODA_DEFAULT_DB"), { "check" });
+        const QString db = qEnvironmentVariable("ZOVUDEDODA_DEFAULT_DB");
+        const Run run = tool(db, { "check" });
         QCOMPARE(run.status, 0);
         const int count = run.out.section(QLatin1Char(' '), 0, 0).toInt();
-        QVERIFY(count >= 1000);
+        QVERIFY(count >= 2000);
+        const QStringList lines
+            = tool(db, { "export" }).out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), count);
+        int previous = 0;
+        std::set<int> seen;
+        for (int k = 0; k < count; k += 16) {
+            const int grade = puzzles::rate(*puzzles::fromText(lines[k].toStdString())).grade;
+            QVERIFY2(grade >= previous, qPrintable(QStringLiteral("puzzle %1").arg(k + 1)));
+            previous = grade;
+            seen.insert(grade);
+        }
+        QCOMPARE(seen.size(), static_cast<std::size_t>(puzzles::TopGrade));
+        QVERIFY(!seen.count(puzzles::InvalidGrade));
     }
 };
 

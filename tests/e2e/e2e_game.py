@@ -193,6 +193,13 @@ def main():
             scenario_scaled(bin_dir, scaled)
         finally:
             shutil.rmtree(scaled, ignore_errors=True)
+        for more, args in ((scenario_numbers, (1,)), (scenario_numbers, (2,)),
+                           (scenario_buttons, ())):
+            folder = tempfile.mkdtemp(prefix="zovudedoda-e2e-more-")
+            try:
+                more(bin_dir, folder, *args)
+            finally:
+                shutil.rmtree(folder, ignore_errors=True)
     finally:
         xvfb.terminate()
         shutil.rmtree(work, ignore_errors=True)
@@ -373,6 +380,138 @@ def scenario_scaled(bin_dir, work):
     check(rc == 0, f"at scale 2 closing exits with status 0 (got {rc})")
     if rc != 0:
         print(g.proc.stdout.read().decode(errors="replace")[-3000:])
+
+
+NUMBER_BOX = (120 // TWIPS, 480 // TWIPS, 33, 34)
+
+
+def number_box(game, screen):
+    """The game-number box as rows of pixels, its frame included."""
+    l, t, w, h = NUMBER_BOX
+    x0, y0 = game.client(l, t)
+    return [[screen.at(x0 + x, y0 + y) for x in range(w * game.scale)]
+            for y in range(h * game.scale)]
+
+
+def number_whole(pixels, scale):
+    """Whether the box shows its number whole: inside the frame, clear of it on both sides and
+    centred. A scrolled box shows the last digits cut off at one side. The number's colours are
+    not grey; the frame's and the back's are."""
+    inner = range(scale, len(pixels[0]) - scale)
+    cols = [x for x in range(len(pixels[0]))
+            if any(max(row[x]) - min(row[x]) > 16 for row in pixels)]
+    if not cols:
+        return False, "no number"
+    left, right = cols[0] - inner[0], inner[-1] - cols[-1]
+    return left > 0 and right > 0 and abs(left - right) <= 2 * scale, f"margins {left}, {right}"
+
+
+def library_with_32767(bin_dir, stage):
+    """The default library and puzzle 1 once more as 32767, the highest number there can be."""
+    for f in ("zovudedoda", "zovudedoda-db", "Zovudedoda.mdb"):
+        shutil.copy2(os.path.join(bin_dir, f), stage)
+    run("sqlite3", os.path.join(stage, "Zovudedoda.mdb"),
+        "INSERT INTO Game (GameNo, \"Index\", Number) "
+        "SELECT 32767, \"Index\", Number FROM Game WHERE GameNo = 1")
+    return stage
+
+
+def ask_for(g, number):
+    """New with Random off: the input box asks, and the number is typed in."""
+    g.click(*g.button("new"))
+    g.dialog()
+    g.key("ctrl+a")
+    g.type(str(number))
+    g.key("Return")
+    time.sleep(0.5)
+
+
+def scenario_numbers(bin_dir, work, scale=1):
+    """The game-number box shows every number whole, in the pixels on the screen."""
+    stage = tempfile.mkdtemp(prefix="zovudedoda-e2e-lib-")
+    try:
+        g = Game(library_with_32767(bin_dir, stage), work, scale)
+    finally:
+        shutil.rmtree(stage, ignore_errors=True)
+    at = f" at scale {scale}" if scale != 1 else ""
+    g.click(*g.button("random"))
+    shown = {}
+    for n in (101, 201, 1101, 32767):
+        ask_for(g, n)
+        shown[n] = number_box(g, Screen())
+        whole, why = number_whole(shown[n], scale)
+        check(whole, f"{n} stands whole in the game-number box{at} ({why})")
+    check(shown[101] != shown[201] and shown[101] != shown[1101] and shown[201] != shown[1101],
+          f"101, 201 and 1101 are drawn differently{at}")
+    # A cancelled New leaves the number as it was, and as whole.
+    g.click(*g.button("new"))
+    g.dialog()
+    g.key("Escape")
+    time.sleep(0.5)
+    check(number_box(g, Screen()) == shown[32767], f"after a cancelled New 32767 stays{at}")
+    if scale == 1:
+        # Add-game mode proposes the next free number, shown whole too.
+        run("sqlite3", g.db, "DELETE FROM Game WHERE GameNo = 32767")
+        highest = int(g.sql("SELECT MAX(GameNo) FROM Game")[0])
+        g.click(*g.button("addmode"))
+        time.sleep(0.3)
+        whole, why = number_whole(number_box(g, Screen()), scale)
+        check(whole, f"the proposed number {highest + 1} stands whole ({why})")
+        g.click(*g.button("addmode"))
+        time.sleep(0.3)
+        if len(g.visible("^zovudedoda$")) == 2:
+            g.dialog()
+            g.key("Escape")
+            time.sleep(0.3)
+    close_window(int(g.win))
+    try:
+        g.proc.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        g.proc.kill()
+
+
+def scenario_buttons(bin_dir, work):
+    """Every right-button press toggles the mark, however fast; the middle button never pastes
+    the X selection into a cell."""
+    g = Game(bin_dir, work)
+    s = Screen()
+    backs = [g.cell_back(s, i) for i in range(1, 82)]
+    open_rgb = max(set(backs), key=backs.count)
+    free = [i for i in range(1, 82) if backs[i - 1] == open_rgb and g.cell_digit(s, i) == 0]
+    l, t, w, h = cell_rect(free[0])
+    ax, ay = g.client(l + w - 6, t + h // 2)
+    run("xdotool", "mousemove", str(ax), str(ay), "click", "--repeat", "2", "--delay", "50", "3")
+    time.sleep(0.3)
+    check(g.cell_back(Screen(), free[0]) == open_rgb, "two quick right-clicks unmark again")
+    g.click_cell(free[0], 3)
+    check(g.cell_back(Screen(), free[0]) != open_rgb, "a third right-click marks")
+    if not shutil.which("xclip"):
+        print("skip: no xclip to set the X selection; the middle-click check is left out")
+    else:
+        owner = subprocess.Popen(["xclip", "-quiet", "-selection", "primary"],
+                                 stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
+                                 stderr=subprocess.DEVNULL)
+        owner.stdin.write(b"7")
+        owner.stdin.close()
+        try:
+            end = time.time() + 5
+            while time.time() < end and run("xclip", "-o", "-selection", "primary",
+                                            check_rc=False) != "7":
+                time.sleep(0.1)
+            check(run("xclip", "-o", "-selection", "primary", check_rc=False) == "7",
+                  "the X selection holds 7")
+            g.click_cell(free[1], 2)
+            s = Screen()
+            check(g.cell_digit(s, free[1]) == 0 and g.cell_back(s, free[1]) == open_rgb,
+                  "a middle click pastes nothing into a cell and leaves its colour")
+        finally:
+            owner.terminate()
+            owner.wait(timeout=10)
+    close_window(int(g.win))
+    try:
+        g.proc.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        g.proc.kill()
 
 
 def close_window(wid):

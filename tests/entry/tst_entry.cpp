@@ -13,6 +13,7 @@
 #include <sys/resource.h>
 
 using namespace zov;
+using Digits = QList<QPair<int, char>>;
 
 class TestEntry : public QObject
 {
@@ -265,6 +266,58 @@ private Q_SLOTS:
         QCOMPARE(board().text(7), QStringLiteral("2"));
         QCOMPARE(board().text(70), QStringLiteral("9"));
         QVERIFY(m_form->chkAddMode->isChecked());
+    }
+
+    // A puzzle that could never be won is not stored: the message names why, and the mode and
+    // every typed digit stay, as when the store refuses.
+    void unwinnablePuzzleIsRefused_data()
+    {
+        QTest::addColumn<Digits>("digits");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("row") << Digits { { 1, '5' }, { 5, '5' }, { 40, '3' } }
+                             << QStringLiteral("5 is twice in row 1 (counted from the bottom).");
+        QTest::newRow("column") << Digits { { 3, '7' },
+            { 30, '7' } } << QStringLiteral("7 is twice in column 3 (counted from the left).");
+        QTest::newRow("box") << Digits { { 1, '2' }, { 11, '2' } }
+                             << QStringLiteral("2 is twice in the bottom-left box.");
+        QTest::newRow("top-right box") << Digits { { 81, '9' }, { 61, '9' } }
+                                       << QStringLiteral("9 is twice in the top-right box.");
+        // Row 1 holds 1 to 8 and a 9 stands above its last cell: nothing repeats, yet that
+        // cell can take no digit.
+        Digits stuck { { 18, '9' } };
+        for (int i = 1; i <= 8; ++i)
+            stuck.append({ i, static_cast<char>('0' + i) });
+        QTest::newRow("no solution") << stuck << QStringLiteral("No solution exists");
+    }
+    void unwinnablePuzzleIsRefused()
+    {
+        QFETCH(Digits, digits);
+        QFETCH(QString, why);
+        start(4);
+        clickAddMode();
+        for (const auto &[cell, digit] : digits)
+            type(cell, digit);
+        const QByteArray before = test::fileBytes(m_path);
+        QTest::mouseClick(m_form->cmdSave, Qt::LeftButton);
+        QCOMPARE(test::fileBytes(m_path), before);
+        QCOMPARE(m_prompter.told.size(), std::size_t(1));
+        const QString told = m_prompter.told[0].prompt;
+        QVERIFY2(told.startsWith(QLatin1String("The puzzle was not stored.")), qPrintable(told));
+        QVERIFY2(told.contains(why), qPrintable(told));
+        QVERIFY(m_prompter.asked.empty());
+        QVERIFY(m_form->chkAddMode->isChecked());
+        verifyPlayControls(false);
+        QCOMPARE(board().gameNumberText(), QStringLiteral("5"));
+        for (const auto &[cell, digit] : digits)
+            QCOMPARE(board().text(cell), QString(QLatin1Char(digit)));
+        // Mended, the same board is stored.
+        board().setText(digits.front().first, QString());
+        if (why.startsWith(QLatin1String("No solution")))
+            board().setText(18, QString());
+        m_prompter.replies.push_back(std::nullopt);
+        QTest::mouseClick(m_form->cmdSave, Qt::LeftButton);
+        QVERIFY(!rows(QStringLiteral("GameNo = 5")).isEmpty());
+        QVERIFY(!m_form->chkAddMode->isChecked());
     }
 
     // A full library refuses the mode with a message and stays in play.

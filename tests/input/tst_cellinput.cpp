@@ -1,7 +1,12 @@
-#include "board/board.h"
+#include "input/board.h"
 #include "input/cellinput.h"
+#include "input/screen.h"
+#include "ui/resources.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
+#include <QFontMetricsF>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
@@ -16,7 +21,29 @@ class TestCellInput : public QObject
 
     CellBox *cell(int i) { return m_board->txtRow1(i); }
 
+    // The first and last columns of a picture that show the number: its colours are not grey,
+    // the frame's and the back's are.
+    static std::pair<int, int> inkColumns(const QImage &picture)
+    {
+        int first = -1, last = -1;
+        for (int x = 0; x < picture.width(); ++x)
+            for (int y = 0; y < picture.height(); ++y) {
+                const QColor c = picture.pixelColor(x, y);
+                if (std::max({ c.red(), c.green(), c.blue() })
+                        - std::min({ c.red(), c.green(), c.blue() })
+                    > 16) {
+                    if (first < 0)
+                        first = x;
+                    last = x;
+                    break;
+                }
+            }
+        return { first, last };
+    }
+
 private Q_SLOTS:
+    // The game loads its board font before it builds the window; so do we.
+    void initTestCase() { loadBoardFont(); }
     void init()
     {
         m_window = new QWidget;
@@ -106,6 +133,90 @@ private Q_SLOTS:
         QVERIFY(!cell(0)->isEnabled());
         QVERIFY(input::keepsText(QStringLiteral(" 1e3 ")));
         QVERIFY(!input::keepsText(QStringLiteral("0.0")));
+    }
+
+    // Every game number is drawn whole inside its box, a pixel clear of the frame: in the box's
+    // own font, Tahoma 15.75 point bold, when it fits, and smaller when it does not, never
+    // scrolled to its last digits. Two digits always fit in the board's Tahoma.
+    void gameNumberFitsItsBox()
+    {
+        CellBox *box = cell(0);
+        const QRect area = box->numberArea();
+        QVERIFY(area.left() > 0 && area.right() < box->width() - 1);
+        const qreal room = area.width() - 2;
+        QCOMPARE(box->font().pointSizeF(), 15.75);
+        const QFontMetricsF designed(box->font(), box);
+        const bool tahoma = QFontInfo(box->font()).family() == QLatin1String("Tahoma");
+        for (int n = 1; n <= MaxGameNumber; ++n) {
+            const QString number = QString::number(n);
+            m_board->setText(0, number);
+            const QFont shown = box->numberFont();
+            const qreal width = QFontMetricsF(shown, box).horizontalAdvance(number);
+            const bool fits = designed.horizontalAdvance(number) <= room;
+            if (width > room || fits != (shown.pointSizeF() == 15.75)
+                || (tahoma && n < 100 && !fits) || shown.family() != box->font().family()
+                || !shown.bold())
+                QFAIL(qPrintable(QStringLiteral("%1 is drawn %2 px wide in %3 %4 pt, in %5 px")
+                                     .arg(number)
+                                     .arg(width)
+                                     .arg(shown.family())
+                                     .arg(shown.pointSizeF())
+                                     .arg(room)));
+        }
+        // What a screen reader reads stays the number itself.
+        QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(box);
+        QVERIFY(reader);
+        QCOMPARE(reader->text(QAccessible::Value), QString::number(MaxGameNumber));
+        QCOMPARE(reader->text(QAccessible::Name), QStringLiteral("Game No."));
+    }
+
+    // On the screen: 101, 201 and 1101 look different (a scrolled box shows "01" for each), and
+    // 32767 stands whole and centred inside the frame.
+    void gameNumbersLookDifferentAndWhole()
+    {
+        CellBox *box = cell(0);
+        const auto picture = [&](int n) {
+            m_board->setText(0, QString::number(n));
+            return box->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        };
+        const QImage p101 = picture(101), p201 = picture(201), p1101 = picture(1101);
+        QVERIFY(p101 != p201);
+        QVERIFY(p101 != p1101);
+        QVERIFY(p201 != p1101);
+
+        const QImage p32767 = picture(MaxGameNumber);
+        QCOMPARE(p32767.size(), box->size());
+        const QRect area = box->numberArea();
+        const auto [first, last] = inkColumns(p32767);
+        QVERIFY2(first > area.left() && last < area.right(),
+            qPrintable(QStringLiteral("%1 to %2").arg(first).arg(last)));
+        const qreal ink = QFontMetricsF(box->numberFont(), box)
+                              .tightBoundingRect(QString::number(MaxGameNumber))
+                              .width();
+        QVERIFY2(last - first + 1 >= ink - 1, qPrintable(QString::number(last - first + 1)));
+        QVERIFY(qAbs((first - area.left()) - (area.right() - last)) <= 2);
+    }
+
+    // The disabled game-number box keeps its white back and its text colour: the toolkit would
+    // grey both out.
+    void gameNumberBoxKeepsItsColoursWhenDisabled()
+    {
+        CellBox *box = cell(0);
+        m_board->setText(0, QStringLiteral("12"));
+        QVERIFY(!box->isEnabled());
+        const QColor white(255, 255, 255), text(0, 192, 192);
+        QCOMPARE(box->palette().color(QPalette::Disabled, QPalette::Base), white);
+        QCOMPARE(box->palette().color(QPalette::Disabled, QPalette::Text), text);
+        const QImage shown = box->grab().toImage();
+        const QRect area = box->numberArea();
+        int inWhite = 0, inText = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x) {
+                inWhite += shown.pixelColor(x, y) == white;
+                inText += shown.pixelColor(x, y) == text;
+            }
+        QVERIFY2(inWhite > area.width() * area.height() / 2, qPrintable(QString::number(inWhite)));
+        QVERIFY2(inText >= 20, qPrintable(QString::number(inText)));
     }
 
     // Arrow keys move by +9, -9, +1, -1, wrap rows left and right, stop at the edges.
@@ -198,11 +309,42 @@ private Q_SLOTS:
         click(3, Qt::LeftButton);
         click(3, Qt::MiddleButton);
         QCOMPARE(m_board->backColour(3), OpenColour);
+        // A press soon after the last arrives as a double click and toggles all the same.
+        const QPoint at = cell(4)->mapTo(m_window, QPoint(10, 10));
+        QTest::mouseDClick(m_window->windowHandle(), Qt::RightButton, {}, at);
+        QCOMPARE(m_board->backColour(4), OpenColour);
+        QMouseEvent twice(QEvent::MouseButtonDblClick, QPointF(10, 10),
+            cell(4)->mapToGlobal(QPointF(10, 10)), Qt::RightButton, Qt::RightButton,
+            Qt::NoModifier);
+        QApplication::sendEvent(cell(4), &twice);
+        QCOMPARE(m_board->backColour(4), MarkColour);
         // The three states look different on screen.
         const QPalette p;
         QVERIFY(screenColour(OpenColour, p) != screenColour(GivenColour, p));
         QVERIFY(screenColour(OpenColour, p) != screenColour(MarkColour, p));
         QVERIFY(screenColour(GivenColour, p) != screenColour(MarkColour, p));
+    }
+
+    // The middle button does nothing to a cell: no paste of the X selection, no colour, not even
+    // a cursor move (where the platform has no selection, that shows the box never saw it).
+    void middleButtonLeavesCellsAlone()
+    {
+        QClipboard *clipboard = QGuiApplication::clipboard();
+        if (clipboard->supportsSelection())
+            clipboard->setText(QStringLiteral("7"), QClipboard::Selection);
+        m_board->setText(10, QStringLiteral("5"));
+        cell(10)->setCursorPosition(1);
+        const QPoint leftEdge = cell(10)->mapTo(m_window, QPoint(2, cell(10)->height() / 2));
+        QTest::mouseClick(m_window->windowHandle(), Qt::MiddleButton, {}, leftEdge);
+        QTest::mouseDClick(m_window->windowHandle(), Qt::MiddleButton, {}, leftEdge);
+        QCOMPARE(m_board->text(10), QStringLiteral("5"));
+        QCOMPARE(cell(10)->cursorPosition(), 1);
+        QCOMPARE(m_board->backColour(10), OpenColour);
+        QTest::mouseClick(m_window->windowHandle(), Qt::MiddleButton, {},
+            cell(11)->mapTo(m_window, QPoint(10, 10)));
+        QCOMPARE(m_board->text(11), QString());
+        QCOMPARE(m_board->backColour(11), OpenColour);
+        QCOMPARE(cell(11)->palette().color(QPalette::Base), screenColour(OpenColour, QPalette()));
     }
 };
 

@@ -11,6 +11,9 @@ for f in zovudedoda/zovudedoda zovudedoda/zovudedoda-db zovudedoda/Zovudedoda.md
   [ -s "$prefix/$f" ] || { echo "missing: $f"; exit 1; }
 done
 "$prefix/zovudedoda/zovudedoda-db" check | tail -1
+# A writable portable folder keeps its library beside the programs, for the tool as for the game.
+[ "$("$prefix/zovudedoda/zovudedoda-db" where)" = "$prefix/zovudedoda/Zovudedoda.mdb" ] \
+  || { echo "the portable folder's tool works elsewhere: $("$prefix/zovudedoda/zovudedoda-db" where)"; exit 1; }
 grep -q "^Exec=$prefix/zovudedoda/zovudedoda\$" "$prefix/share/applications/org.example.Zovudedoda.desktop"
 desktop-file-validate "$prefix/share/applications/org.example.Zovudedoda.desktop"
 appstreamcli validate --no-net --explain "$prefix/share/metainfo/org.example.Zovudedoda.metainfo.xml"

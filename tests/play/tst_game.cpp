@@ -87,7 +87,7 @@ private Q_SLOTS:
         m_form->game()->seed(12345);
         std::set<int> drawn;
         for (int k = 0; k < 1500; ++k) {
-            m_form->game()->newGame(true);
+            m_form->game()->newGame(Game::Pick::AtRandom);
             drawn.insert(board().gameNumberText().toInt());
         }
         QCOMPARE(*drawn.begin(), 1);

@@ -131,7 +131,7 @@ private Q_SLOTS:
                 QVERIFY2(
                     refusal.isEmpty() || !prompter.told.empty(), "a broken file played silently");
                 for (int k = 0; k < 3; ++k)
-                    form.game()->newGame(true);
+                    form.game()->newGame(Game::Pick::AtRandom);
                 form.game()->clear();
                 form.game()->done();
                 for (int i = 1; i <= 81; ++i) {

@@ -1,4 +1,4 @@
-#include "puzzles/library.h"
+#include "puzzles/puzzletext.h"
 #include "support/testsupport.h"
 
 #include <QDir>

@@ -261,7 +261,7 @@ private Q_SLOTS:
             QCOMPARE(prompter.told[0].style, MessageStyle::Information);
             QVERIFY(prompter.told[0].prompt.contains(QLatin1String("6 puzzles with 150 digits")));
             prompter.replies.push_back(QStringLiteral("4"));
-            form.game()->newGame(false);
+            form.game()->newGame(Game::Pick::Asked);
             QCOMPARE(form.board().gameNumberText(), QStringLiteral("4"));
             for (const auto &g : samplePuzzle(4, 25))
                 QCOMPARE(form.board().text(g.index), QString::number(g.digit));

@@ -156,6 +156,29 @@ private Q_SLOTS:
         QVERIFY(!store->appendPuzzles({ {} }, 2));
     }
 
+    // A puzzle that names one cell twice is refused whole, by append and by create alike, even
+    // in a library whose table has no key to refuse the second row.
+    void puzzleNamingACellTwiceIsRefused()
+    {
+        const QString path = file("keyless.mdb");
+        test::sqlite(path,
+            QStringLiteral("CREATE TABLE Game (GameNo, \"Index\", Number);"
+                           "INSERT INTO Game VALUES (1, 1, 1);"));
+        auto store = PuzzleStore::open(path8(path));
+        QVERIFY(store);
+        const Puzzle twice { { 5, 3 }, { 40, 2 }, { 5, 7 } };
+        const auto appended = store->appendPuzzles({ { { 9, 9 } }, twice }, 2);
+        QVERIFY(!appended);
+        QCOMPARE(appended.error().kind, Kind::BadInput);
+        QCOMPARE(test::sqlite(path, QStringLiteral("SELECT COUNT(*) FROM Game")),
+            QStringList { QStringLiteral("1") });
+        const QString fresh = file("twice.mdb");
+        const auto made = PuzzleStore::create(path8(fresh), { twice });
+        QVERIFY(!made);
+        QCOMPARE(made.error().kind, Kind::BadInput);
+        QVERIFY(!QFile::exists(fresh));
+    }
+
     // A crafted file must not run anything: triggers stay off when we store a puzzle.
     void triggersAndSchemaFunctionsDoNotRun()
     {

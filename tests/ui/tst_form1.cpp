@@ -6,7 +6,9 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -100,28 +102,50 @@ private Q_SLOTS:
     // "About" opens a modal window, a fresh one each time; the main window takes no input then.
     void aboutIsModalAndFresh()
     {
+        Board &b = m_form->board();
+        int open = 1;
+        while (!b.text(open).isEmpty())
+            ++open;
+        b.txtRow1(open)->setFocus();
         int opened = 0;
+        QPointer<frmAbout> seen;
         QTimer poll;
         poll.setInterval(10);
         connect(&poll, &QTimer::timeout, this, [&] {
             auto *about = qobject_cast<frmAbout *>(QApplication::activeModalWidget());
-            if (!about)
+            if (!about || about == seen)
                 return;
+            seen = about;
             ++opened;
+            // Closed even when a check below fails, so that one failure is told once.
+            const auto close = qScopeGuard([about] { about->Command1->click(); });
             QCOMPARE(about->palette().color(QPalette::WindowText),
                 about->Label13->palette().color(QPalette::WindowText));
             QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton,
                 Qt::NoButton, Qt::NoModifier);
             QApplication::sendEvent(about->Label13, &move);
-            // The main window is blocked: a typed digit does not reach a cell.
-            QVERIFY(QApplication::activeModalWidget() == about);
-            QVERIFY(!m_form->isActiveWindow() || QApplication::activeModalWidget() != nullptr);
-            about->Command1->click();
+            // The main window is blocked: a digit typed at it does not reach its focused cell.
+            QTest::keyClick(m_form->windowHandle(), Qt::Key_5);
+            QCOMPARE(b.text(open), QString());
+        });
+        // A window that the poll never finds would leave exec() waiting until CTest's timeout:
+        // the watchdog closes it and the test fails at once.
+        bool barked = false;
+        QTimer watchdog;
+        watchdog.setInterval(5000);
+        connect(&watchdog, &QTimer::timeout, this, [&] {
+            barked = true;
+            for (auto *w : QApplication::topLevelWidgets())
+                if (auto *about = qobject_cast<frmAbout *>(w))
+                    about->reject();
         });
         poll.start();
+        watchdog.start();
         m_form->mnuAbout->trigger();
         m_form->mnuAbout->trigger();
         poll.stop();
+        watchdog.stop();
+        QVERIFY(!barked);
         QCOMPARE(opened, 2);
         QVERIFY(!QApplication::activeModalWidget());
     }

@@ -1,3 +1,4 @@
+#include "input/screen.h"
 #include "ui/frmabout.h"
 
 #include <QApplication>
@@ -56,8 +57,8 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&about));
         const QColor start = colourOf(about.Label2);
         QCOMPARE(colourOf(about.Label13), start);
-        const QColor blue = frmAbout::linkColour(LinkHoverColour);
-        const QColor black = frmAbout::linkColour(LinkRestColour);
+        const QColor blue = screenColour(LinkHoverColour, QPalette());
+        const QColor black = screenColour(LinkRestColour, QPalette());
         QCOMPARE(blue, QColor(0, 0, 255));
         move(about.Label13);
         QCOMPARE(colourOf(about.Label13), blue);

@@ -113,14 +113,21 @@ private Q_SLOTS:
                         QCOMPARE(board.text(*row.index), QString::number(*row.number));
             }
             if (action == QLatin1String("cmdSave") && !proposed.isEmpty()) {
-                // The stored puzzle is exactly what stood on the board, every digit of it.
+                // The stored puzzle is exactly what stood on the board, every digit of it; a
+                // puzzle that could not be won is refused whole and stays on the board.
                 QCOMPARE(test::sqlite(path, QStringLiteral("PRAGMA integrity_check")),
                     QStringList { QStringLiteral("ok") });
+                const bool refused = form.chkAddMode->isChecked();
                 QCOMPARE(test::sqlite(path,
                              QStringLiteral("SELECT \"Index\", Number FROM Game WHERE GameNo = %1 "
                                             "ORDER BY \"Index\"")
                                  .arg(proposed)),
-                    typed);
+                    refused ? QStringList() : typed);
+                if (refused)
+                    for (const QString &t : std::as_const(typed)) {
+                        const auto cell = t.section(QLatin1Char('|'), 0, 0).toInt();
+                        QCOMPARE(board.text(cell), t.section(QLatin1Char('|'), 1, 1));
+                    }
                 proposed.clear();
             }
         }

@@ -1,4 +1,4 @@
-#include "ui/fonts.h"
+#include "ui/resources.h"
 
 #include <QApplication>
 #include <QFile>

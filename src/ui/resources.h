@@ -1,5 +1,7 @@
 #pragma once
 
+// What the program brings of its own to the screen: the board's font and its icon.
+
 class QIcon;
 
 namespace zov {

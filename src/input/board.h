@@ -24,8 +24,15 @@ public:
     ColourValue foreColour() const { return m_fore; }
     void setForeColour(ColourValue colour);
 
+    // Where the game-number box draws its number, and in which font: the box's own font when
+    // the whole number fits with a pixel to spare on either side, otherwise the largest smaller
+    // size, in quarter points, that fits so.
+    QRect numberArea() const;
+    QFont numberFont() const;
+
 protected:
     void changeEvent(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     void updatePalette();
@@ -34,10 +41,6 @@ private:
     ColourValue m_back = OpenColour;
     ColourValue m_fore = Black;
 };
-
-// The screen colour of a colour value: fixed 0x00BBGGRR values as they are, system colour
-// references through the palette.
-QColor screenColour(ColourValue value, const QPalette &palette);
 
 class Board : public QObject
 {

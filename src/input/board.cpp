@@ -1,54 +1,28 @@
-#include "board/board.h"
+#include "input/board.h"
 
 #include "input/cellinput.h"
+#include "input/screen.h"
 
 #include <QApplication>
 #include <QEvent>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFrame>
 
 namespace zov {
 namespace {
 
 constexpr ColourValue WindowTextColour = 0x80000008;
-
-QRect twipsRect(int left, int top, int width, int height)
-{
-    return { left / TwipsPerPixel, top / TwipsPerPixel, width / TwipsPerPixel,
-        height / TwipsPerPixel };
-}
-
-QColor mix(const QColor &a, const QColor &b, double share)
-{
-    return QColor::fromRgbF(static_cast<float>(a.redF() * share + b.redF() * (1 - share)),
-        static_cast<float>(a.greenF() * share + b.greenF() * (1 - share)),
-        static_cast<float>(a.blueF() * share + b.blueF() * (1 - share)));
-}
+// The game number shrinks in these steps; below the floor nothing is legible anyway.
+constexpr qreal NumberFontStep = 0.25;
+constexpr qreal NumberFontFloor = 1.0;
+// A pixel of the back on either side keeps the digits off the frame's shaded inner edge.
+constexpr int NumberClearance = 1;
 
 } // namespace
-
-QColor screenColour(ColourValue value, const QPalette &palette)
-{
-    if (!isSystemColour(value))
-        return QColor(static_cast<int>(value & 0xFF), static_cast<int>((value >> 8) & 0xFF),
-            static_cast<int>((value >> 16) & 0xFF));
-    switch (value & 0xFF) {
-    case 5: // window background: an open cell
-        return palette.color(QPalette::Active, QPalette::Base);
-    case 8: // window text
-        return palette.color(QPalette::Active, QPalette::Text);
-    case 10: // active border: a given cell, a quiet grey
-        return mix(palette.color(QPalette::Active, QPalette::Mid),
-            palette.color(QPalette::Active, QPalette::Base), 0.6);
-    case 18: // button text
-        return palette.color(QPalette::Active, QPalette::ButtonText);
-    case 19: // inactive caption text: a marked cell, a light tint of the highlight
-        return mix(palette.color(QPalette::Active, QPalette::Highlight),
-            palette.color(QPalette::Active, QPalette::Base), 0.45);
-    default:
-        return palette.color(QPalette::Active, QPalette::Window);
-    }
-}
 
 CellBox::CellBox(int index, QWidget *parent)
     : QLineEdit(parent)
@@ -109,6 +83,46 @@ void CellBox::changeEvent(QEvent *event)
     if (event->type() == QEvent::ApplicationPaletteChange)
         updatePalette();
     QLineEdit::changeEvent(event);
+}
+
+QRect CellBox::numberArea() const
+{
+    QStyleOptionFrame panel;
+    initStyleOption(&panel);
+    return style()
+        ->subElementRect(QStyle::SE_LineEditContents, &panel, this)
+        .marginsRemoved(textMargins());
+}
+
+QFont CellBox::numberFont() const
+{
+    QFont shown = font();
+    const qreal room = numberArea().width() - 2 * NumberClearance;
+    const QString number = text();
+    while (QFontMetricsF(shown, this).horizontalAdvance(number) > room
+        && shown.pointSizeF() - NumberFontStep >= NumberFontFloor)
+        shown.setPointSizeF(shown.pointSizeF() - NumberFontStep);
+    return shown;
+}
+
+void CellBox::paintEvent(QPaintEvent *event)
+{
+    // A line edit scrolls a text wider than itself to the cursor at its end, so 101 and 201 would
+    // both show "01". The game-number box is disabled and has no cursor or selection to show:
+    // it draws its frame as a line edit does and the whole number centred inside it.
+    if (m_index != 0) {
+        QLineEdit::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    QStyleOptionFrame panel;
+    initStyleOption(&panel);
+    style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &painter, this);
+    const QRect area = numberArea();
+    painter.setClipRect(area);
+    painter.setFont(numberFont());
+    painter.setPen(palette().color(QPalette::Text));
+    painter.drawText(area, Qt::AlignCenter, text());
 }
 
 void CellBox::updatePalette()
@@ -177,11 +191,27 @@ bool Board::eventFilter(QObject *watched, QEvent *event)
     // A disabled box still hands its mouse events to filters; it must not act on them.
     if (!box || !box->isEnabled())
         return QObject::eventFilter(watched, event);
-    if (event->type() == QEvent::KeyPress) {
+    switch (event->type()) {
+    case QEvent::KeyPress: {
         const auto *key = static_cast<QKeyEvent *>(event);
         KeyDown(box->index(), key->key(), key->modifiers());
-    } else if (event->type() == QEvent::MouseButtonPress) {
-        MouseDown(box->index(), static_cast<QMouseEvent *>(event)->button());
+        break;
+    }
+    case QEvent::MouseButtonPress:
+    // A press soon after the last one arrives as a double click; it is a press all the same.
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonRelease: {
+        const Qt::MouseButton button = static_cast<QMouseEvent *>(event)->button();
+        // Only the right button acts on a cell: the middle button would paste the X selection
+        // into it, so the box never sees that button.
+        if (button == Qt::MiddleButton)
+            return true;
+        if (event->type() != QEvent::MouseButtonRelease)
+            MouseDown(box->index(), button);
+        break;
+    }
+    default:
+        break;
     }
     // The key or click goes on to the box as usual.
     return false;

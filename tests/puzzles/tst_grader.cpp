@@ -1,0 +1,260 @@
+#include "puzzles/grader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <algorithm>
+
+using namespace zov::puzzles;
+
+Q_DECLARE_METATYPE(zov::puzzles::Technique)
+
+namespace {
+
+Grid grid(const QString &text) { return *fromText(text.toStdString()); }
+
+QString sharedSets()
+{
+    return qEnvironmentVariable("ZOVUDEDODA_SOURCE_DIR")
+        + QStringLiteral("/../shared/bench/puzzles");
+}
+
+// Every `step`-th puzzle of a file, `count` of them.
+std::vector<Grid> sample(const QString &file, int count)
+{
+    QFile f(sharedSets() + QLatin1Char('/') + file);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    std::vector<Grid> all;
+    while (!f.atEnd())
+        if (const auto g = fromText(f.readLine().left(81).toStdString()))
+            all.push_back(*g);
+    std::vector<Grid> picked;
+    const std::size_t step = std::max<std::size_t>(1, all.size() / static_cast<std::size_t>(count));
+    for (std::size_t k = 0; k < all.size() && picked.size() < static_cast<std::size_t>(count);
+         k += step)
+        picked.push_back(all[k]);
+    return picked;
+}
+
+bool halfTurnSymmetric(const Grid &g)
+{
+    for (std::size_t p = 0; p < 81; ++p)
+        if ((g[p] == 0) != (g[80 - p] == 0))
+            return false;
+    return true;
+}
+
+} // namespace
+
+class TestGrader : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    // Each puzzle needs the technique named: its grade's techniques solve it, nothing easier
+    // does, and where `alone` is set, leaving out just that technique fails too (elsewhere
+    // another technique of the grade could stand in). The expected steps were checked by hand
+    // on the candidates at that point.
+    void needsExactlyItsTechnique_data()
+    {
+        QTest::addColumn<QString>("puzzle");
+        QTest::addColumn<Technique>("technique");
+        QTest::addColumn<bool>("alone");
+        QTest::addColumn<QString>("handChecked");
+        using T = Technique;
+        auto row
+            = [](const char *name, const char *puzzle, T t, bool alone, const char *step = "") {
+                  QTest::newRow(name)
+                      << QString::fromLatin1(puzzle) << t << alone << QString::fromLatin1(step);
+              };
+        row("hidden single",
+            ".72..34.8.5.2.....3......2...1.56..7..69.21..4..18.2...4......1.....5.8.9.78..54.",
+            T::HiddenSingle, true);
+        row("naked single",
+            ".95.7....28.39475....2.8.6.5.4....7...9...6...3....4.9.5.4.7....68512.97....3.54.",
+            T::NakedSingle, true);
+        // 6 of the top middle box lies only in row 2.
+        row("pointing",
+            ".1..2..69.......8....914....972.....24.8.5.97.....382....189....5.......12..5..4.",
+            T::Pointing, true, "pointing: r2c1-6 r2c3-6");
+        row("claiming",
+            "1....3..7..8.....6.24...8....9..8...86.4.5.31...7..9....3...51.4.....2..2..1....8",
+            T::Claiming, true);
+        row("naked pair",
+            "..1925........19...2.7.6..118.....4.7.2.9.1.5.5.....972..5.3.7...36........4726..",
+            T::NakedPair, false);
+        row("hidden pair",
+            "41..3...9.....9.148....16..25...7....37...86....8...27..41....232.7.....1...2..76",
+            T::HiddenPair, false);
+        row("naked triple",
+            "..8..172.5..8.24.1..........8..39...4.75.61.3...71..5..........3.42.5..6.621..5..",
+            T::NakedTriple, false);
+        row("hidden triple",
+            "5....68.........9.....49.15.5..74.....4...2.....92..3.94.13.....6.........16....8",
+            T::HiddenTriple, false);
+        row("naked quad",
+            "1.......22...7..9..46...51............34.......4619..3..7.....1..1..475..65..1.4.",
+            T::NakedQuad, false);
+        // 9 stands in rows 3 and 7 only in columns 2 and 8.
+        row("x-wing",
+            "1..86..7......7...3.72..6.1.13.2....8.......9....9.81.7.2..65.8...4......3..89..6",
+            T::XWing, true, "x-wing: r1c2-9 r8c2-9 r8c8-9");
+        row("swordfish",
+            "......4....21...3.73..2..6.8.5..9.4.....8.....1.7..6.5.2..3..74.5...69....9......",
+            T::Swordfish, true);
+        // Pivot r3c2 {5,6}, pincers r9c2 {4,5} and r3c6 {4,6}.
+        row("xy-wing",
+            ".2..9.3.8...8........7..129.19.7..3.4.......5.3..1.96.871..3........7...9.3.2..8.",
+            T::XYWing, true, "xy-wing: r9c6-4");
+        // Pivot r9c7 {3,5,6}, pincers r7c7 {3,5} and r9c4 {5,6}.
+        row("xyz-wing",
+            ".......6..81.52..347..6..58.3..78.....7.4.9.....39..2.76..2..845..73.21..1.......",
+            T::XYZWing, true, "xyz-wing: r9c9-5");
+        row("simple colouring",
+            "8..7.3..5..9.......7.9...24...3...87..18.49..78...5...36...8.7.......4..9..6.7..3",
+            T::SimpleColouring, false);
+        row("x-chain",
+            "..41.6.92..2.9..43......1.....9.2..8.96...42.2..6.5.....5......38..5.6..42.8.73..",
+            T::XChain, true);
+        row("xy-chain",
+            "6....798.48....2....1.8...6...74.......5.9.......38...8...1.6....3....57.594....8",
+            T::XYChain, true);
+        row("trial",
+            "4..8..2.56...978....5........3.1...8.6.....3.9...2.4........5....465...75.1..8..6",
+            T::Trial, true);
+    }
+    void needsExactlyItsTechnique()
+    {
+        QFETCH(QString, puzzle);
+        QFETCH(Technique, technique);
+        QFETCH(bool, alone);
+        QFETCH(QString, handChecked);
+        const Grid g = grid(puzzle);
+        const int grade = gradeOf(technique);
+        std::vector<std::string> log;
+        const Rating r = rate(g, { TopGrade, 0, &log });
+        QCOMPARE(r.grade, grade);
+        QVERIFY(r.solved);
+        QVERIFY(r.count(technique) > 0);
+        QCOMPARE(r.unsoundSteps, 0);
+        // No other technique of the grade was needed when it is not stood in for.
+        for (int k = 0; k < TechniqueCount && !alone; ++k) {
+            const auto other = static_cast<Technique>(k);
+            if (other != technique && gradeOf(other) == grade)
+                QCOMPARE(r.count(other), 0);
+        }
+        QVERIFY(!rate(g, { grade - 1, 0 }).solved);
+        if (alone)
+            QVERIFY(!rate(g, { grade, bit(technique) }).solved);
+        if (!handChecked.isEmpty()) {
+            const auto step = std::find(log.begin(), log.end(), handChecked.toStdString());
+            QVERIFY2(step != log.end(), qPrintable(handChecked));
+        }
+    }
+
+    // Every step keeps the solution's digits, also when techniques are left out so that the
+    // harder ones and the guesses do more of the work.
+    void everyStepKeepsTheSolution()
+    {
+        std::vector<Grid> set = sample(QStringLiteral("random-minimal.txt"), 60);
+        const auto hard = sample(QStringLiteral("magictour-top1465.txt"), 20);
+        set.insert(set.end(), hard.begin(), hard.end());
+        std::mt19937_64 rng(5);
+        for (int k = 0; k < 10; ++k)
+            set.push_back(generate(rng, 24));
+        using T = Technique;
+        const unsigned subsetsAndFish = bit(T::NakedPair) | bit(T::HiddenPair) | bit(T::NakedTriple)
+            | bit(T::HiddenTriple) | bit(T::NakedQuad) | bit(T::HiddenQuad) | bit(T::XWing)
+            | bit(T::Swordfish) | bit(T::Jellyfish);
+        const unsigned wingsAndChains = bit(T::XYWing) | bit(T::XYZWing) | bit(T::SimpleColouring)
+            | bit(T::XChain) | bit(T::XYChain);
+        const unsigned masks[] = { 0, subsetsAndFish, bit(T::Pointing) | bit(T::Claiming),
+            subsetsAndFish | bit(T::Pointing) | bit(T::Claiming) | bit(T::XYWing),
+            wingsAndChains | bit(T::NakedSingle) };
+        for (const auto &g : set)
+            for (const unsigned disabled : masks) {
+                const Rating r = rate(g, { TopGrade, disabled });
+                QVERIFY2(r.solved && r.unsoundSteps == 0, toText(g).c_str());
+            }
+    }
+
+    // The grades order the shared sets as their known hardness does, and the hardest set
+    // needs guessing nearly throughout.
+    void ratesSharedSetsByTheirKnownHardness()
+    {
+        if (!QDir(sharedSets()).exists())
+            QSKIP("the shared puzzle sets are not beside the source tree");
+        auto median = [](const QString &file, int count, double *topShare = nullptr) {
+            std::vector<int> grades;
+            int unsound = 0;
+            for (const auto &g : sample(file, count)) {
+                const Rating r = rate(g);
+                grades.push_back(r.grade);
+                unsound += r.unsoundSteps;
+            }
+            if (unsound)
+                qWarning("%d unsound step(s) in %s", unsound, qPrintable(file));
+            std::sort(grades.begin(), grades.end());
+            if (topShare)
+                *topShare = static_cast<double>(std::count(grades.begin(), grades.end(), TopGrade))
+                    / static_cast<double>(grades.size());
+            return grades.empty() || unsound ? -1 : grades[grades.size() / 2];
+        };
+        const int clue17 = median(QStringLiteral("17-clue.txt"), 150);
+        const int minimal = median(QStringLiteral("random-minimal.txt"), 150);
+        const int magictour = median(QStringLiteral("magictour-top1465.txt"), 50);
+        const int plus11 = median(QStringLiteral("forum-hardest-11plus.txt"), 25);
+        double topShare = 0;
+        const int hardest = median(QStringLiteral("forum-hardest-1106.txt"), 40, &topShare);
+        qInfo("medians: 17-clue %d, random-minimal %d, magictour %d, 11+ %d, 1106 %d (top %.0f%%)",
+            clue17, minimal, magictour, plus11, hardest, 100 * topShare);
+        QVERIFY(clue17 >= 1 && minimal >= 1);
+        QVERIFY(clue17 <= magictour && minimal <= magictour);
+        QVERIFY(magictour <= plus11);
+        QVERIFY(plus11 <= hardest);
+        QVERIFY(topShare >= 0.9);
+    }
+
+    // A puzzle without exactly one solution gets no grade rather than a wrong one.
+    void invalidPuzzlesHaveNoGrade()
+    {
+        Grid twoSolutions = grid(QStringLiteral(
+            ".72..34.8.5.2.....3......2...1.56..7..69.21..4..18.2...4......1.....5.8.9.78..54."));
+        twoSolutions[1] = 0; // the only 7 of the top row
+        Grid none = twoSolutions;
+        none[0] = 2; // beside the 2 of the top-left box
+        const Rating many = rate(twoSolutions), zero = rate(none);
+        QCOMPARE(many.grade, InvalidGrade);
+        QCOMPARE(many.solutions, 2);
+        QCOMPARE(zero.grade, InvalidGrade);
+        QCOMPARE(zero.solutions, 0);
+        QCOMPARE(describe(many), std::string("0 invalid not-unique"));
+        QCOMPARE(describe(zero), std::string("0 invalid no-solution"));
+    }
+
+    // The graded generator makes unique, half-turn symmetric puzzles of exactly the asked
+    // grade, the same ones for the same seed.
+    void generatesTheAskedGrade()
+    {
+        for (const int grade : { 1, 3, 5, 8 }) {
+            std::mt19937_64 rng(static_cast<unsigned>(grade)), again(static_cast<unsigned>(grade));
+            const auto g = generateGraded(rng, grade, 5000);
+            QVERIFY(g);
+            QCOMPARE(rate(*g).grade, grade);
+            QVERIFY(hasUniqueSolution(*g));
+            QVERIFY(halfTurnSymmetric(*g));
+            QCOMPARE(toText(*generateGraded(again, grade, 5000)), toText(*g));
+        }
+    }
+
+    // The counts line names the grade and every technique used, in the order they are tried.
+    void describesGradeAndCounts()
+    {
+        const Rating r = rate(grid(QStringLiteral(
+            ".1..2..69.......8....914....972.....24.8.5.97.....382....189....5.......12..5..4.")));
+        QCOMPARE(describe(r), std::string("3 locked-candidates hidden-single=53 pointing=2"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestGrader)
+#include "tst_grader.moc"

@@ -1,0 +1,259 @@
+#include "cli/dbtool.h"
+#include "store/location.h"
+#include "store/puzzlestore.h"
+#include "support/testsupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <sstream>
+#include <unistd.h>
+
+using namespace zov;
+
+namespace {
+std::string path8(const QString &p) { return QFile::encodeName(p).toStdString(); }
+QString qpath(const std::string &p) { return QFile::decodeName(p.c_str()); }
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+// Root writes into any folder, so a root test looks at the folders as the user nobody; the
+// saved user id lets it become root again.
+class AsOtherUser
+{
+public:
+    AsOtherUser()
+    {
+        if (::getuid() == 0)
+            m_dropped = ::setresuid(65534, 65534, 0) == 0;
+    }
+    ~AsOtherUser()
+    {
+        if (m_dropped && ::setresuid(0, 0, 0) != 0)
+            qFatal("cannot become root again");
+    }
+    AsOtherUser(const AsOtherUser &) = delete;
+    AsOtherUser &operator=(const AsOtherUser &) = delete;
+    bool bound() const { return ::getuid() != 0; }
+
+private:
+    bool m_dropped = false;
+};
+} // namespace
+
+// A program folder, a shared data folder and a home, all under one temporary folder.
+class TestLocation : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_root;
+    QString m_program, m_shared, m_home;
+    store::Environment m_env;
+
+    QString ownLibrary() const
+    {
+        return m_home + QStringLiteral("/.local/share/zovudedoda/Zovudedoda.mdb");
+    }
+    store::LibraryPlace locate() const
+    {
+        return store::locateLibrary(path8(m_program), path8(m_shared), m_env);
+    }
+    QStringList entriesOf(const QString &folder) const
+    {
+        return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        static int round = 0;
+        const QString base = m_root.filePath(QString::number(++round));
+        m_program = base + QStringLiteral("/games");
+        m_shared = base + QStringLiteral("/share/games/zovudedoda");
+        m_home = base + QStringLiteral("/home");
+        for (const QString &d : { m_program, m_shared, m_home })
+            QVERIFY(QDir().mkpath(d));
+        m_env = { {}, path8(m_home) };
+    }
+
+    // Today's portable folder stays as it is: a writable folder with a library keeps using it,
+    // even where the player also has a library of their own.
+    void writablePortableFolderKeepsItsLibrary()
+    {
+        test::makeLibrary(m_program + QStringLiteral("/Zovudedoda.mdb"), 3);
+        QDir().mkpath(QFileInfo(ownLibrary()).path());
+        test::makeLibrary(ownLibrary(), 2);
+        const auto place = locate();
+        QCOMPARE(qpath(place.path), m_program + QStringLiteral("/Zovudedoda.mdb"));
+        QVERIFY(place.portable);
+        QVERIFY(place.seed.empty());
+    }
+
+    // A read-only portable folder plays on its library (storing says read-only) until the
+    // player has a library of their own, which then wins.
+    void readOnlyPortableFolderGivesWayToTheOwnLibraryOnly()
+    {
+        const QString beside = m_program + QStringLiteral("/Zovudedoda.mdb");
+        test::makeLibrary(beside, 3);
+        const auto readable = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup
+            | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+        QFile::setPermissions(m_root.path(), readable | QFile::WriteOwner);
+        QFile::setPermissions(m_program, readable);
+        store::LibraryPlace place;
+        {
+            AsOtherUser other;
+            if (!other.bound())
+                QSKIP("running as root and cannot act as another user");
+            place = locate();
+        }
+        QCOMPARE(qpath(place.path), beside);
+        QVERIFY(place.portable);
+
+        QDir().mkpath(QFileInfo(ownLibrary()).path());
+        test::makeLibrary(ownLibrary(), 2);
+        {
+            AsOtherUser other;
+            place = locate();
+        }
+        QFile::setPermissions(m_program, readable | QFile::WriteOwner);
+        QCOMPARE(qpath(place.path), ownLibrary());
+        QVERIFY(!place.portable);
+    }
+
+    // Installed: the library lives in the player's data folder, made from the shared default.
+    // XDG_DATA_HOME counts only when absolute, as the XDG rules say.
+    void installedGameUsesThePlayersDataFolder()
+    {
+        test::makeLibrary(m_shared + QStringLiteral("/Zovudedoda.mdb"), 3);
+        auto place = locate();
+        QCOMPARE(qpath(place.path), ownLibrary());
+        QCOMPARE(qpath(place.seed), m_shared + QStringLiteral("/Zovudedoda.mdb"));
+        QVERIFY(!place.portable);
+
+        m_env.xdgDataHome = path8(m_home + QStringLiteral("/data"));
+        QCOMPARE(qpath(locate().path), m_home + QStringLiteral("/data/zovudedoda/Zovudedoda.mdb"));
+        m_env.xdgDataHome = "relative/data";
+        QCOMPARE(qpath(locate().path), ownLibrary());
+
+        // Without any home the program's folder is all there is.
+        m_env = {};
+        QCOMPARE(qpath(locate().path), m_program + QStringLiteral("/Zovudedoda.mdb"));
+    }
+
+    // A library of the earlier version in the data folder is found like any library, and
+    // making the library never touches it: the opener converts it.
+    void earlierVersionLibraryInTheDataFolderIsFoundAndLeftAlone()
+    {
+        test::makeLibrary(m_shared + QStringLiteral("/Zovudedoda.mdb"), 3);
+        QDir().mkpath(QFileInfo(ownLibrary()).path());
+        QByteArray jet(4096, '\0');
+        jet.replace(0, 20, QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20));
+        writeBytes(ownLibrary(), jet);
+        const auto place = locate();
+        QCOMPARE(qpath(place.path), ownLibrary());
+        QCOMPARE(store::detectFileKind(place.path), store::FileKind::Jet3);
+        QVERIFY(store::provideLibrary(place));
+        QCOMPARE(test::fileBytes(ownLibrary()), jet);
+    }
+
+    // The first start copies the default into a private folder; the default is only read; a
+    // second start finds the player's library and keeps what they stored in it.
+    void firstStartCopiesTheDefaultAndLaterStartsKeepTheCopy()
+    {
+        const QString shared = m_shared + QStringLiteral("/Zovudedoda.mdb");
+        test::makeLibrary(shared, 5);
+        QFile::setPermissions(shared, QFile::ReadOwner | QFile::ReadOther);
+        const QByteArray original = test::fileBytes(shared);
+        const auto place = locate();
+        const auto made = store::provideLibrary(place);
+        QVERIFY2(made, made ? "" : made.error().reason.c_str());
+        QCOMPARE(test::fileBytes(ownLibrary()), original);
+        QCOMPARE(test::fileBytes(shared), original);
+        const QString folder = QFileInfo(ownLibrary()).path();
+        QCOMPARE(QFileInfo(folder).permissions() & 0x0077, QFile::Permissions {});
+        QCOMPARE(entriesOf(folder), QStringList { QStringLiteral("Zovudedoda.mdb") });
+
+        auto opened = store::PuzzleStore::open(place.path);
+        QVERIFY(opened);
+        QCOMPARE(*opened->appendPuzzles({ test::samplePuzzle(6) }), 6);
+        const QByteArray stored = test::fileBytes(ownLibrary());
+        QVERIFY(store::provideLibrary(locate()));
+        QCOMPARE(test::fileBytes(ownLibrary()), stored);
+        QCOMPARE(test::fileBytes(shared), original);
+    }
+
+    // Failures of the first start give a reason and leave no library, whole or half, and no
+    // temporary file: the next start tries again from scratch.
+    void failedFirstStartLeavesNothing_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("disk full while copying") << QStringLiteral("full");
+        QTest::newRow("default library truncated") << QStringLiteral("truncated");
+        QTest::newRow("default library not SQLite") << QStringLiteral("junk");
+        QTest::newRow("data folder cannot be made") << QStringLiteral("blocked");
+    }
+    void failedFirstStartLeavesNothing()
+    {
+        QFETCH(QString, fault);
+        const QString shared = m_shared + QStringLiteral("/Zovudedoda.mdb");
+        test::makeLibrary(shared, 400);
+        const QByteArray whole = test::fileBytes(shared);
+        QVERIFY(whole.size() > 65536);
+        if (fault == QLatin1String("truncated"))
+            writeBytes(shared, whole.left(whole.size() / 2));
+        if (fault == QLatin1String("junk"))
+            writeBytes(shared, QByteArray(8192, 'x'));
+        if (fault == QLatin1String("blocked")) {
+            // A file where a folder should be: refused even for root.
+            writeBytes(m_home + QStringLiteral("/.local"), "not a folder");
+        }
+        const QByteArray seedBytes = test::fileBytes(shared);
+
+        store::Status made = store::success();
+        {
+            std::optional<test::FileSizeLimit> limit;
+            if (fault == QLatin1String("full"))
+                limit.emplace(16384);
+            made = store::provideLibrary(locate());
+        }
+        QVERIFY(!made);
+        QVERIFY(!made.error().reason.empty());
+        if (fault == QLatin1String("full"))
+            QCOMPARE(made.error().kind, store::Error::Kind::DiskFull);
+        QVERIFY(!QFileInfo::exists(ownLibrary()));
+        if (fault != QLatin1String("blocked"))
+            QCOMPARE(entriesOf(QFileInfo(ownLibrary()).path()), QStringList {});
+        QCOMPARE(test::fileBytes(shared), seedBytes);
+    }
+
+    // The tool works on the game's library without --db: it names it, and makes it from the
+    // default before its first use; --db still names any file.
+    void toolUsesTheGamesLibrary()
+    {
+        test::makeLibrary(m_shared + QStringLiteral("/Zovudedoda.mdb"), 4);
+        const auto place = locate();
+        std::ostringstream out, err;
+        QCOMPARE(cli::runDbTool({ "where" }, place, out, err), 0);
+        QCOMPARE(QString::fromStdString(out.str()), ownLibrary() + QLatin1Char('\n'));
+        QVERIFY(!QFileInfo::exists(ownLibrary()));
+
+        out.str({});
+        QCOMPARE(cli::runDbTool({ "list" }, place, out, err), 0);
+        QCOMPARE(QString::fromStdString(out.str()).count(QLatin1Char('\n')), 4);
+        QCOMPARE(
+            test::sqlite(ownLibrary(), QStringLiteral("SELECT COUNT(DISTINCT GameNo) FROM Game")),
+            QStringList { QStringLiteral("4") });
+
+        out.str({});
+        const QString other = m_root.filePath(QStringLiteral("other.mdb"));
+        QCOMPARE(cli::runDbTool({ "--db", path8(other), "where" }, place, out, err), 0);
+        QCOMPARE(QString::fromStdString(out.str()), other + QLatin1Char('\n'));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLocation)
+#include "tst_location.moc"
