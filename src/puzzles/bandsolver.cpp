@@ -170,9 +170,12 @@ struct Board
                     return false;
                 for (std::uint32_t singles = open[b] & ~twice; singles; singles &= singles - 1) {
                     const std::uint32_t cell = singles & (0u - singles);
+                    // A single placed just before in the same row may have taken its digit.
                     int d = 0;
-                    while (!(cand[3 * d + b] & cell))
+                    while (d < 9 && !(cand[3 * d + b] & cell))
                         ++d;
+                    if (d == 9)
+                        return false;
                     place(d, b, cell);
                     placed = true;
                 }
