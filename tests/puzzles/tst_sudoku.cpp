@@ -1,6 +1,7 @@
 #include "puzzles/puzzletext.h"
 #include "support/testsupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTest>
 
@@ -9,7 +10,104 @@ using namespace zov::puzzles;
 
 namespace {
 Grid grid(const char *text) { return *fromText(text); }
+
+// A plain backtracking counter, fewest candidates first, for checking the solver against.
+struct ReferenceCounter
+{
+    Grid g {};
+    std::array<std::uint16_t, 27> used {};
+    int limit = 2;
+    int found = 0;
+    Grid first {};
+
+    static int unitOf(int p, int kind)
+    {
+        const int r = p / 9, c = p % 9;
+        return kind == 0 ? r : kind == 1 ? 9 + c : 18 + (r / 3) * 3 + c / 3;
+    }
+    std::uint16_t free(int p) const
+    {
+        return static_cast<std::uint16_t>(
+            ~(used[unitOf(p, 0)] | used[unitOf(p, 1)] | used[unitOf(p, 2)]) & 0x3FE);
+    }
+    void set(int p, int d, bool on)
+    {
+        g[p] = static_cast<std::uint8_t>(on ? d : 0);
+        for (int k = 0; k < 3; ++k)
+            used[unitOf(p, k)] = static_cast<std::uint16_t>(used[unitOf(p, k)] ^ (1u << d));
+    }
+    void search()
+    {
+        int best = -1, fewest = 10;
+        for (int p = 0; p < 81; ++p) {
+            if (g[p])
+                continue;
+            int n = 0;
+            for (std::uint16_t m = free(p); m; m = static_cast<std::uint16_t>(m & (m - 1)))
+                ++n;
+            if (n < fewest) {
+                fewest = n;
+                best = p;
+            }
+        }
+        if (best < 0) {
+            if (found++ == 0)
+                first = g;
+            return;
+        }
+        for (int d = 1; d <= 9 && found < limit; ++d)
+            if (free(best) & (1u << d)) {
+                set(best, d, true);
+                search();
+                set(best, d, false);
+            }
+    }
+    // Nothing for givens that clash.
+    std::optional<int> count(const Grid &puzzle, int upTo)
+    {
+        *this = {};
+        limit = upTo;
+        for (int p = 0; p < 81; ++p)
+            if (puzzle[p]) {
+                if (!(free(p) & (1u << puzzle[p])))
+                    return std::nullopt;
+                set(p, puzzle[p], true);
+            }
+        search();
+        return found;
+    }
+};
+
+bool keepsGivens(const Grid &puzzle, const Grid &solution)
+{
+    for (int p = 0; p < 81; ++p)
+        if (puzzle[p] && puzzle[p] != solution[p])
+            return false;
+    return true;
 }
+
+// The public benchmark sets beside the project, every `step`th puzzle of each.
+std::vector<std::pair<QString, std::vector<Grid>>> benchmarkSamples(int step)
+{
+    std::vector<std::pair<QString, std::vector<Grid>>> sets;
+    const QDir dir(
+        qEnvironmentVariable("ZOVUDEDODA_SOURCE_DIR") + QStringLiteral("/../shared/bench/puzzles"));
+    for (const QString &name : dir.entryList({ QStringLiteral("*.txt") }, QDir::Files)) {
+        QFile f(dir.filePath(name));
+        if (!f.open(QIODevice::ReadOnly))
+            continue;
+        std::vector<Grid> puzzles;
+        for (int line = 0; !f.atEnd(); ++line) {
+            const QByteArray text = f.readLine().trimmed();
+            if (line % step == 0 && text.size() >= 81)
+                if (const auto g = fromText(std::string_view(text.constData(), 81)))
+                    puzzles.push_back(*g);
+        }
+        sets.emplace_back(name, std::move(puzzles));
+    }
+    return sets;
+}
+} // namespace
 
 class TestSudoku : public QObject
 {
@@ -57,6 +155,120 @@ private Q_SLOTS:
             if (open[p] == 1 || open[p] == 2)
                 open[p] = 0;
         QCOMPARE(countSolutions(open, 2), 2);
+    }
+
+    // Every solution the solver gives is a valid full grid that keeps the givens, and its
+    // uniqueness answers hold, on a sample of each public benchmark set from easy to the
+    // hardest known. The sets are all of unique puzzles except serg-benchmark, whose puzzles
+    // have several solutions each; there the reference counter confirms a second one.
+    void solvesSamplesOfTheBenchmarkSets()
+    {
+        const auto sets = benchmarkSamples(50);
+        if (sets.empty())
+            QSKIP("no puzzle sets in ../shared/bench/puzzles");
+        ReferenceCounter reference;
+        for (const auto &[name, puzzles] : sets) {
+            QVERIFY2(!puzzles.empty(), qPrintable(name));
+            const bool severalSolutions = name.startsWith(QStringLiteral("serg"));
+            for (const Grid &p : puzzles) {
+                const QString what = name + QLatin1Char(' ') + QString::fromStdString(toText(p));
+                Grid first {};
+                const int n = countSolutions(p, 2, &first);
+                QVERIFY2(isSolved(first) && keepsGivens(p, first), qPrintable(what));
+                if (severalSolutions) {
+                    QCOMPARE(n, 2);
+                    QCOMPARE(reference.count(p, 2), std::optional<int>(2));
+                } else {
+                    QVERIFY2(n == 1, qPrintable(what));
+                }
+            }
+        }
+    }
+
+    // Puzzles with no, one and many solutions, made by taking clues from solved grids and
+    // from benchmark puzzles and by changing a clue: the counts at limits 1 to 3 and the
+    // first solution agree with the reference counter.
+    void countsAgreeWithReferenceCounter()
+    {
+        std::mt19937_64 rng(17);
+        std::vector<Grid> puzzles;
+        for (const auto &[name, sample] : benchmarkSamples(97))
+            if (!name.startsWith(QStringLiteral("forum"))
+                && !name.startsWith(QStringLiteral("magic")))
+                for (std::size_t k = 0; k < sample.size() && k < 40; ++k)
+                    puzzles.push_back(sample[k]);
+        for (int k = 0; k < 60; ++k)
+            puzzles.push_back(generate(rng, 26));
+        std::vector<Grid> made;
+        for (const Grid &p : puzzles) {
+            Grid full {};
+            QCOMPARE(countSolutions(p, 1, &full), 1);
+            // Fewer clues: usually several solutions.
+            Grid fewer = p;
+            for (int k = 0; k < 3; ++k)
+                fewer[std::uniform_int_distribution<int>(0, 80)(rng)] = 0;
+            made.push_back(fewer);
+            // A solved grid thinned at random to 22 to 40 clues.
+            Grid thinned = full;
+            const int keep = std::uniform_int_distribution<int>(22, 40)(rng);
+            for (int left = 81; left > keep;) {
+                const int c = std::uniform_int_distribution<int>(0, 80)(rng);
+                if (thinned[c]) {
+                    thinned[c] = 0;
+                    --left;
+                }
+            }
+            made.push_back(thinned);
+            // One given changed to another digit that clashes with none: often no solution.
+            // Only where clues are many: with few, plain backtracking takes long to prove it.
+            if (clueCount(p) < 24)
+                continue;
+            Grid changed = p;
+            for (int tries = 0; tries < 20; ++tries) {
+                const int c = std::uniform_int_distribution<int>(0, 80)(rng);
+                const int d = std::uniform_int_distribution<int>(1, 9)(rng);
+                if (!changed[c] || changed[c] == d)
+                    continue;
+                Grid t = changed;
+                t[c] = static_cast<std::uint8_t>(d);
+                if (isConsistent(t)) {
+                    changed = t;
+                    break;
+                }
+            }
+            made.push_back(changed);
+        }
+        ReferenceCounter reference;
+        int none = 0, one = 0, many = 0;
+        for (const Grid &p : made) {
+            const QString what = QString::fromStdString(toText(p));
+            const auto expected = reference.count(p, 3);
+            QVERIFY(expected);
+            for (int limit = 1; limit <= 3; ++limit) {
+                Grid first {};
+                const int n = countSolutions(p, limit, &first);
+                QVERIFY2(n == std::min(*expected, limit), qPrintable(what));
+                if (n > 0)
+                    QVERIFY2(isSolved(first) && keepsGivens(p, first), qPrintable(what));
+                if (*expected == 1)
+                    QCOMPARE(first, reference.first);
+            }
+            (*expected == 0 ? none : *expected == 1 ? one : many)++;
+        }
+        // The made puzzles cover all three answers.
+        QVERIFY(none > 10 && one > 10 && many > 10);
+    }
+
+    // A limit stops the count there; a limit below one counts nothing.
+    void countStopsAtTheLimit()
+    {
+        const Grid empty {};
+        for (int limit : { 1, 2, 5, 40 })
+            QCOMPARE(countSolutions(empty, limit), limit);
+        QCOMPARE(countSolutions(empty, 0), 0);
+        Grid first {};
+        QCOMPARE(countSolutions(empty, 1, &first), 1);
+        QVERIFY(isSolved(first));
     }
 
     // Generated puzzles must be unique and symmetric, whatever the seed.
