@@ -57,14 +57,6 @@ int countSolutions(const Grid &grid, int limit, Grid *first)
     return band::countSolutions(grid, limit, first);
 }
 
-std::optional<Grid> solve(const Grid &grid)
-{
-    Grid solution {};
-    if (countSolutions(grid, 2, &solution) != 1)
-        return std::nullopt;
-    return solution;
-}
-
 namespace {
 
 Grid carve(std::mt19937_64 &rng, int targetClues)

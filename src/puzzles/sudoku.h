@@ -22,7 +22,6 @@ int clueCount(const Grid &grid);
 
 // Counts solutions, stopping at `limit`; the first one found goes to `first`.
 int countSolutions(const Grid &grid, int limit, Grid *first = nullptr);
-std::optional<Grid> solve(const Grid &grid);
 inline bool hasUniqueSolution(const Grid &grid) { return countSolutions(grid, 2) == 1; }
 
 // A random puzzle with exactly one solution whose givens are symmetric under a half turn.

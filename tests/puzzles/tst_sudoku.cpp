@@ -129,9 +129,9 @@ private Q_SLOTS:
     {
         QFETCH(QString, puzzle);
         QFETCH(QString, solution);
-        const auto solved = solve(grid(puzzle.toLatin1().constData()));
-        QVERIFY(solved);
-        QCOMPARE(QString::fromStdString(toText(*solved)), solution);
+        Grid solved {};
+        QCOMPARE(countSolutions(grid(puzzle.toLatin1().constData()), 2, &solved), 1);
+        QCOMPARE(QString::fromStdString(toText(solved)), solution);
     }
 
     // A solver that stops at the first solution would call these unique.
