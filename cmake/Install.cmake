@@ -2,6 +2,10 @@
 # plus the desktop entry, AppStream metadata and icons under <prefix>/share.
 set(ZOVUDEDODA_APP_DIR zovudedoda)
 install(TARGETS zovudedoda zovudedoda-db RUNTIME DESTINATION ${ZOVUDEDODA_APP_DIR})
+if(TARGET zovudedoda-jet-reader)
+  # Beside the game, where the store looks first.
+  install(TARGETS zovudedoda-jet-reader RUNTIME DESTINATION ${ZOVUDEDODA_APP_DIR})
+endif()
 install(FILES data/icons/zovudedoda-48.png DESTINATION ${ZOVUDEDODA_APP_DIR} RENAME zovudedoda.png)
 foreach(size 16 32 48 256)
   install(FILES data/icons/zovudedoda-${size}.png
