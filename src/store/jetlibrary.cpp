@@ -2,7 +2,6 @@
 
 #include "store/jetprotocol.h"
 
-#include <array>
 #include <cerrno>
 #include <cmath>
 #include <csignal>
@@ -135,6 +134,7 @@ ReaderRun runReader(
     }
 
     const auto deadline = std::chrono::steady_clock::now() + limit;
+    std::vector<char> chunk(65536);
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now())
@@ -147,12 +147,11 @@ ReaderRun runReader(
         const int ready = ::poll(&pfd, 1, static_cast<int>(left));
         if (ready < 0 && errno == EINTR)
             continue;
-        if (ready == 0) {
+        if (ready == 0)
             run.timedOut = true;
+        if (ready <= 0)
             break;
-        }
-        std::array<char, 65536> chunk {};
-        const ssize_t n = ready < 0 ? -1 : ::read(readEnd.fd, chunk.data(), chunk.size());
+        const ssize_t n = ::read(readEnd.fd, chunk.data(), chunk.size());
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)

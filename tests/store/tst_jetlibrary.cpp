@@ -49,6 +49,10 @@ QString run(const QString &program, const QStringList &args)
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
+#ifndef ZOVUDEDODA_JET_READER // a build without mdbtools
+#define ZOVUDEDODA_JET_READER ""
+#define ZOVUDEDODA_NOMDB_LIBRARY ""
+#endif
 const QString Reader = QStringLiteral(ZOVUDEDODA_JET_READER);
 
 // An executable file at `path` with `text`.
