@@ -357,6 +357,14 @@ private Q_SLOTS:
         QVERIFY2(said.contains(QLatin1String("install mdbtools")), qPrintable(said));
         QCOMPARE(fileBytes(path), before);
         QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files).size(), 1);
+
+        // With mdbtools there, the tool's reader beside it converts the same file.
+        p.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+        p.start(qEnvironmentVariable("ZOVUDEDODA_TOOL"), { QStringLiteral("import-jet"), path });
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 0);
+        QVERIFY(p.readAllStandardOutput().startsWith("converted 2 puzzle(s) with 50 digit(s)"));
+        QCOMPARE(store::detectFileKind(path8(path)), store::FileKind::SQLite);
     }
 
     // The reader says what is wrong by its exit status, the same for every caller.
