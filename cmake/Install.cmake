@@ -6,8 +6,6 @@ install(TARGETS zovudedoda zovudedoda-db RUNTIME DESTINATION ${ZOVUDEDODA_BIN_DI
 # The reader of earlier-version libraries is started by the game, never by the player.
 if(TARGET zovudedoda-jet-reader)
   install(TARGETS zovudedoda-jet-reader RUNTIME DESTINATION ${ZOVUDEDODA_PRIVATE_DIR})
-  set_property(TARGET zovudedoda_core APPEND PROPERTY COMPILE_DEFINITIONS
-    ZOVUDEDODA_PRIVATE_EXEC_DIR="${ZOVUDEDODA_PRIVATE_EXEC_DIR}")
 endif()
 if(ZOVUDEDODA_INSTALL_LAYOUT STREQUAL "portable")
   install(FILES data/icons/zovudedoda-48.png DESTINATION ${ZOVUDEDODA_BIN_DIR}

@@ -1,40 +1,31 @@
 #include "store/jetlibrary.h"
 
-#include <array>
+#include "store/jetprotocol.h"
+
 #include <cerrno>
-#include <chrono>
 #include <cmath>
-#include <cstdio>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <map>
 #include <poll.h>
-#include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
-#ifdef ZOVUDEDODA_WITH_MDB
-#include <dlfcn.h>
-#include <mdbtools.h>
-#endif
+extern char **environ;
 
 namespace zov::store {
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int ReaderTimeoutMs = 30000;
-
-std::string clean(const char *text)
-{
-    std::string s(text ? text : "");
-    for (char &c : s)
-        if (c == '\t' || c == '\n' || c == '\r')
-            c = ' ';
-    return s;
-}
+// More than the lines of 32767 full puzzles, even with every value written as a long decimal:
+// a reader that writes more is not reading a library.
+constexpr std::size_t ReaderOutputLimit = 256u << 20;
 
 // A whole number in [lo, hi] from the text libmdb gives ("5", "5.0", " 5").
 std::optional<int> whole(const std::string &text, int lo, int hi)
@@ -44,7 +35,7 @@ std::optional<int> whole(const std::string &text, int lo, int hi)
     char *end = nullptr;
     errno = 0;
     const double v = std::strtod(text.c_str(), &end);
-    while (end && *end == ' ')
+    while (end && (*end == ' ' || *end == '\t' || *end == '\n' || *end == '\r'))
         ++end;
     if (errno != 0 || !end || *end != '\0' || !std::isfinite(v) || v != std::floor(v) || v < lo
         || v > hi)
@@ -52,89 +43,243 @@ std::optional<int> whole(const std::string &text, int lo, int hi)
     return static_cast<int>(v);
 }
 
-#ifdef ZOVUDEDODA_WITH_MDB
-// libmdb is opened only when an earlier library is found: every start of the game would
-// otherwise pay for loading and relocating it, and the game runs where it is not installed.
-struct MdbApi
+struct FileDescriptor
 {
-    decltype(&mdb_open) open;
-    decltype(&mdb_read_table_by_name) readTableByName;
-    decltype(&mdb_read_columns) readColumns;
-    decltype(&mdb_bind_column_by_name) bindColumnByName;
-    decltype(&mdb_rewind_table) rewindTable;
-    decltype(&mdb_fetch_row) fetchRow;
+    int fd = -1;
+    FileDescriptor() = default;
+    FileDescriptor(const FileDescriptor &) = delete;
+    FileDescriptor &operator=(const FileDescriptor &) = delete;
+    ~FileDescriptor() { reset(); }
+    void reset()
+    {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+    }
 };
 
-template <typename F> bool resolve(void *lib, const char *name, F &f)
+// How one run of the reader ended.
+struct ReaderRun
 {
-    f = reinterpret_cast<F>(::dlsym(lib, name));
-    return f != nullptr;
+    int spawnError = 0; // the program could not be started (an errno value)
+    bool timedOut = false;
+    bool tooLong = false; // more output than ReaderOutputLimit
+    int status = 0; // as waitpid gives it
+    std::string output;
+};
+
+// Waits for the reader until `deadline`, then kills its process group; the reader may have
+// started helpers that hold on to the pipe.
+bool reap(pid_t child, std::chrono::steady_clock::time_point deadline, int &status)
+{
+    for (;;) {
+        const pid_t r = ::waitpid(child, &status, WNOHANG);
+        if (r == child || (r < 0 && errno != EINTR))
+            return true;
+        if (std::chrono::steady_clock::now() >= deadline)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ::kill(-child, SIGKILL);
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) { }
+    return false;
 }
 
-// Loaded in this process, before the fork: the child of a threaded program should not take
-// the loader's locks.
-const MdbApi *mdbApi()
+// Starts `program FILE` with posix_spawn: no copy of this (threaded) process runs any of its
+// code. Standard input is /dev/null, standard output a pipe read here, standard error shared.
+ReaderRun runReader(
+    const std::string &program, const std::string &file, std::chrono::milliseconds limit)
 {
-    static const std::optional<MdbApi> api = []() -> std::optional<MdbApi> {
-        void *lib = ::dlopen(ZOVUDEDODA_MDB_SONAME, RTLD_NOW | RTLD_LOCAL);
-        if (!lib)
-            return std::nullopt;
-        MdbApi a {};
-        if (!resolve(lib, "mdb_open", a.open)
-            || !resolve(lib, "mdb_read_table_by_name", a.readTableByName)
-            || !resolve(lib, "mdb_read_columns", a.readColumns)
-            || !resolve(lib, "mdb_bind_column_by_name", a.bindColumnByName)
-            || !resolve(lib, "mdb_rewind_table", a.rewindTable)
-            || !resolve(lib, "mdb_fetch_row", a.fetchRow))
-            return std::nullopt;
-        return a;
-    }();
-    return api ? &*api : nullptr;
+    ReaderRun run;
+    FileDescriptor readEnd, writeEnd;
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) {
+        run.spawnError = errno;
+        return run;
+    }
+    readEnd.fd = fds[0];
+    writeEnd.fd = fds[1];
+
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attributes;
+    ::posix_spawn_file_actions_init(&actions);
+    ::posix_spawnattr_init(&attributes);
+    ::posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    ::posix_spawn_file_actions_adddup2(&actions, writeEnd.fd, STDOUT_FILENO);
+    ::posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
+    // Its own process group, so that a timeout kills whatever it started too; signals as a
+    // fresh program has them, whatever this process blocks or ignores.
+    sigset_t none, defaults;
+    sigemptyset(&none);
+    sigemptyset(&defaults);
+    for (const int s : { SIGPIPE, SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGCHLD, SIGALRM })
+        sigaddset(&defaults, s);
+    ::posix_spawnattr_setflags(
+        &attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    ::posix_spawnattr_setpgroup(&attributes, 0);
+    ::posix_spawnattr_setsigmask(&attributes, &none);
+    ::posix_spawnattr_setsigdefault(&attributes, &defaults);
+
+    std::string arg0 = program, arg1 = file;
+    char *argv[] = { arg0.data(), arg1.data(), nullptr };
+    pid_t child = -1;
+    const int spawned
+        = ::posix_spawn(&child, program.c_str(), &actions, &attributes, argv, environ);
+    ::posix_spawn_file_actions_destroy(&actions);
+    ::posix_spawnattr_destroy(&attributes);
+    writeEnd.reset();
+    if (spawned != 0) {
+        run.spawnError = spawned;
+        return run;
+    }
+
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    std::vector<char> chunk(65536);
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now())
+                              .count();
+        if (left <= 0) {
+            run.timedOut = true;
+            break;
+        }
+        pollfd pfd { readEnd.fd, POLLIN, 0 };
+        const int ready = ::poll(&pfd, 1, static_cast<int>(left));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready == 0)
+            run.timedOut = true;
+        if (ready <= 0)
+            break;
+        const ssize_t n = ::read(readEnd.fd, chunk.data(), chunk.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        run.output.append(chunk.data(), static_cast<std::size_t>(n));
+        if (run.output.size() > ReaderOutputLimit) {
+            run.tooLong = true;
+            break;
+        }
+    }
+    readEnd.reset();
+    // Out of time or over the limit: stopped now; otherwise it has what is left of its time to
+    // exit after closing its output.
+    const bool stop = run.timedOut || run.tooLong;
+    if (!reap(child, stop ? std::chrono::steady_clock::now() : deadline, run.status) && !stop)
+        run.timedOut = true;
+    return run;
 }
 
-// Runs in the child: reads the rows and writes them as lines to `out`; the last line says how
-// it ended. libmdb talks on stderr, which the child sends nowhere.
-[[noreturn]] void readInChild(const MdbApi &mdbLib, const std::string &path, int out)
+// What the reader wrote: its rows when the output is whole, and its reason when it failed.
+struct ReaderOutput
 {
-    const int devnull = ::open("/dev/null", O_WRONLY);
-    if (devnull >= 0)
-        ::dup2(devnull, STDERR_FILENO);
-    FILE *o = ::fdopen(out, "w");
-    if (!o)
-        ::_exit(3);
-    const auto finish = [&](const std::string &last) {
-        std::fprintf(o, "%s\n", last.c_str());
-        std::fclose(o);
-        ::_exit(0);
+    std::vector<LegacyRow> rows;
+    bool whole = false; // every line well formed, the last one `end` counting the rows
+    std::string failure;
+};
+
+ReaderOutput parseReaderOutput(const std::string &text)
+{
+    ReaderOutput parsed;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t end = text.find('\n', at);
+        if (end == std::string::npos)
+            return parsed; // a line without its end: cut short
+        std::vector<std::string_view> fields;
+        const std::string_view line(text.data() + at, end - at);
+        at = end + 1;
+        for (std::size_t from = 0;;) {
+            const std::size_t tab = line.find('\t', from);
+            fields.push_back(line.substr(from, tab == std::string_view::npos ? tab : tab - from));
+            if (tab == std::string_view::npos)
+                break;
+            from = tab + 1;
+        }
+        if (fields[0] == jet::FailTag && fields.size() == 2) {
+            parsed.failure = jet::unescapeField(fields[1]).value_or(std::string(fields[1]));
+            continue;
+        }
+        if (fields[0] == jet::EndTag && fields.size() == 2) {
+            parsed.whole = at == text.size() && fields[1] == std::to_string(parsed.rows.size());
+            return parsed;
+        }
+        if (fields[0] != jet::RowTag || fields.size() != 4)
+            return parsed;
+        auto gameNo = jet::unescapeField(fields[1]);
+        auto index = jet::unescapeField(fields[2]);
+        auto number = jet::unescapeField(fields[3]);
+        if (!gameNo || !index || !number)
+            return parsed;
+        parsed.rows.push_back({ std::move(*gameNo), std::move(*index), std::move(*number) });
+    }
+    return parsed;
+}
+
+#ifdef ZOVUDEDODA_WITH_MDB
+Result<std::string> findReader(const JetReader &reader)
+{
+    if (!reader.program.empty())
+        return reader.program;
+    const auto places = jetReaderPlaces();
+    for (const auto &place : places) {
+        std::error_code ec;
+        if (fs::exists(place, ec))
+            return place;
+    }
+    std::string where;
+    for (const auto &place : places)
+        where += (where.empty() ? "" : " or ") + fs::path(place).parent_path().string();
+    return Error { Error::Kind::Unsupported,
+        "reading it needs the program " + std::string(jet::ProgramName)
+            + ", which is not installed in " + where + "." };
+}
+
+// The reader's exit, as the store's refusal.
+Error readerFailure(const ReaderRun &run, const std::string &program, const ReaderOutput &out)
+{
+    const auto because = [&](const char *otherwise) {
+        return (out.failure.empty() ? std::string(otherwise) : out.failure) + ".";
     };
-    MdbHandle *mdb = mdbLib.open(path.c_str(), MDB_NOFLAGS);
-    if (!mdb)
-        finish("#ERROR the file cannot be read as an Access database");
-    gchar name[] = "Game";
-    MdbTableDef *table = mdbLib.readTableByName(mdb, name, MDB_TABLE);
-    if (!table)
-        finish("#ERROR the file has no table named Game");
-    if (!mdbLib.readColumns(table))
-        finish("#ERROR the table Game cannot be read");
-    std::vector<std::vector<char>> buffers(3, std::vector<char>(mdb->bind_size + 1, '\0'));
-    const char *fields[] = { "GameNo", "Index", "Number" };
-    for (int k = 0; k < 3; ++k) {
-        gchar field[16];
-        std::snprintf(field, sizeof field, "%s", fields[k]);
-        if (mdbLib.bindColumnByName(
-                table, field, buffers[static_cast<std::size_t>(k)].data(), nullptr)
-            < 0)
-            finish(std::string("#ERROR the table Game has no field ") + fields[k]);
+    if (run.spawnError != 0)
+        return { Error::Kind::Unsupported,
+            "its reader " + program + " cannot be started: " + std::strerror(run.spawnError)
+                + "." };
+    if (run.timedOut)
+        return { Error::Kind::Damaged, "reading the Access database took too long." };
+    if (run.tooLong)
+        return { Error::Kind::Damaged,
+            "the Access database is damaged: its reader wrote more than any library holds." };
+    if (WIFSIGNALED(run.status))
+        return { Error::Kind::Damaged,
+            "the Access database is damaged: its reader failed (signal "
+                + std::to_string(WTERMSIG(run.status)) + ", " + ::strsignal(WTERMSIG(run.status))
+                + ")." };
+    switch (WIFEXITED(run.status) ? WEXITSTATUS(run.status) : -1) {
+    case jet::Success:
+        return { Error::Kind::Damaged, "the Access database could not be read to its end." };
+    case jet::IoError:
+        return { Error::Kind::Refused, because("the file cannot be read") };
+    case jet::NotJet:
+        return { Error::Kind::Damaged, because("the file cannot be read as an Access database") };
+    case jet::NoTable:
+        return { Error::Kind::NoTable, because("the file has no table named Game") };
+    case jet::NoFields:
+        return { Error::Kind::NoFields, because("the table Game lacks a field") };
+    case jet::CutShort:
+        return { Error::Kind::Damaged, because("the Access database is cut short") };
+    case 126:
+    case 127:
+        // The loader's status: the reader or a library it links cannot be loaded.
+        return { Error::Kind::Unsupported,
+            "reading it needs mdbtools' library " ZOVUDEDODA_MDB_SONAME
+            ", which is not installed (install mdbtools)." };
+    default:
+        return { Error::Kind::Damaged,
+            "the Access database is damaged: its reader failed (exit status "
+                + std::to_string(WEXITSTATUS(run.status)) + ")." };
     }
-    mdbLib.rewindTable(table);
-    long count = 0;
-    while (mdbLib.fetchRow(table)) {
-        std::fprintf(o, "%s\t%s\t%s\n", clean(buffers[0].data()).c_str(),
-            clean(buffers[1].data()).c_str(), clean(buffers[2].data()).c_str());
-        ++count;
-    }
-    finish("#END " + std::to_string(count) + " " + std::to_string(table->num_rows));
-    ::_exit(0);
 }
 #endif
 
@@ -163,7 +308,21 @@ const char *mdbLibraryName()
 #endif
 }
 
-Result<std::vector<LegacyRow>> readLegacyRows(const std::string &path)
+std::vector<std::string> jetReaderPlaces()
+{
+    std::vector<std::string> places;
+    std::error_code ec;
+    const auto self = fs::read_symlink("/proc/self/exe", ec);
+    if (!ec)
+        places.push_back((self.parent_path() / jet::ProgramName).string());
+    // Empty in a portable build: the reader lies beside the program, and a relative place would
+    // run whatever lies in the current folder.
+    if (const fs::path dir = ZOVUDEDODA_PRIVATE_EXEC_DIR; dir.is_absolute())
+        places.push_back((dir / jet::ProgramName).string());
+    return places;
+}
+
+Result<std::vector<LegacyRow>> readLegacyRows(const std::string &path, const JetReader &reader)
 {
     const FileKind kind = detectFileKind(path);
     if (kind != FileKind::Jet3 && kind != FileKind::Jet4)
@@ -178,98 +337,18 @@ Result<std::vector<LegacyRow>> readLegacyRows(const std::string &path)
             "the Access database is cut short (" + std::to_string(size)
                 + " bytes is not a whole number of pages)." };
 #ifndef ZOVUDEDODA_WITH_MDB
+    (void)reader;
     return Error { Error::Kind::Unsupported, "this build cannot read Access databases." };
 #else
-    const MdbApi *mdbLib = mdbApi();
-    if (!mdbLib)
-        return Error { Error::Kind::Unsupported,
-            "reading it needs mdbtools' library " ZOVUDEDODA_MDB_SONAME
-            ", which is not installed." };
-    int pipeFds[2];
-    if (::pipe(pipeFds) != 0)
-        return Error { Error::Kind::Refused,
-            std::string("cannot start the reader: ") + std::strerror(errno) };
-    const pid_t child = ::fork();
-    if (child < 0) {
-        ::close(pipeFds[0]);
-        ::close(pipeFds[1]);
-        return Error { Error::Kind::Refused,
-            std::string("cannot start the reader: ") + std::strerror(errno) };
-    }
-    if (child == 0) {
-        ::close(pipeFds[0]);
-        readInChild(*mdbLib, path, pipeFds[1]);
-    }
-    ::close(pipeFds[1]);
-
-    std::string text;
-    const auto deadline
-        = std::chrono::steady_clock::now() + std::chrono::milliseconds(ReaderTimeoutMs);
-    bool timedOut = false;
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now())
-                              .count();
-        if (left <= 0) {
-            timedOut = true;
-            break;
-        }
-        pollfd pfd { pipeFds[0], POLLIN, 0 };
-        const int ready = ::poll(&pfd, 1, static_cast<int>(left));
-        if (ready < 0 && errno == EINTR)
-            continue;
-        if (ready <= 0) {
-            timedOut = ready == 0;
-            break;
-        }
-        std::array<char, 65536> chunk {};
-        const ssize_t n = ::read(pipeFds[0], chunk.data(), chunk.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        text.append(chunk.data(), static_cast<std::size_t>(n));
-    }
-    ::close(pipeFds[0]);
-    if (timedOut)
-        ::kill(child, SIGKILL);
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) { }
-    if (timedOut)
-        return Error { Error::Kind::Damaged, "reading the Access database took too long." };
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return Error { Error::Kind::Damaged, "the Access database is damaged: its reader failed." };
-
-    std::vector<LegacyRow> rows;
-    std::size_t at = 0;
-    while (at < text.size()) {
-        const std::size_t end = text.find('\n', at);
-        const std::string line
-            = text.substr(at, end == std::string::npos ? std::string::npos : end - at);
-        at = end == std::string::npos ? text.size() : end + 1;
-        if (line.rfind("#ERROR ", 0) == 0)
-            return Error { line.find("no table") != std::string::npos ? Error::Kind::NoTable
-                    : line.find("no field") != std::string::npos      ? Error::Kind::NoFields
-                                                                      : Error::Kind::Damaged,
-                line.substr(7) + "." };
-        if (line.rfind("#END ", 0) == 0) {
-            long got = 0, claimed = 0;
-            std::sscanf(line.c_str() + 5, "%ld %ld", &got, &claimed);
-            // A file cut short at a page boundary reads fewer rows than its table says it holds.
-            if (claimed > 0 && got < claimed)
-                return Error { Error::Kind::Damaged,
-                    "the Access database is cut short: it holds " + std::to_string(got) + " of its "
-                        + std::to_string(claimed) + " rows." };
-            return rows;
-        }
-        const auto t1 = line.find('\t');
-        const auto t2 = t1 == std::string::npos ? t1 : line.find('\t', t1 + 1);
-        if (t2 == std::string::npos)
-            break;
-        rows.push_back(
-            { line.substr(0, t1), line.substr(t1 + 1, t2 - t1 - 1), line.substr(t2 + 1) });
-    }
-    return Error { Error::Kind::Damaged, "the Access database could not be read to its end." };
+    const auto program = findReader(reader);
+    if (!program)
+        return program.error();
+    const ReaderRun run = runReader(*program, path, reader.timeLimit);
+    ReaderOutput out = parseReaderOutput(run.output);
+    if (run.spawnError == 0 && !run.timedOut && !run.tooLong && WIFEXITED(run.status)
+        && WEXITSTATUS(run.status) == jet::Success && out.whole)
+        return std::move(out.rows);
+    return readerFailure(run, *program, out);
 #endif
 }
 
@@ -309,9 +388,9 @@ std::vector<std::pair<int, Puzzle>> legacyPuzzles(
     return puzzles;
 }
 
-Result<Conversion> convertLegacyLibrary(const std::string &path)
+Result<Conversion> convertLegacyLibrary(const std::string &path, const JetReader &reader)
 {
-    const auto rows = readLegacyRows(path);
+    const auto rows = readLegacyRows(path, reader);
     if (!rows)
         return rows.error();
     Conversion report;

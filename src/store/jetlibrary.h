@@ -1,11 +1,13 @@
 #pragma once
 
 // Puzzle libraries of the earlier version: Jet 3 / Jet 4 (Access) files with the same table
-// Game. They are read with mdbtools' libmdb in a child process (a damaged file may crash or
-// hang the reader, never the game) and converted once into a SQLite library.
+// Game. They are read by the program zovudedoda-jet-reader, which links mdbtools' libmdb (a
+// damaged file may crash or hang the reader, never the game), and converted once into a SQLite
+// library.
 
 #include "store/puzzlestore.h"
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -17,13 +19,27 @@ struct LegacyRow
     std::string gameNo, index, number;
 };
 
-// The shared library that is opened, only when a file of the earlier version is read; empty in
-// a build without mdbtools.
+// The shared library the reader needs; empty in a build without mdbtools.
 const char *mdbLibraryName();
 
+// Which reader runs, and for how long at most.
+struct JetReader
+{
+    // Empty: zovudedoda-jet-reader beside the running program, else in the game's private
+    // program folder.
+    std::string program;
+    // A damaged file can send libmdb into an endless loop; the reader is killed then.
+    std::chrono::milliseconds timeLimit { 30000 };
+};
+
+// Where the reader is looked for when none is named, in order.
+std::vector<std::string> jetReaderPlaces();
+
 // Reads table Game (any case), fields bound by name. Refuses what is not a whole Jet 3/4
-// file, a file without the table or fields, and a file cut short.
-Result<std::vector<LegacyRow>> readLegacyRows(const std::string &path);
+// file, a file without the table or fields, and a file cut short; a reader that cannot run,
+// crashes, hangs or stops short is a refusal with its reason too.
+Result<std::vector<LegacyRow>> readLegacyRows(
+    const std::string &path, const JetReader &reader = {});
 
 struct Conversion
 {
@@ -41,6 +57,6 @@ std::vector<std::pair<int, Puzzle>> legacyPuzzles(
 // Converts the legacy library at `path` in place: the new SQLite library is written beside
 // it, checked, and renamed into place; the original keeps its bytes under a backup name. Any
 // failure leaves the original exactly as it was.
-Result<Conversion> convertLegacyLibrary(const std::string &path);
+Result<Conversion> convertLegacyLibrary(const std::string &path, const JetReader &reader = {});
 
 } // namespace zov::store

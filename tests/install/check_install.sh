@@ -10,6 +10,16 @@ for f in zovudedoda/zovudedoda zovudedoda/zovudedoda-db zovudedoda/Zovudedoda.md
   zovudedoda/zovudedoda.png share/icons/hicolor/32x32/apps/org.example.Zovudedoda.png; do
   [ -s "$prefix/$f" ] || { echo "missing: $f"; exit 1; }
 done
+# The reader of earlier-version libraries, where the build has one, lies beside the game and runs
+# there (a missing file is its I/O error, 3).
+readers=()
+if [ -x "$build/bin/zovudedoda-jet-reader" ]; then
+  readers=("$build/bin/zovudedoda-jet-reader" "$prefix/zovudedoda/zovudedoda-jet-reader")
+  [ -x "${readers[1]}" ] || { echo "missing: zovudedoda/zovudedoda-jet-reader"; exit 1; }
+  status=0
+  "${readers[1]}" "$prefix/no such file" >/dev/null || status=$?
+  [ "$status" -eq 3 ] || { echo "the installed reader exits $status on a missing file"; exit 1; }
+fi
 "$prefix/zovudedoda/zovudedoda-db" check | tail -1
 # A writable portable folder keeps its library beside the programs, for the tool as for the game.
 [ "$("$prefix/zovudedoda/zovudedoda-db" where)" = "$prefix/zovudedoda/Zovudedoda.mdb" ] \
@@ -30,7 +40,7 @@ for lib in libQt6Core.so.6 libQt6Widgets.so.6 libstdc++.so.6 libc.so.6; do
   echo "not a library" >"$trapdir/$lib"
 done
 for bin in "$build/bin/zovudedoda" "$build/bin/zovudedoda-db" "$prefix/zovudedoda/zovudedoda" \
-  "$prefix/zovudedoda/zovudedoda-db"; do
+  "$prefix/zovudedoda/zovudedoda-db" "${readers[@]}"; do
   if readelf -d "$bin" | grep -qE 'R(UN)?PATH'; then
     echo "$bin has a library search path: $(readelf -d "$bin" | grep -E 'R(UN)?PATH')"
     exit 1
