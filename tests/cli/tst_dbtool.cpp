@@ -25,12 +25,7 @@ Run tool(const QString &db, std::vector<std::string> args)
     return { status, QString::fromStdString(out.str()), QString::fromStdString(err.str()) };
 }
 
-void write(const QString &path, const QByteArray &text)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(text);
-}
+using test::writeFile;
 } // namespace
 
 class TestDbTool : public QObject
@@ -46,7 +41,8 @@ private Q_SLOTS:
         const QString text = m_dir.filePath(QStringLiteral("in.txt"));
         const QByteArray puzzle
             = "8..........36......7..9.2...5...7.......457.....1...3...1....68..85...1..9....4..";
-        write(text, "# two puzzles\n" + puzzle + "\n" + QByteArray(test::SolvedText) + " solved\n");
+        writeFile(
+            text, "# two puzzles\n" + puzzle + "\n" + QByteArray(test::SolvedText) + " solved\n");
         QCOMPARE(tool(db, { "create" }).status, 0);
         const Run imported = tool(db, { "import", QFile::encodeName(text).toStdString() });
         QCOMPARE(imported.status, 0);
@@ -69,7 +65,7 @@ private Q_SLOTS:
         const QString db = m_dir.filePath(QStringLiteral("bad.mdb"));
         test::makeLibrary(db, 2);
         const QString text = m_dir.filePath(QStringLiteral("bad.txt"));
-        write(text, QByteArray(test::SolvedText) + "\nnot a puzzle\n");
+        writeFile(text, QByteArray(test::SolvedText) + "\nnot a puzzle\n");
         const QByteArray before = test::fileBytes(db);
         const Run run = tool(db, { "import", QFile::encodeName(text).toStdString() });
         QCOMPARE(run.status, 1);
@@ -119,7 +115,7 @@ private Q_SLOTS:
         // Without the top row's only 7 a puzzle has two solutions.
         const QByteArray twoSolutions
             = "..2..34.8.5.2.....3......2...1.56..7..69.21..4..18.2...4......1.....5.8.9.78..54.";
-        write(text, "# graded\n" + pointing + "\n\n" + twoSolutions + "\n");
+        writeFile(text, "# graded\n" + pointing + "\n\n" + twoSolutions + "\n");
         QCOMPARE(tool(db, { "create" }).status, 0);
         QCOMPARE(tool(db, { "import", QFile::encodeName(text).toStdString() }).status, 0);
 

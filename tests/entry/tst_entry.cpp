@@ -226,7 +226,7 @@ private Q_SLOTS:
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(QByteArray(test::SolvedText).replace('1', '.') + "\n");
         }
-        QCOMPARE(QProcess::execute(qEnvironmentVariable("ZOVUDEDODA_TOOL"),
+        QCOMPARE(QProcess::execute(test::toolPath(),
                      { QStringLiteral("--db"), m_path, QStringLiteral("import"), text }),
             0);
         type(30, '8');

@@ -1,4 +1,5 @@
 #include "puzzles/grader.h"
+#include "support/testsupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,16 +14,12 @@ namespace {
 
 Grid grid(const QString &text) { return *fromText(text.toStdString()); }
 
-QString sharedSets()
-{
-    return qEnvironmentVariable("ZOVUDEDODA_SOURCE_DIR")
-        + QStringLiteral("/../shared/bench/puzzles");
-}
+using zov::test::benchmarkSets;
 
 // Every `step`-th puzzle of a file, `count` of them.
 std::vector<Grid> sample(const QString &file, int count)
 {
-    QFile f(sharedSets() + QLatin1Char('/') + file);
+    QFile f(benchmarkSets() + QLatin1Char('/') + file);
     if (!f.open(QIODevice::ReadOnly))
         return {};
     std::vector<Grid> all;
@@ -182,7 +179,7 @@ private Q_SLOTS:
     // needs guessing nearly throughout.
     void ratesSharedSetsByTheirKnownHardness()
     {
-        if (!QDir(sharedSets()).exists())
+        if (!QDir(benchmarkSets()).exists())
             QSKIP("the shared puzzle sets are not beside the source tree");
         auto median = [](const QString &file, int count, double *topShare = nullptr) {
             std::vector<int> grades;

@@ -90,8 +90,7 @@ bool keepsGivens(const Grid &puzzle, const Grid &solution)
 std::vector<std::pair<QString, std::vector<Grid>>> benchmarkSamples(int step)
 {
     std::vector<std::pair<QString, std::vector<Grid>>> sets;
-    const QDir dir(
-        qEnvironmentVariable("ZOVUDEDODA_SOURCE_DIR") + QStringLiteral("/../shared/bench/puzzles"));
+    const QDir dir(test::benchmarkSets());
     for (const QString &name : dir.entryList({ QStringLiteral("*.txt") }, QDir::Files)) {
         QFile f(dir.filePath(name));
         if (!f.open(QIODevice::ReadOnly))

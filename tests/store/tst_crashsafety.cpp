@@ -15,7 +15,7 @@
 using namespace zov;
 
 namespace {
-std::string path8(const QString &p) { return QFile::encodeName(p).toStdString(); }
+using test::path8;
 
 // Every puzzle in the file is whole: exactly the rows its writer gave it.
 void verifyWholePuzzles(const QString &path)

@@ -18,7 +18,6 @@ using namespace zov::test;
 using Kind = store::Error::Kind;
 
 namespace {
-std::string path8(const QString &p) { return QFile::encodeName(p).toStdString(); }
 
 // Puzzle n: 25 givens of the solved grid, starting at a place that depends on n.
 JetTable gameTable(int puzzles, std::vector<JetColumn> columns = {}, const char *name = "Game")
@@ -39,14 +38,6 @@ JetTable gameTable(int puzzles, std::vector<JetColumn> columns = {}, const char 
             t.rows.push_back(row);
         }
     return t;
-}
-
-QString run(const QString &program, const QStringList &args)
-{
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished();
-    return QString::fromUtf8(p.readAllStandardOutput());
 }
 
 #ifndef ZOVUDEDODA_JET_READER // a build without mdbtools
@@ -128,13 +119,14 @@ private Q_SLOTS:
     {
         QFETCH(int, version);
         const QString path = file(version, { gameTable(3) });
-        QCOMPARE(run(QStringLiteral("mdb-ver"), { path }).trimmed(),
+        QCOMPARE(runProgram(QStringLiteral("mdb-ver"), { path }).out.trimmed(),
             version == 3 ? QStringLiteral("JET3") : QStringLiteral("JET4"));
-        QCOMPARE(run(QStringLiteral("mdb-tables"), { QStringLiteral("-1"), path }).trimmed(),
+        QCOMPARE(
+            runProgram(QStringLiteral("mdb-tables"), { QStringLiteral("-1"), path }).out.trimmed(),
             QStringLiteral("Game"));
         const QStringList lines
-            = run(QStringLiteral("mdb-export"), { path, QStringLiteral("Game") })
-                  .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            = runProgram(QStringLiteral("mdb-export"), { path, QStringLiteral("Game") })
+                  .out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 1 + 3 * 25);
         QCOMPARE(lines[0], QStringLiteral("GameNo,Index,Number"));
         const auto first = samplePuzzle(1, 25)[0];
@@ -347,7 +339,7 @@ private Q_SLOTS:
         auto env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("LD_LIBRARY_PATH"), fake);
         p.setProcessEnvironment(env);
-        p.start(qEnvironmentVariable("ZOVUDEDODA_TOOL"), { QStringLiteral("import-jet"), path });
+        p.start(toolPath(), { QStringLiteral("import-jet"), path });
         QVERIFY(p.waitForFinished(60000));
         QCOMPARE(p.exitCode(), 1);
         const QString said = QString::fromUtf8(p.readAllStandardError());
@@ -360,7 +352,7 @@ private Q_SLOTS:
 
         // With mdbtools there, the tool's reader beside it converts the same file.
         p.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
-        p.start(qEnvironmentVariable("ZOVUDEDODA_TOOL"), { QStringLiteral("import-jet"), path });
+        p.start(toolPath(), { QStringLiteral("import-jet"), path });
         QVERIFY(p.waitForFinished(60000));
         QCOMPARE(p.exitCode(), 0);
         QVERIFY(p.readAllStandardOutput().startsWith("converted 2 puzzle(s) with 50 digit(s)"));

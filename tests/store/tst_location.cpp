@@ -1,6 +1,7 @@
 #include "cli/dbtool.h"
 #include "store/location.h"
 #include "store/puzzlestore.h"
+#include "support/otheruser.h"
 #include "support/testsupport.h"
 
 #include <QDir>
@@ -8,42 +9,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <sstream>
-#include <unistd.h>
 
 using namespace zov;
 
 namespace {
-std::string path8(const QString &p) { return QFile::encodeName(p).toStdString(); }
+using test::path8;
 QString qpath(const std::string &p) { return QFile::decodeName(p.c_str()); }
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
-// Root writes into any folder, so a root test looks at the folders as the user nobody; the
-// saved user id lets it become root again.
-class AsOtherUser
-{
-public:
-    AsOtherUser()
-    {
-        if (::getuid() == 0)
-            m_dropped = ::setresuid(65534, 65534, 0) == 0;
-    }
-    ~AsOtherUser()
-    {
-        if (m_dropped && ::setresuid(0, 0, 0) != 0)
-            qFatal("cannot become root again");
-    }
-    AsOtherUser(const AsOtherUser &) = delete;
-    AsOtherUser &operator=(const AsOtherUser &) = delete;
-    bool bound() const { return ::getuid() != 0; }
-
-private:
-    bool m_dropped = false;
-};
 } // namespace
 
 // A program folder, a shared data folder and a home, all under one temporary folder.
@@ -103,25 +74,25 @@ private Q_SLOTS:
             | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
         QFile::setPermissions(m_root.path(), readable | QFile::WriteOwner);
         QFile::setPermissions(m_program, readable);
-        store::LibraryPlace place;
-        {
-            AsOtherUser other;
-            if (!other.bound())
-                QSKIP("running as root and cannot act as another user");
-            place = locate();
+        // Located as a player without privileges: root may write into any folder.
+        const auto locatedAs = [this](const std::string &expected, bool portable) {
+            return test::runAsOtherUser([&] {
+                const auto place = locate();
+                return place.path == expected && place.portable == portable ? 0 : 1;
+            });
+        };
+        int status = locatedAs(path8(beside), true);
+        if (const char *why = test::whyNotRun(status)) {
+            QFile::setPermissions(m_program, readable | QFile::WriteOwner);
+            QSKIP(why);
         }
-        QCOMPARE(qpath(place.path), beside);
-        QVERIFY(place.portable);
+        QCOMPARE(status, 0);
 
         QDir().mkpath(QFileInfo(ownLibrary()).path());
         test::makeLibrary(ownLibrary(), 2);
-        {
-            AsOtherUser other;
-            place = locate();
-        }
+        status = locatedAs(path8(ownLibrary()), false);
         QFile::setPermissions(m_program, readable | QFile::WriteOwner);
-        QCOMPARE(qpath(place.path), ownLibrary());
-        QVERIFY(!place.portable);
+        QCOMPARE(status, 0);
     }
 
     // Installed: the library lives in the player's data folder, made from the shared default.
@@ -152,7 +123,7 @@ private Q_SLOTS:
         QDir().mkpath(QFileInfo(ownLibrary()).path());
         QByteArray jet(4096, '\0');
         jet.replace(0, 20, QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20));
-        writeBytes(ownLibrary(), jet);
+        test::writeFile(ownLibrary(), jet);
         const auto place = locate();
         QCOMPARE(qpath(place.path), ownLibrary());
         QCOMPARE(store::detectFileKind(place.path), store::FileKind::Jet3);
@@ -204,12 +175,12 @@ private Q_SLOTS:
         const QByteArray whole = test::fileBytes(shared);
         QVERIFY(whole.size() > 65536);
         if (fault == QLatin1String("truncated"))
-            writeBytes(shared, whole.left(whole.size() / 2));
+            test::writeFile(shared, whole.left(whole.size() / 2));
         if (fault == QLatin1String("junk"))
-            writeBytes(shared, QByteArray(8192, 'x'));
+            test::writeFile(shared, QByteArray(8192, 'x'));
         if (fault == QLatin1String("blocked")) {
             // A file where a folder should be: refused even for root.
-            writeBytes(m_home + QStringLiteral("/.local"), "not a folder");
+            test::writeFile(m_home + QStringLiteral("/.local"), "not a folder");
         }
         const QByteArray seedBytes = test::fileBytes(shared);
 

@@ -11,14 +11,8 @@ using namespace zov::store;
 using Kind = Error::Kind;
 
 namespace {
-std::string path8(const QString &p) { return QFile::encodeName(p).toStdString(); }
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
+using test::path8;
+using test::writeFile;
 } // namespace
 
 class TestPuzzleStore : public QObject

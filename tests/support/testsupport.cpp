@@ -3,6 +3,8 @@
 #include "board/cells.h"
 
 #include <QFile>
+#include <QProcess>
+#include <QTest>
 #include <csignal>
 #include <sqlite3.h>
 #include <stdexcept>
@@ -12,6 +14,37 @@ namespace zov::test {
 
 const char *const SolvedText
     = "534678912672195348198342567859761423426853791713924856961537284287419635345286179";
+
+std::string path8(const QString &path) { return QFile::encodeName(path).toStdString(); }
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(path));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+QString benchmarkSets()
+{
+    return qEnvironmentVariable("ZOVUDEDODA_SOURCE_DIR")
+        + QStringLiteral("/../shared/bench/puzzles");
+}
+
+ProgramRun runProgram(const QString &program, const QStringList &args)
+{
+    QProcess p;
+    p.start(program, args);
+    ProgramRun run;
+    run.finished = p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit;
+    if (!run.finished)
+        p.kill();
+    run.status = p.exitCode();
+    run.out = QString::fromUtf8(p.readAllStandardOutput());
+    run.err = QString::fromUtf8(p.readAllStandardError());
+    return run;
+}
+
+QString toolPath() { return qEnvironmentVariable("ZOVUDEDODA_TOOL"); }
 
 FileSizeLimit::FileSizeLimit(unsigned long bytes)
 {

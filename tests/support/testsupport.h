@@ -10,6 +10,7 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace zov::test {
@@ -44,6 +45,25 @@ public:
 store::Puzzle samplePuzzle(int n, int clues = 30);
 // A library at `path` with puzzles 1..count made by samplePuzzle.
 void makeLibrary(const QString &path, int count, int clues = 30);
+// A file name as the store takes it.
+std::string path8(const QString &path);
+// Writes `bytes` to `path`, failing the running test where it cannot.
+void writeFile(const QString &path, const QByteArray &bytes);
+// The public benchmark puzzle sets beside the project (../shared/bench/puzzles); the folder
+// may be missing.
+QString benchmarkSets();
+
+// A program run to its end (one minute at most): how it ended and what it printed.
+struct ProgramRun
+{
+    bool finished = false; // exited normally in time
+    int status = -1;
+    QString out, err;
+};
+ProgramRun runProgram(const QString &program, const QStringList &args);
+// The library tool, as CTest hands it to the tests.
+QString toolPath();
+
 // Runs SQL on a file directly, outside the store (for odd files and for reading back).
 QStringList sqlite(const QString &path, const QString &sql);
 QByteArray fileBytes(const QString &path);
