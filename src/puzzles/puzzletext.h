@@ -1,20 +1,30 @@
 #pragma once
 
-// Between the 81-character text form (top-left first) and the library's rows (CellIndex 1 is
-// the bottom-left cell), and the plain-text puzzle files that the tool imports.
+// Between the text forms of puzzles (top-left first) and the library's rows (CellIndex 1 is
+// the bottom-left cell): the 81-character line, SadMan's .sdk grid and Simple Sudoku's .ss
+// grid, read and written.
 
+#include "board/puzzle.h"
 #include "puzzles/sudoku.h"
-#include "store/puzzlestore.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace zov::puzzles {
 
-store::Puzzle toPuzzle(const Grid &grid);
+Puzzle toPuzzle(const Grid &grid);
 // Well-formed rows only; where two rows name one cell, the later one wins, as on the board.
-Grid toGrid(const std::vector<store::GameRow> &rows);
+Grid toGrid(const std::vector<GameRow> &rows);
+
+// Line: 81 cells on one line, optionally followed by a blank and a comment.
+// Sdk: nine lines of nine cells, with optional #A/#D/#C/#B/#S/#L/#U header lines.
+// Ss: nine lines of three groups of three split by '|', bands split by a line of dashes.
+enum class TextFormat { Line, Sdk, Ss };
+inline constexpr const char *FormatNames[] = { "line", "sdk", "ss" };
+std::optional<TextFormat> formatNamed(std::string_view name);
+const char *formatName(TextFormat format);
 
 struct TextProblem
 {
@@ -23,12 +33,21 @@ struct TextProblem
 };
 struct ParsedText
 {
+    TextFormat format = TextFormat::Line;
     std::vector<Grid> puzzles;
+    std::vector<int> lines; // the line each puzzle starts on
     std::vector<TextProblem> problems;
+    int droppedHeaders = 0; // .sdk header lines, which the library has no place for
 };
 
-// One puzzle per line: 81 characters of 1-9 with 0 or '.' for blanks, optionally followed by
-// blanks and a comment. Empty lines and lines starting with '#' are skipped.
-ParsedText parsePuzzleText(std::string_view text);
+// The format a text is in, judged by its first line that is neither empty nor a comment.
+TextFormat detectFormat(std::string_view text);
+// Every puzzle of the text, in `format` or the detected one. A blank is any of 0 . * _ x X;
+// lines starting with '#' are comments; a UTF-8 byte-order mark and \r\n line ends are
+// accepted. Each puzzle must have a digit and no digit twice in a row, column or box.
+ParsedText parsePuzzleText(std::string_view text, std::optional<TextFormat> format = {});
+// One puzzle in `format`, ending in a newline; grids end in an empty line, so that the
+// puzzles of a file stand apart.
+std::string formatPuzzle(const Grid &grid, TextFormat format);
 
 } // namespace zov::puzzles

@@ -4,6 +4,7 @@
 // given digit. The file is untrusted input: it is opened defensively and never created by
 // accident, and a puzzle is stored in one transaction.
 
+#include "board/puzzle.h"
 #include "store/result.h"
 
 #include <memory>
@@ -21,23 +22,10 @@ FileKind detectFileKind(const std::string &path);
 // The same from the file's first bytes (at least 32 where the file has them).
 FileKind kindOfHeader(const char *head, std::size_t size);
 
-// One row of Game. Fields that are outside the record format stay empty; the raw texts are kept
-// for reports.
-struct GameRow
-{
-    std::optional<int> gameNo; // 1..32767
-    std::optional<int> index; // 1..81
-    std::optional<int> number; // 1..9
-    std::string rawGameNo, rawIndex, rawNumber;
-    bool wellFormed() const { return gameNo && index && number; }
-};
-
-struct Given
-{
-    int index = 0; // CellIndex 1..81
-    int digit = 0; // 1..9
-};
-using Puzzle = std::vector<Given>;
+// The row and puzzle types live in board/ so that the puzzles need not include the store.
+using zov::GameRow;
+using zov::Given;
+using zov::Puzzle;
 
 struct PuzzleSummary
 {
