@@ -1,502 +1,271 @@
 #include "cli/dbtool.h"
 
 #include "board/cells.h"
+#include "board/numbers.h"
+#include "cli/commands.h"
 #include "puzzles/grader.h"
-#include "puzzles/puzzletext.h"
-#include "store/jetlibrary.h"
-#include "store/location.h"
-#include "store/puzzlestore.h"
 
-#include <algorithm>
-#include <charconv>
-#include <fstream>
-#include <map>
-#include <ostream>
-#include <random>
-#include <sstream>
+#include <CLI/CLI.hpp>
+#include <iostream>
 
 namespace zov::cli {
 namespace {
 
-constexpr char Usage[] = R"(usage: zovudedoda-db [--db PATH] COMMAND [ARGS]
-  create [--from FILE]       make a new library (from a puzzle text file)
-  list                       puzzle numbers, their clue counts and grades
-  show N                     puzzle N as a grid, top row first
-  import FILE                append the puzzles of a text file
-  export                     every puzzle as an 81-character line
-  check                      check every row and puzzle
-  solve N                    the solution of puzzle N
-  rate [N | --file FILE]     the grade of puzzle N, of every puzzle, or of each line of FILE,
-                             and how often each technique was needed
-  generate COUNT [--grade G | --grade-from G1 --grade-to G2] [--seed S]
-                             append COUNT new puzzles; with grades, in equal shares per grade
-                             from the easiest
-  import-jet FILE            convert a library of the earlier version in place
-  where                      the path of the library used without --db
-Grades: 1 hidden-singles, 2 naked-singles, 3 locked-candidates, 4 subsets, 5 fish, 6 wings,
-7 chains, 8 trial (guessing); 0 invalid: no solution or more than one.
-Without --db the game's own library is used, made from the default one if missing.
-)";
+constexpr char Name[] = "zovudedoda-db";
+constexpr char Grades[]
+    = "Grades: 1 hidden-singles, 2 naked-singles, 3 locked-candidates, 4 subsets, 5 fish,\n"
+      "6 wings, 7 chains, 8 trial (guessing); 0 invalid: no solution or more than one.\n";
 
-struct Tool
+std::string range(int lo, int hi) { return std::to_string(lo) + " to " + std::to_string(hi); }
+
+// A whole number in [lo, hi], read by the project's one number parser and handed on in plain
+// decimal, so that CLI11's own conversion (which reads 010 as 8) sees nothing to reinterpret.
+CLI::Validator wholeIn(int lo, int hi)
 {
-    std::string db;
-    std::ostream &out;
-    std::ostream &err;
-    // The game's library, made from its seed before first use; unused when --db names one.
-    std::optional<store::LibraryPlace> gameLibrary;
+    return CLI::Validator(
+        [lo, hi](std::string &text) -> std::string {
+            const auto value = parseWhole(text, lo, hi);
+            if (!value)
+                return "a whole number from " + range(lo, hi) + " is needed, not '" + text + "'";
+            text = std::to_string(*value);
+            return {};
+        },
+        "in [" + std::to_string(lo) + " - " + std::to_string(hi) + "]");
+}
 
-    int fail(const std::string &message)
-    {
-        err << "zovudedoda-db: " << message << '\n';
-        return 1;
-    }
-    int usage(const std::string &message)
-    {
-        err << "zovudedoda-db: " << message << '\n' << Usage;
-        return 2;
-    }
-    int storeFailure(const store::Error &e) { return fail(db + ": " + e.reason); }
+// Digits only, without leading zeros: CLI11 converts 64-bit seeds itself, and would take "-1"
+// round to the top and "010" as octal.
+CLI::Validator decimalDigits()
+{
+    return CLI::Validator(
+        [](std::string &text) -> std::string {
+            if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
+                return "a whole number from 0 is needed, not '" + text + "'";
+            text.erase(0, std::min(text.find_first_not_of('0'), text.size() - 1));
+            return {};
+        },
+        "");
+}
 
-    static std::optional<int> number(const std::string &text)
-    {
-        int v = 0;
-        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-        if (ec != std::errc {} || end != text.data() + text.size())
-            return std::nullopt;
-        return v;
-    }
+// "N" or "N-M", each a puzzle number.
+NumberRange numberRange(const std::string &text)
+{
+    const auto dash = text.find('-', 1);
+    const auto first = parseWhole(text.substr(0, dash), 1, MaxGameNumber);
+    const auto last = dash == std::string::npos
+        ? first
+        : parseWhole(std::string_view(text).substr(dash + 1), 1, MaxGameNumber);
+    if (!first || !last)
+        throw CLI::ValidationError("RANGE",
+            "a puzzle number N or a range N-M of numbers from " + range(1, MaxGameNumber)
+                + " is needed, not '" + text + "'");
+    if (*first > *last)
+        throw CLI::ValidationError("RANGE",
+            "'" + text + "' runs the wrong way round: write " + std::to_string(*last) + "-"
+                + std::to_string(*first));
+    return { *first, *last };
+}
 
-    std::optional<puzzles::ParsedText> readText(const std::string &file)
-    {
-        std::ifstream in(file, std::ios::binary);
-        if (!in) {
-            fail(file + ": cannot be read");
-            return std::nullopt;
-        }
-        std::ostringstream text;
-        text << in.rdbuf();
-        auto parsed = puzzles::parsePuzzleText(text.str());
-        for (const auto &p : parsed.problems)
-            err << file << ':' << p.line << ": " << p.reason << '\n';
-        if (!parsed.problems.empty()) {
-            fail(file + ": " + std::to_string(parsed.problems.size())
-                + " malformed line(s); nothing was stored");
-            return std::nullopt;
-        }
-        return parsed;
-    }
+void addRanges(CLI::App &sub, Request &req, const std::string &what)
+{
+    sub.add_option_function<std::vector<std::string>>(
+           "RANGE",
+           [&req](const std::vector<std::string> &list) {
+               for (const auto &text : list)
+                   req.ranges.push_back(numberRange(text));
+           },
+           what)
+        ->type_name("N|N-M");
+}
 
-    static std::vector<store::Puzzle> toPuzzles(const std::vector<puzzles::Grid> &grids)
-    {
-        std::vector<store::Puzzle> list;
-        list.reserve(grids.size());
-        for (const auto &g : grids)
-            list.push_back(puzzles::toPuzzle(g));
-        return list;
-    }
+void addFormat(CLI::App &sub, Request &req, const std::string &what)
+{
+    sub.add_option_function<std::string>(
+           "--format", [&req](const std::string &name) { req.format = puzzles::formatNamed(name); },
+           what)
+        ->check(CLI::IsMember(std::vector<std::string>(
+            std::begin(puzzles::FormatNames), std::end(puzzles::FormatNames))))
+        ->type_name("FORMAT");
+}
 
-    int create(const std::vector<std::string> &args)
-    {
-        std::vector<store::Puzzle> list;
-        if (args.size() == 2 && args[0] == "--from") {
-            const auto parsed = readText(args[1]);
-            if (!parsed)
-                return 1;
-            list = toPuzzles(parsed->puzzles);
-        } else if (!args.empty()) {
-            return usage("create takes only --from FILE");
-        }
-        if (const auto made = store::PuzzleStore::create(db, list); !made)
-            return storeFailure(made.error());
-        out << "created " << db << " with " << list.size() << " puzzle(s)\n";
-        return 0;
-    }
+void addNumber(CLI::App &sub, Request &req, const std::string &what)
+{
+    sub.add_option("N", req.number, what)
+        ->required()
+        ->type_name("N")
+        ->transform(wholeIn(1, MaxGameNumber));
+}
 
-    int append(store::PuzzleStore &store, const std::vector<puzzles::Grid> &grids)
-    {
-        const auto first = store.appendPuzzles(toPuzzles(grids));
-        if (!first)
-            return storeFailure(first.error());
-        if (grids.empty())
-            out << "nothing to add\n";
-        else
-            out << "added " << grids.size() << " puzzle(s) as " << *first << " to "
-                << *first + static_cast<int>(grids.size()) - 1 << '\n';
-        return 0;
-    }
+void addLibraryCommands(CLI::App &app, Request &req)
+{
+    app.add_subcommand("where", "print the path of the library used without --db");
+    app.add_subcommand("list", "puzzle numbers, their clue counts and grades");
+    addNumber(*app.add_subcommand("show", "puzzle N as a grid, top row first"), req,
+        "the puzzle's number");
+    app.add_subcommand("check",
+        "check every row and puzzle: numbers without gaps, no digit twice in a row, column or "
+        "box, exactly one solution");
+    addNumber(*app.add_subcommand("solve", "the solution of puzzle N"), req, "the puzzle's number");
+    auto *jet = app.add_subcommand(
+        "import-jet", "convert a library of the earlier version in place; the original is kept");
+    jet->add_option("FILE", req.file, "the library to convert")->required()->type_name("FILE");
+}
 
-    static bool isPuzzleNumber(const std::string &arg)
-    {
-        const auto n = number(arg);
-        return n && *n >= 1 && *n <= MaxGameNumber;
-    }
+void addTextCommands(CLI::App &app, Request &req)
+{
+    const std::string formats = "puzzle text format: line, sdk or ss (default: judged from the "
+                                "content)";
+    auto *create = app.add_subcommand("create", "make a new library, empty or from a puzzle file");
+    create->add_option("--from", req.file, "the puzzle file to fill it from ('-': standard input)")
+        ->type_name("FILE");
+    addFormat(*create, req, formats);
+    auto *import = app.add_subcommand("import", "append the puzzles of a puzzle file");
+    import->add_option("FILE", req.file, "the puzzle file ('-': standard input)")
+        ->required()
+        ->type_name("FILE");
+    addFormat(*import, req, formats);
+    auto *exported = app.add_subcommand("export", "puzzles as text, every one or those asked for");
+    addRanges(*exported, req, "puzzle numbers N or ranges N-M (default: every puzzle)");
+    addFormat(*exported, req, "line (81 characters, the default), sdk or ss");
+    exported->add_option("-o,--output", req.output, "the file to write ('-': standard output)")
+        ->type_name("FILE");
+}
 
-    static std::optional<std::uint64_t> wholeNumber(const std::string &text)
-    {
-        std::uint64_t v = 0;
-        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-        if (ec != std::errc {} || end != text.data() + text.size())
-            return std::nullopt;
-        return v;
-    }
+void addRate(CLI::App &app, Request &req)
+{
+    auto *rate = app.add_subcommand("rate",
+        "the grade of puzzle N, of every puzzle, or of each puzzle of a file, and how often each "
+        "technique was needed");
+    rate->footer(Grades);
+    auto *number = rate->add_option("N", req.number, "the puzzle's number (default: every one)")
+                       ->type_name("N")
+                       ->transform(wholeIn(1, MaxGameNumber));
+    rate->add_option("--file", req.file,
+            "rate the puzzles of this file, by line, without a library ('-': standard input)")
+        ->type_name("FILE")
+        ->excludes(number);
+    addFormat(*rate, req, "the file's format: line, sdk or ss (default: judged from the content)");
+}
 
-    // What is wrong with a command of the commands that open a library, or nothing.
-    static std::optional<std::string> argumentProblem(
-        const std::string &command, const std::vector<std::string> &args)
-    {
-        const bool none = args.empty();
-        const bool one = args.size() == 1;
-        if ((command == "list" || command == "export" || command == "check") && none)
-            return std::nullopt;
-        if ((command == "show" || command == "solve") && one) {
-            if (!isPuzzleNumber(args[0]))
-                return "a puzzle number from 1 to 32767 is needed, not '" + args[0] + "'";
-            return std::nullopt;
-        }
-        if (command == "import" && one)
-            return std::nullopt;
-        if (command == "rate") {
-            if (none)
-                return std::nullopt;
-            if (one && !isPuzzleNumber(args[0]))
-                return "a puzzle number from 1 to 32767 is needed, not '" + args[0] + "'";
-            return one
-                ? std::nullopt
-                : std::optional<std::string>("rate takes a puzzle number, --file FILE, or nothing");
-        }
-        if (command == "generate" && !none)
-            return generateOptions(args).problem;
-        return "unknown command or wrong arguments: " + command;
-    }
+void addGenerate(CLI::App &app, Request &req)
+{
+    auto *gen = app.add_subcommand("generate",
+        "append COUNT new half-turn symmetric puzzles with one solution; with grades, in equal "
+        "shares per grade from the easiest");
+    gen->footer(Grades);
+    gen->add_option("COUNT", req.count, "how many")
+        ->type_name("N")
+        ->required()
+        ->transform(wholeIn(1, MaxGameNumber));
+    const auto grade = wholeIn(1, puzzles::TopGrade);
+    auto *from = gen->add_option_function<int>(
+                        "--grade-from", [&req](int g) { req.gradeFrom = g; }, "the easiest grade")
+                     ->type_name("G")
+                     ->transform(grade);
+    auto *to = gen->add_option_function<int>(
+                      "--grade-to", [&req](int g) { req.gradeTo = g; }, "the hardest grade")
+                   ->type_name("G")
+                   ->transform(grade);
+    from->needs(to);
+    to->needs(from);
+    gen->add_option_function<int>(
+           "--grade", [&req](int g) { req.gradeFrom = req.gradeTo = g; }, "only this grade")
+        ->type_name("G")
+        ->transform(grade)
+        ->excludes(from)
+        ->excludes(to);
+    gen->add_option_function<std::uint64_t>(
+           "--seed", [&req](std::uint64_t s) { req.seed = s; }, "seed of the random numbers")
+        ->transform(decimalDigits())
+        ->type_name("S");
+    gen->callback([&req] {
+        if (req.gradeFrom && *req.gradeFrom > *req.gradeTo)
+            throw CLI::ValidationError("--grade-from", "must not be above --grade-to");
+    });
+}
 
-    std::optional<puzzles::Grid> puzzleGrid(store::PuzzleStore &store, const std::string &arg)
-    {
-        const auto rows = store.puzzle(*number(arg));
-        if (!rows) {
-            storeFailure(rows.error());
-            return std::nullopt;
-        }
-        if (rows->empty()) {
-            fail("there is no puzzle " + arg);
-            return std::nullopt;
-        }
-        return puzzles::toGrid(*rows);
-    }
+void addPrint(CLI::App &app, Request &req)
+{
+    auto *print = app.add_subcommand("print", "printable puzzle sheets as PDF or SVG");
+    addRanges(*print, req, "puzzle numbers N or ranges N-M");
+    print->get_option("RANGE")->required();
+    print
+        ->add_option_function<std::string>(
+            "-o,--output",
+            [&req](const std::string &file) {
+                req.output = file;
+                const bool svg = file.size() > 4 && file.substr(file.size() - 4) == ".svg";
+                req.sheet.format = svg ? SheetFormat::Svg : SheetFormat::Pdf;
+            },
+            "FILE.pdf or FILE.svg ('-': PDF on standard output)")
+        ->type_name("FILE")
+        ->required()
+        ->check(CLI::Validator(
+            [](std::string &file) -> std::string {
+                const auto ext = file.size() > 4 ? file.substr(file.size() - 4) : std::string();
+                return file == "-" || ext == ".pdf" || ext == ".svg"
+                    ? std::string()
+                    : "the file's name must end in .pdf or .svg, not '" + file + "'";
+            },
+            "FILE.pdf|FILE.svg"));
+    print
+        ->add_option_function<std::string>(
+            "--per-page",
+            [&req](const std::string &n) { req.sheet.perPage = parseWhole(n, 1, 6).value_or(1); },
+            "puzzles on a page: 1, 2, 4 or 6 (default 1)")
+        ->check(CLI::IsMember({ "1", "2", "4", "6" }))
+        ->type_name("N");
+    print
+        ->add_option_function<std::string>(
+            "--paper",
+            [&req](const std::string &p) {
+                req.sheet.paper = p == "letter" ? Paper::Letter : Paper::A4;
+            },
+            "a4 (the default) or letter")
+        ->check(CLI::IsMember({ "a4", "letter" }))
+        ->type_name("PAPER");
+    print->add_flag(
+        "--solutions", req.sheet.solutions, "the solutions follow, smaller, on pages of their own");
+}
 
-    void printGrid(const puzzles::Grid &g)
-    {
-        for (int r = 0; r < 9; ++r) {
-            if (r == 3 || r == 6)
-                out << "------+-------+------\n";
-            for (int c = 0; c < 9; ++c) {
-                if (c == 3 || c == 6)
-                    out << "| ";
-                const int d = g[static_cast<std::size_t>(r * 9 + c)];
-                out << (d ? static_cast<char>('0' + d) : '.') << (c == 8 ? "\n" : " ");
-            }
-        }
-    }
+void define(CLI::App &app, Request &req)
+{
+    app.set_version_flag("--version", std::string(Name) + " " + ZOVUDEDODA_VERSION);
+    app.require_subcommand(1);
+    // Subcommands hand what they do not know to the main command: --db goes anywhere.
+    app.fallthrough();
+    app.add_option_function<std::string>(
+           "--db",
+           [&req](const std::string &path) {
+               req.db = path;
+               req.gameLibrary.reset();
+           },
+           "the library to work on (default: the game's own)")
+        ->type_name("PATH");
+    addLibraryCommands(app, req);
+    addTextCommands(app, req);
+    addRate(app, req);
+    addGenerate(app, req);
+    addPrint(app, req);
+    // Set last: subcommands would inherit it.
+    app.footer(std::string(Grades)
+        + "Without --db the game's own library is used, made from the default one if missing.\n"
+          "A usage error exits with 2, a failure with 1.");
+}
 
-    int check(store::PuzzleStore &store)
-    {
-        const auto rows = store.allRows();
-        if (!rows)
-            return storeFailure(rows.error());
-        int problems = 0;
-        std::map<int, std::vector<store::GameRow>> byNumber;
-        for (const auto &row : *rows) {
-            if (!row.wellFormed()) {
-                ++problems;
-                out << "puzzle " << row.rawGameNo << ": bad row (GameNo " << row.rawGameNo
-                    << ", Index " << row.rawIndex << ", Number " << row.rawNumber << ")\n";
-                continue;
-            }
-            auto &list = byNumber[*row.gameNo];
-            for (const auto &other : list)
-                if (*other.index == *row.index && *other.number != *row.number) {
-                    ++problems;
-                    out << "puzzle " << *row.gameNo << ": cell " << *row.index << " holds both "
-                        << *other.number << " and " << *row.number << '\n';
-                }
-            list.push_back(row);
-        }
-        const int highest = byNumber.empty() ? 0 : byNumber.rbegin()->first;
-        for (int n = 1; n <= highest; ++n)
-            if (!byNumber.count(n)) {
-                ++problems;
-                out << "puzzle " << n << ": missing (numbers must run from 1 to " << highest
-                    << " without a gap)\n";
-            }
-        for (const auto &[n, list] : byNumber) {
-            const auto grid = puzzles::toGrid(list);
-            if (!puzzles::isConsistent(grid)) {
-                ++problems;
-                out << "puzzle " << n << ": a digit stands twice in a row, column or box\n";
-                continue;
-            }
-            const int solutions = puzzles::countSolutions(grid, 2);
-            if (solutions != 1) {
-                ++problems;
-                out << "puzzle " << n << ": "
-                    << (solutions == 0 ? "no solution" : "more than one solution") << '\n';
-            }
-        }
-        out << byNumber.size() << " puzzle(s), " << rows->size() << " row(s), " << problems
-            << " problem(s)\n";
-        if (problems == 0 && !byNumber.empty())
-            out << "all puzzles are well formed and have exactly one solution\n";
-        return problems == 0 && !byNumber.empty() ? 0 : 1;
-    }
-
-    // Prints "WHERE GRADE NAME technique=count..."; true when the puzzle has a grade.
-    bool printRating(const std::string &where, const puzzles::Grid &grid)
-    {
-        const auto rating = puzzles::rate(grid);
-        out << where << ' ' << puzzles::describe(rating) << '\n';
-        return rating.grade != puzzles::InvalidGrade;
-    }
-
-    // A file needs no library: its puzzles are rated where they stand, by line number.
-    int rateFile(const std::string &file)
-    {
-        std::ifstream in(file, std::ios::binary);
-        if (!in)
-            return fail(file + ": cannot be read");
-        int ungraded = 0, malformed = 0, lineNo = 0;
-        for (std::string line; std::getline(in, line);) {
-            ++lineNo;
-            // One line at a time, so that each puzzle keeps its line number.
-            const auto parsed = puzzles::parsePuzzleText(line);
-            for (const auto &p : parsed.problems) {
-                err << file << ':' << lineNo << ": " << p.reason << '\n';
-                ++malformed;
-            }
-            for (const auto &g : parsed.puzzles)
-                ungraded += !printRating(std::to_string(lineNo), g);
-        }
-        if (malformed)
-            return fail(file + ": " + std::to_string(malformed) + " malformed line(s)");
-        return ungradedResult(ungraded);
-    }
-
-    int ungradedResult(int ungraded)
-    {
-        if (ungraded)
-            return fail(std::to_string(ungraded)
-                + " puzzle(s) have no grade: no solution or more than one");
-        return 0;
-    }
-
-    // Hands every puzzle, in number order, to `each`; a store failure ends the walk (exit 1).
-    template <class Each> int forEachPuzzle(store::PuzzleStore &store, Each each)
-    {
-        const auto list = store.summary();
-        if (!list)
-            return storeFailure(list.error());
-        for (const auto &p : *list) {
-            const auto rows = store.puzzle(p.gameNo);
-            if (!rows)
-                return storeFailure(rows.error());
-            each(p, puzzles::toGrid(*rows));
-        }
-        return 0;
-    }
-
-    int rate(store::PuzzleStore &store, const std::vector<std::string> &args)
-    {
-        int ungraded = 0;
-        if (args.size() == 1) {
-            if (!isPuzzleNumber(args[0]))
-                return usage("a puzzle number from 1 to 32767 is needed, not '" + args[0] + "'");
-            const auto grid = puzzleGrid(store, args[0]);
-            if (!grid)
-                return 1;
-            ungraded += !printRating(args[0], *grid);
-        } else if (args.empty()) {
-            const int walked = forEachPuzzle(store, [&](const auto &p, const puzzles::Grid &grid) {
-                ungraded += !printRating(std::to_string(p.gameNo), grid);
-            });
-            if (walked != 0)
-                return walked;
-        } else {
-            return usage("rate takes a puzzle number, --file FILE, or nothing");
-        }
-        return ungradedResult(ungraded);
-    }
-
-    struct GenerateOptions
-    {
-        int count = 0;
-        std::optional<std::uint64_t> seed;
-        std::optional<int> from, to;
-        std::optional<std::string> problem; // a usage error
-    };
-    static GenerateOptions generateOptions(const std::vector<std::string> &args)
-    {
-        GenerateOptions o;
-        const auto bad = [&o](std::string why) {
-            o.problem = std::move(why);
-            return o;
-        };
-        const auto count = number(args[0]);
-        if (!count || *count < 1 || *count > MaxGameNumber)
-            return bad("COUNT must be a number from 1 to 32767");
-        o.count = *count;
-        for (std::size_t k = 1; k < args.size(); k += 2) {
-            if (k + 1 >= args.size())
-                return bad(args[k] + " needs a value");
-            const std::string &option = args[k], &value = args[k + 1];
-            if (option == "--seed") {
-                std::uint64_t v = 0;
-                const auto [end, ec]
-                    = std::from_chars(value.data(), value.data() + value.size(), v);
-                if (ec != std::errc {} || end != value.data() + value.size())
-                    return bad("the seed must be a whole number");
-                o.seed = v;
-                continue;
-            }
-            const auto grade = number(value);
-            if (!grade || *grade < 1 || *grade > puzzles::TopGrade)
-                return bad(option + " takes a grade from 1 to " + std::to_string(puzzles::TopGrade)
-                    + ", not '" + value + "'");
-            if (option == "--grade" && !o.from && !o.to)
-                o.from = o.to = *grade;
-            else if (option == "--grade-from" && !o.from)
-                o.from = *grade;
-            else if (option == "--grade-to" && !o.to)
-                o.to = *grade;
-            else
-                return bad(
-                    "generate takes --grade G or --grade-from G1 --grade-to G2, and --seed S");
-        }
-        if (o.from.has_value() != o.to.has_value())
-            return bad("--grade-from and --grade-to go together");
-        if (o.from && *o.from > *o.to)
-            return bad("--grade-from must not be above --grade-to");
-        return o;
-    }
-
-    int generate(store::PuzzleStore &store, const std::vector<std::string> &args)
-    {
-        const GenerateOptions o = generateOptions(args);
-        if (o.problem)
-            return usage(*o.problem);
-        const auto count = std::optional<int>(o.count);
-        const auto &seed = o.seed;
-        const auto &from = o.from;
-        const auto &to = o.to;
-        std::mt19937_64 rng(seed ? *seed : std::random_device {}());
-        std::vector<puzzles::Grid> grids;
-        if (!from) {
-            std::uniform_int_distribution<int> clues(22, 36);
-            for (int k = 0; k < *count; ++k)
-                grids.push_back(puzzles::generate(rng, clues(rng)));
-            return append(store, grids);
-        }
-        // Equal shares per grade, the easiest first, and within a grade the lowest score first,
-        // so that the numbers run from easy to hard.
-        const int grades = *to - *from + 1;
-        std::vector<std::pair<double, puzzles::Grid>> band;
-        for (int k = 0; k < *count; ++k) {
-            const int grade = *from + static_cast<int>(static_cast<long>(k) * grades / *count);
-            // The rarest grade takes a few hundred grids a puzzle; this many means it cannot come.
-            constexpr int Attempts = 200000;
-            const auto grid = puzzles::generateGraded(rng, grade, Attempts);
-            if (!grid)
-                return fail("no puzzle of grade " + std::to_string(grade) + " came from "
-                    + std::to_string(Attempts) + " grids; nothing was stored");
-            band.emplace_back(puzzles::rate(*grid).score(), *grid);
-            const bool last = k + 1 == *count
-                || *from + static_cast<int>(static_cast<long>(k + 1) * grades / *count) != grade;
-            if (last) {
-                std::stable_sort(band.begin(), band.end(),
-                    [](const auto &a, const auto &b) { return a.first < b.first; });
-                for (const auto &entry : band)
-                    grids.push_back(entry.second);
-                band.clear();
-            }
-        }
-        return append(store, grids);
-    }
-
-    int run(const std::string &command, const std::vector<std::string> &args)
-    {
-        if (command == "create")
-            return create(args);
-        if (command == "import-jet") {
-            if (args.size() != 1)
-                return usage("import-jet takes the file to convert");
-            const auto converted = store::convertLegacyLibrary(args[0]);
-            if (!converted)
-                return fail(
-                    args[0] + ": " + converted.error().reason + " The file was left as it was.");
-            for (const auto &line : converted->dropped)
-                err << "zovudedoda-db: left out " << line << '\n';
-            out << "converted " << converted->puzzles << " puzzle(s) with " << converted->rows
-                << " digit(s); the original is kept as " << converted->backupPath << '\n';
-            return 0;
-        }
-
-        if (command == "rate" && !args.empty() && args[0] == "--file")
-            return args.size() == 2 ? rateFile(args[1]) : usage("--file needs one file name");
-        // A mistyped command or argument is a usage error whether or not the library is there.
-        if (const auto problem = argumentProblem(command, args))
-            return usage(*problem);
-        if (gameLibrary)
-            if (const auto provided = store::provideLibrary(*gameLibrary); !provided)
-                return storeFailure(provided.error());
-        const bool filling = command == "import" || command == "generate";
-        auto opened = store::PuzzleStore::open(db,
-            filling ? store::PuzzleStore::Emptiness::Allow : store::PuzzleStore::Emptiness::Refuse);
-        if (!opened)
-            return storeFailure(opened.error());
-        store::PuzzleStore &store = *opened;
-
-        if (command == "list" && args.empty())
-            return forEachPuzzle(store, [&](const auto &p, const puzzles::Grid &grid) {
-                const int grade = puzzles::rate(grid).grade;
-                out << p.gameNo << '\t' << p.rows << '\t' << grade << '\t'
-                    << puzzles::gradeName(grade) << '\n';
-            });
-        if (command == "rate")
-            return rate(store, args);
-        if (command == "show" && args.size() == 1) {
-            const auto grid = puzzleGrid(store, args[0]);
-            if (!grid)
-                return 1;
-            printGrid(*grid);
-            return 0;
-        }
-        if (command == "solve" && args.size() == 1) {
-            const auto grid = puzzleGrid(store, args[0]);
-            if (!grid)
-                return 1;
-            puzzles::Grid solution {};
-            const int n = puzzles::countSolutions(*grid, 2, &solution);
-            if (n == 0)
-                return fail("puzzle " + args[0] + " has no solution");
-            printGrid(solution);
-            if (n > 1)
-                return fail(
-                    "puzzle " + args[0] + " has more than one solution; this is one of them");
-            return 0;
-        }
-        if (command == "import" && args.size() == 1) {
-            const auto parsed = readText(args[0]);
-            return parsed ? append(store, parsed->puzzles) : 1;
-        }
-        if (command == "export" && args.empty())
-            return forEachPuzzle(store, [&](const auto &, const puzzles::Grid &grid) {
-                out << puzzles::toText(grid) << '\n';
-            });
-        if (command == "check" && args.empty())
-            return check(store);
-        if (command == "generate" && !args.empty())
-            return generate(store, args);
-        return usage("unknown command or wrong arguments: " + command);
-    }
-};
+int usageError(const CLI::App &app, const CLI::ParseError &e, std::ostream &err)
+{
+    const auto used = app.get_subcommands();
+    const std::string command = used.empty() ? std::string() : used.front()->get_name();
+    const auto left = app.remaining();
+    const std::string what = command.empty() && !left.empty() && left.front().front() != '-'
+        ? "no such command: '" + left.front() + "'"
+        : e.what();
+    err << Name << ": " << (command.empty() ? "" : command + ": ") << what << '\n'
+        << "Run '" << Name << (command.empty() ? "" : " " + command)
+        << " --help' for the options.\n";
+    return 2;
+}
 
 } // namespace
 
@@ -509,24 +278,33 @@ int runDbTool(const std::vector<std::string> &args, const std::string &defaultDb
 int runDbTool(const std::vector<std::string> &args, const store::LibraryPlace &gameLibrary,
     std::ostream &out, std::ostream &err)
 {
-    Tool tool { gameLibrary.path, out, err, gameLibrary };
-    std::size_t at = 0;
-    if (args.size() >= 2 && args[0] == "--db") {
-        tool.db = args[1];
-        tool.gameLibrary.reset();
-        at = 2;
+    return runDbTool(args, gameLibrary, out, err, std::cin);
+}
+
+int runDbTool(std::vector<std::string> args, const store::LibraryPlace &gameLibrary,
+    std::ostream &out, std::ostream &err, std::istream &in)
+{
+    Request req;
+    req.db = gameLibrary.path;
+    req.gameLibrary = gameLibrary;
+    CLI::App app("Work on the puzzle library of zovudedoda.", Name);
+    define(app, req);
+    // "help" and "help COMMAND", as the earlier tool understood them.
+    const auto first = args.size() >= 2 && args[0] == "--db" ? 2 : 0;
+    if (args.size() > first && args[first] == "help") {
+        args.erase(args.begin() + first);
+        args.push_back("--help");
     }
-    if (at >= args.size())
-        return tool.usage("no command given");
-    if (args[at] == "--help" || args[at] == "help") {
-        out << Usage;
-        return 0;
+    std::reverse(args.begin(), args.end()); // CLI11 takes them last first
+    try {
+        app.parse(args);
+    } catch (const CLI::ParseError &e) {
+        if (e.get_exit_code() == 0)
+            return app.exit(e, out, err);
+        return usageError(app, e, err);
     }
-    if (args[at] == "where" && at + 1 == args.size()) {
-        out << tool.db << '\n';
-        return 0;
-    }
-    return tool.run(args[at], { args.begin() + static_cast<std::ptrdiff_t>(at) + 1, args.end() });
+    req.command = app.get_subcommands().front()->get_name();
+    return runCommand(req, { in, out, err });
 }
 
 } // namespace zov::cli

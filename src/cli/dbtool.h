@@ -17,5 +17,8 @@ int runDbTool(const std::vector<std::string> &args, const std::string &defaultDb
 // missing.
 int runDbTool(const std::vector<std::string> &args, const store::LibraryPlace &gameLibrary,
     std::ostream &out, std::ostream &err);
+// The same with `in` as what a file argument of "-" reads.
+int runDbTool(std::vector<std::string> args, const store::LibraryPlace &gameLibrary,
+    std::ostream &out, std::ostream &err, std::istream &in);
 
 } // namespace zov::cli

@@ -1,0 +1,50 @@
+#pragma once
+
+// The library tool's commands, on arguments that the command line has already checked: each
+// number is in its range and each option combination allowed, so no command checks again.
+
+#include "cli/sheet.h"
+#include "puzzles/puzzletext.h"
+#include "store/location.h"
+
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zov::cli {
+
+struct NumberRange
+{
+    int first = 0, last = 0;
+};
+
+// Everything a command line asks for; each command reads the fields it defined.
+struct Request
+{
+    std::string command;
+    std::string db; // the library's path
+    std::optional<store::LibraryPlace> gameLibrary; // made before first use when set
+    std::string file; // create --from, import, rate --file, import-jet
+    std::optional<puzzles::TextFormat> format; // forced, else judged from the content
+    std::string output = "-"; // export -o, print -o
+    int number = 0; // show, solve, rate N
+    std::vector<NumberRange> ranges; // export, print
+    int count = 0; // generate
+    std::optional<int> gradeFrom, gradeTo;
+    std::optional<std::uint64_t> seed;
+    SheetOptions sheet;
+};
+
+struct Streams
+{
+    std::istream &in;
+    std::ostream &out;
+    std::ostream &err;
+};
+
+// Runs the request's command: 0 done, 1 failed. Messages go to `err` with the tool's prefix.
+int runCommand(const Request &request, const Streams &streams);
+
+} // namespace zov::cli
