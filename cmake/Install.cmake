@@ -12,6 +12,9 @@ if(ZOVUDEDODA_INSTALL_LAYOUT STREQUAL "portable")
     RENAME zovudedoda.png)
 else()
   install(FILES docs/man/zovudedoda.6 docs/man/zovudedoda-db.6 DESTINATION share/man/man6)
+  # Where bash-completion looks for a command's completion when it is first typed.
+  install(FILES tools/zovudedoda-db/zovudedoda-db.bash
+    DESTINATION share/bash-completion/completions RENAME zovudedoda-db)
 endif()
 foreach(size 16 32 48 256)
   install(FILES data/icons/zovudedoda-${size}.png
