@@ -313,7 +313,7 @@ private Q_SLOTS:
     {
         const std::string good(test::SolvedText);
         const std::string text = "# a comment\n\n" + good.substr(0, 80) + "\n" + good
-            + "  rated 1.2\n" + std::string(81, '.') + "\n" + good.substr(0, 40) + "x"
+            + "  rated 1.2\n" + std::string(81, '.') + "\n" + good.substr(0, 40) + "y"
             + good.substr(41) + "\r\n" + "11" + good.substr(2) + "\n" + good + "\n";
         const auto parsed = parsePuzzleText(text);
         QCOMPARE(parsed.puzzles.size(), std::size_t(2));
