@@ -7,6 +7,7 @@
 
 #include <CLI/CLI.hpp>
 #include <iostream>
+#include <limits>
 
 namespace zov::cli {
 namespace {
@@ -31,20 +32,6 @@ CLI::Validator wholeIn(int lo, int hi)
             return {};
         },
         "in [" + std::to_string(lo) + " - " + std::to_string(hi) + "]");
-}
-
-// Digits only, without leading zeros: CLI11 converts 64-bit seeds itself, and would take "-1"
-// round to the top and "010" as octal.
-CLI::Validator decimalDigits()
-{
-    return CLI::Validator(
-        [](std::string &text) -> std::string {
-            if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
-                return "a whole number from 0 is needed, not '" + text + "'";
-            text.erase(0, std::min(text.find_first_not_of('0'), text.size() - 1));
-            return {};
-        },
-        "");
 }
 
 // "N" or "N-M", each a puzzle number.
@@ -174,10 +161,10 @@ void addGenerate(CLI::App &app, Request &req)
         ->transform(grade)
         ->excludes(from)
         ->excludes(to);
-    gen->add_option_function<std::uint64_t>(
-           "--seed", [&req](std::uint64_t s) { req.seed = s; }, "seed of the random numbers")
-        ->transform(decimalDigits())
-        ->type_name("S");
+    gen->add_option_function<int>(
+           "--seed", [&req](int s) { req.seed = s; }, "seed of the random numbers")
+        ->type_name("S")
+        ->transform(wholeIn(0, std::numeric_limits<int>::max()));
     gen->callback([&req] {
         if (req.gradeFrom && *req.gradeFrom > *req.gradeTo)
             throw CLI::ValidationError("--grade-from", "must not be above --grade-to");
@@ -290,8 +277,8 @@ int runDbTool(std::vector<std::string> args, const store::LibraryPlace &gameLibr
     CLI::App app("Work on the puzzle library of zovudedoda.", Name);
     define(app, req);
     // "help" and "help COMMAND", as the earlier tool understood them.
-    const auto first = args.size() >= 2 && args[0] == "--db" ? 2 : 0;
-    if (args.size() > first && args[first] == "help") {
+    const std::ptrdiff_t first = args.size() >= 2 && args[0] == "--db" ? 2 : 0;
+    if (std::ssize(args) > first && args[static_cast<std::size_t>(first)] == "help") {
         args.erase(args.begin() + first);
         args.push_back("--help");
     }
