@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -37,6 +38,11 @@ struct Tool
     std::optional<std::string> readInput(const std::string &file)
     {
         std::ifstream opened;
+        std::error_code ec;
+        if (std::filesystem::is_directory(file, ec)) {
+            fail(file + ": cannot be read: it is a folder");
+            return std::nullopt;
+        }
         if (file != "-")
             opened.open(file, std::ios::binary);
         std::istream &in = file == "-" ? io.in : opened;

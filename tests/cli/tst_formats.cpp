@@ -152,6 +152,10 @@ private Q_SLOTS:
         const Run rated = tool(db, { "rate", "--file", "-" }, "\n\n" + sdk());
         QCOMPARE(rated.status, 0);
         QVERIFY2(rated.out.startsWith("3 "), rated.out.constData());
+        // A folder is no puzzle file, though the system opens it for reading.
+        const Run folder = tool(db, { "import", test::path8(m_dir.path()) });
+        QCOMPARE(folder.status, 1);
+        QVERIFY(folder.err.contains(QLatin1String("it is a folder")));
         // A forced format refuses what is not in it.
         QCOMPARE(tool(db, { "import", "-", "--format", "ss" }, sdk()).status, 1);
     }
