@@ -179,6 +179,12 @@ private Q_SLOTS:
             checkGridWords(
                 pages.last(), solution, solved, QStringLiteral("Solution %1").arg(numbers[k]));
         }
+        // The face the package depends on, embedded: no substitute found by fontconfig.
+        const QByteArray fonts
+            = runOrFail(QStringLiteral("pdffonts"), { pdf }).value_or(QByteArray());
+        QVERIFY2(
+            fonts.contains("DejaVuSans ") || fonts.contains("DejaVuSans\n"), fonts.constData());
+        QVERIFY(fonts.contains("DejaVuSans-Bold"));
         for (int p = 0; p < pages.size(); ++p) {
             QStringList texts;
             for (const Word &w : pages[p])
