@@ -1,27 +1,20 @@
 #include "cli/commands.h"
 
+#include "cli/files.h"
 #include "puzzles/grader.h"
 #include "store/jetlibrary.h"
 #include "store/puzzlestore.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <functional>
 #include <map>
 #include <random>
-#include <sstream>
 
 namespace zov::cli {
 namespace {
 
 using Grid = puzzles::Grid;
-
-// The name a file argument goes by in messages.
-std::string shown(const std::string &file) { return file == "-" ? "standard input" : file; }
 
 struct Tool
 {
@@ -35,72 +28,35 @@ struct Tool
     }
     int storeFailure(const store::Error &e) { return fail(req.db + ": " + e.reason); }
 
-    std::optional<std::string> readInput(const std::string &file)
-    {
-        std::ifstream opened;
-        std::error_code ec;
-        if (std::filesystem::is_directory(file, ec)) {
-            fail(file + ": cannot be read: it is a folder");
-            return std::nullopt;
-        }
-        if (file != "-")
-            opened.open(file, std::ios::binary);
-        std::istream &in = file == "-" ? io.in : opened;
-        std::ostringstream text;
-        if (in)
-            text << in.rdbuf();
-        if (!in || in.bad()) {
-            fail(file + ": cannot be read: " + std::strerror(errno));
-            return std::nullopt;
-        }
-        return text.str();
-    }
-
     // Every problem by file and line; the puzzles only when there is none.
     std::optional<puzzles::ParsedText> readPuzzles(const std::string &file, bool all)
     {
-        const auto text = readInput(file);
-        if (!text)
+        std::string text;
+        if (const auto problem = readWhole(file, io.in, text)) {
+            fail(file + ": cannot be read: " + *problem);
             return std::nullopt;
-        auto parsed = puzzles::parsePuzzleText(*text, req.format);
+        }
+        auto parsed = puzzles::parsePuzzleText(text, req.format);
         for (const auto &p : parsed.problems)
-            io.err << shown(file) << ':' << p.line << ": " << p.reason << " ("
+            io.err << shownName(file) << ':' << p.line << ": " << p.reason << " ("
                    << puzzles::formatName(parsed.format) << " format)\n";
         if (parsed.droppedHeaders)
-            io.err << "zovudedoda-db: " << shown(file) << ": " << parsed.droppedHeaders
+            io.err << "zovudedoda-db: " << shownName(file) << ": " << parsed.droppedHeaders
                    << " header line(s) dropped: the library keeps only the digits\n";
         if (!parsed.problems.empty() && !all) {
-            fail(shown(file) + ": " + std::to_string(parsed.problems.size())
+            fail(shownName(file) + ": " + std::to_string(parsed.problems.size())
                 + " malformed puzzle(s); nothing was stored");
             return std::nullopt;
         }
         return parsed;
     }
 
-    // Standard output for "-"; otherwise a temporary file beside the target, renamed into
-    // place only when whole, so that a failed write leaves nothing behind.
-    int writeOutput(const std::function<std::optional<std::string>(std::ostream &)> &write)
+    int writeOutput(const Writer &write)
     {
-        if (req.output == "-") {
-            const auto problem = write(io.out);
-            io.out.flush();
-            return problem ? fail("standard output: " + *problem) : 0;
-        }
-        const std::string temp = store::temporaryNameBeside(req.output);
-        std::ofstream file(temp, std::ios::binary | std::ios::trunc);
-        if (!file)
-            return fail(req.output + ": cannot be written: " + std::strerror(errno));
-        auto problem = write(file);
-        file.close();
-        if (!problem && !file)
-            problem = std::string(std::strerror(errno));
-        if (!problem && std::rename(temp.c_str(), req.output.c_str()) != 0)
-            problem = std::string(std::strerror(errno));
-        if (problem) {
-            std::remove(temp.c_str());
-            return fail(req.output + ": cannot be written: " + *problem);
-        }
-        return 0;
+        const auto problem = writeWhole(req.output, io.out, write);
+        return problem ? fail((req.output == "-" ? "standard output" : req.output)
+                   + ": cannot be written: " + *problem)
+                       : 0;
     }
 
     static std::vector<Puzzle> toPuzzles(const std::vector<Grid> &grids)
@@ -344,7 +300,7 @@ int Tool::rateFile()
     for (std::size_t k = 0; k < parsed->puzzles.size(); ++k)
         ungraded += !printRating(std::to_string(parsed->lines[k]), parsed->puzzles[k]);
     if (!parsed->problems.empty())
-        return fail(shown(req.file) + ": " + std::to_string(parsed->problems.size())
+        return fail(shownName(req.file) + ": " + std::to_string(parsed->problems.size())
             + " malformed puzzle(s)");
     return ungradedResult(ungraded);
 }
