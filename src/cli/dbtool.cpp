@@ -196,12 +196,10 @@ void addPrint(CLI::App &app, Request &req)
             },
             "FILE.pdf|FILE.svg"));
     print
-        ->add_option_function<std::string>(
-            "--per-page",
-            [&req](const std::string &n) { req.sheet.perPage = parseWhole(n, 1, 6).value_or(1); },
-            "puzzles on a page: 1, 2, 4 or 6 (default 1)")
-        ->check(CLI::IsMember({ "1", "2", "4", "6" }))
-        ->type_name("N");
+        ->add_option("--per-page", req.sheet.perPage, "puzzles on a page: 1, 2, 4 or 6 (default 1)")
+        ->type_name("N")
+        ->transform(wholeIn(1, 6))
+        ->check(CLI::IsMember({ 1, 2, 4, 6 }));
     print
         ->add_option_function<std::string>(
             "--paper",
