@@ -65,11 +65,12 @@ void addRanges(CLI::App &sub, Request &req, const std::string &what)
         ->type_name("N|N-M");
 }
 
-void addFormat(CLI::App &sub, Request &req, const std::string &what)
+CLI::Option *addFormat(CLI::App &sub, Request &req, const std::string &what)
 {
-    sub.add_option_function<std::string>(
-           "--format", [&req](const std::string &name) { req.format = puzzles::formatNamed(name); },
-           what)
+    return sub
+        .add_option_function<std::string>(
+            "--format",
+            [&req](const std::string &name) { req.format = puzzles::formatNamed(name); }, what)
         ->check(CLI::IsMember(std::vector<std::string>(
             std::begin(puzzles::FormatNames), std::end(puzzles::FormatNames))))
         ->type_name("FORMAT");
@@ -127,11 +128,13 @@ void addRate(CLI::App &app, Request &req)
     auto *number = rate->add_option("N", req.number, "the puzzle's number (default: every one)")
                        ->type_name("N")
                        ->transform(wholeIn(1, MaxGameNumber));
-    rate->add_option("--file", req.file,
-            "rate the puzzles of this file, by line, without a library ('-': standard input)")
-        ->type_name("FILE")
-        ->excludes(number);
-    addFormat(*rate, req, "the file's format: line, sdk or ss (default: judged from the content)");
+    auto *file
+        = rate->add_option("--file", req.file,
+                  "rate the puzzles of this file, by line, without a library ('-': standard input)")
+              ->type_name("FILE")
+              ->excludes(number);
+    addFormat(*rate, req, "the file's format: line, sdk or ss (default: judged from the content)")
+        ->needs(file);
 }
 
 void addGenerate(CLI::App &app, Request &req)

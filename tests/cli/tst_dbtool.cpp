@@ -270,6 +270,9 @@ private Q_SLOTS:
             { QStringLiteral("import"), QStringLiteral("x"), QStringLiteral("--format"),
                 QStringLiteral("csv") },
             "import: --format: csv not in {line,sdk,ss}");
+        row("format without file",
+            { QStringLiteral("rate"), QStringLiteral("--format"), QStringLiteral("sdk") },
+            "rate: --format requires --file");
         row("range", { QStringLiteral("export"), QStringLiteral("5-") },
             "export: RANGE: a puzzle number N or a range N-M");
         row("unknown command", { QStringLiteral("frobnicate") }, "frobnicate");
