@@ -33,7 +33,7 @@ struct Tool
     {
         std::string text;
         if (const auto problem = readWhole(file, io.in, text)) {
-            fail(file + ": cannot be read: " + *problem);
+            fail(shownName(file) + ": cannot be read: " + *problem);
             return std::nullopt;
         }
         auto parsed = puzzles::parsePuzzleText(text, req.format);
