@@ -1,7 +1,7 @@
 #include "input/board.h"
 
 #include "input/cellinput.h"
-#include "input/screen.h"
+#include "look/screen.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -15,7 +15,6 @@
 namespace zov {
 namespace {
 
-constexpr ColourValue WindowTextColour = 0x80000008;
 // The game number shrinks in these steps; below the floor nothing is legible anyway.
 constexpr qreal NumberFontStep = 0.25;
 constexpr qreal NumberFontFloor = 1.0;
@@ -54,9 +53,10 @@ CellBox::CellBox(int index, QWidget *parent)
     }
     // Most boxes start in the scheme's own colours; setting a palette on each costs start-up time.
     const QPalette scheme = QApplication::palette(this);
-    if (screenColour(m_back, scheme) != scheme.color(QPalette::Active, QPalette::Base)
-        || screenColour(m_fore, scheme) != scheme.color(QPalette::Active, QPalette::Text)
-        || index == 0)
+    const Look look = lookOn(scheme);
+    if (look.back != scheme.color(QPalette::Active, QPalette::Base)
+        || look.fore != scheme.color(QPalette::Active, QPalette::Text)
+        || look.window != scheme.color(QPalette::Active, QPalette::Window) || index == 0)
         updatePalette();
     updateDescription();
 }
@@ -80,7 +80,8 @@ void CellBox::setForeColour(ColourValue colour)
 
 void CellBox::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::ApplicationPaletteChange)
+    // A new scheme, or a new style drawing the edges, while the game runs.
+    if (event->type() == QEvent::ApplicationPaletteChange || event->type() == QEvent::StyleChange)
         updatePalette();
     QLineEdit::changeEvent(event);
 }
@@ -125,16 +126,26 @@ void CellBox::paintEvent(QPaintEvent *event)
     painter.drawText(area, Qt::AlignCenter, text());
 }
 
+CellBox::Look CellBox::lookOn(const QPalette &scheme) const
+{
+    Look look { shownBack(m_back, scheme), shownText(m_fore, m_back, scheme),
+        scheme.color(QPalette::Active, QPalette::Window) };
+    // Fusion draws the edge in the window colour darkened; other styles in their own colours.
+    if (style()->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) == 0)
+        look.window = edgeWindow(scheme, cellBacks(scheme));
+    return look;
+}
+
 void CellBox::updatePalette()
 {
     const QPalette scheme = QApplication::palette(this);
     QPalette p = palette();
-    const QColor back = screenColour(m_back, scheme);
-    const QColor fore = screenColour(m_fore, scheme);
+    const Look look = lookOn(scheme);
     // The disabled game-number box shows its colours as they are, not greyed out.
     for (const auto group : { QPalette::Active, QPalette::Inactive, QPalette::Disabled }) {
-        p.setColor(group, QPalette::Base, back);
-        p.setColor(group, QPalette::Text, fore);
+        p.setColor(group, QPalette::Base, look.back);
+        p.setColor(group, QPalette::Text, look.fore);
+        p.setColor(group, QPalette::Window, look.window);
     }
     setPalette(p);
 }
