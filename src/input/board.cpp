@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QStyle>
 #include <QStyleOptionFrame>
 
@@ -120,6 +121,9 @@ void CellBox::paintEvent(QPaintEvent *event)
     initStyleOption(&panel);
     style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &painter, this);
     const QRect area = numberArea();
+    // Some styles draw a disabled box in their own colours; the number's back is fixed. A pixel
+    // inside the contents is left to the frame's shading.
+    painter.fillRect(area.adjusted(1, 1, -1, -1), palette().color(QPalette::Base));
     painter.setClipRect(area);
     painter.setFont(numberFont());
     painter.setPen(palette().color(QPalette::Text));
@@ -131,7 +135,11 @@ CellBox::Look CellBox::lookOn(const QPalette &scheme) const
     Look look { shownBack(m_back, scheme), shownText(m_fore, m_back, scheme),
         scheme.color(QPalette::Active, QPalette::Window) };
     // Fusion draws the edge in the window colour darkened; other styles in their own colours.
-    if (style()->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) == 0)
+    // A desktop's settings may wrap it in a proxy style.
+    const QStyle *drawing = style();
+    while (const auto *proxy = qobject_cast<const QProxyStyle *>(drawing))
+        drawing = proxy->baseStyle();
+    if (drawing->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) == 0)
         look.window = edgeWindow(scheme, cellBacks(scheme));
     return look;
 }

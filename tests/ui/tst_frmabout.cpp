@@ -1,4 +1,4 @@
-#include "input/screen.h"
+#include "look/screen.h"
 #include "ui/frmabout.h"
 
 #include <QApplication>
