@@ -3,6 +3,8 @@
 #include "input/cellinput.h"
 #include "look/screen.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QEvent>
 #include <QFontMetricsF>
@@ -81,9 +83,19 @@ void CellBox::setForeColour(ColourValue colour)
 
 void CellBox::changeEvent(QEvent *event)
 {
-    // A new scheme, or a new style drawing the edges, while the game runs.
-    if (event->type() == QEvent::ApplicationPaletteChange || event->type() == QEvent::StyleChange)
+    // A new scheme, or a new style drawing the edges, while the game runs. A new application
+    // palette reaches a box inside a window as a change of its inherited palette; the box's own
+    // setPalette() brings one more, which finds nothing left to change.
+    switch (event->type()) {
+    case QEvent::ApplicationPaletteChange:
+    case QEvent::PaletteChange:
+    case QEvent::StyleChange:
+    case QEvent::ThemeChange:
         updatePalette();
+        break;
+    default:
+        break;
+    }
     QLineEdit::changeEvent(event);
 }
 
@@ -149,6 +161,13 @@ void CellBox::updatePalette()
     const QPalette scheme = QApplication::palette(this);
     QPalette p = palette();
     const Look look = lookOn(scheme);
+    const auto group = { QPalette::Active, QPalette::Inactive, QPalette::Disabled };
+    if (std::all_of(group.begin(), group.end(), [&](QPalette::ColorGroup g) {
+            return p.color(g, QPalette::Base) == look.back
+                && p.color(g, QPalette::Text) == look.fore
+                && p.color(g, QPalette::Window) == look.window;
+        }))
+        return;
     // The disabled game-number box shows its colours as they are, not greyed out.
     for (const auto group : { QPalette::Active, QPalette::Inactive, QPalette::Disabled }) {
         p.setColor(group, QPalette::Base, look.back);
