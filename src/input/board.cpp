@@ -152,7 +152,7 @@ CellBox::Look CellBox::lookOn(const QPalette &scheme) const
     while (const auto *proxy = qobject_cast<const QProxyStyle *>(drawing))
         drawing = proxy->baseStyle();
     if (drawing->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) == 0)
-        look.window = edgeWindow(scheme, cellBacks(scheme));
+        look.window = edgeWindow(scheme);
     return look;
 }
 

@@ -14,10 +14,7 @@ double linear(int channel)
     return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
 }
 
-struct Lab
-{
-    double l, a, b;
-};
+} // namespace
 
 Lab toLab(const QColor &c)
 {
@@ -33,6 +30,8 @@ Lab toLab(const QColor &c)
         f[k] = xyz[k] > 216.0 / 24389 ? std::cbrt(xyz[k]) : (24389.0 / 27 * xyz[k] + 16) / 116;
     return { 116 * f[1] - 16, 500 * (f[0] - f[1]), 200 * (f[1] - f[2]) };
 }
+
+namespace {
 
 double degrees(double radians) { return radians * 180 / std::numbers::pi; }
 double radians(double degrees) { return degrees * std::numbers::pi / 180; }
@@ -59,9 +58,13 @@ double contrastRatio(const QColor &a, const QColor &b)
 }
 
 // Sharma, Wu and Dalal's formulation, with their test data in the unit tests.
-double colourDistance(const QColor &first, const QColor &second)
+double colourDistance(const QColor &a, const QColor &b)
 {
-    const Lab p = toLab(first), q = toLab(second);
+    return colourDistance(toLab(a), toLab(b));
+}
+
+double colourDistance(const Lab &p, const Lab &q)
+{
     const double c1 = std::hypot(p.a, p.b), c2 = std::hypot(q.a, q.b);
     const double cMean7 = std::pow((c1 + c2) / 2, 7);
     const double g = 0.5 * (1 - std::sqrt(cMean7 / (cMean7 + std::pow(25.0, 7))));

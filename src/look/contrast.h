@@ -15,7 +15,14 @@ namespace zov {
 double relativeLuminance(const QColor &c);
 // WCAG 2 contrast ratio, 1 (same luminance) to 21 (black on white); symmetric.
 double contrastRatio(const QColor &a, const QColor &b);
-// CIEDE2000 colour difference of the two colours in CIELAB under D65.
+struct Lab
+{
+    double l, a, b;
+};
+// CIELAB under the D65 white point.
+Lab toLab(const QColor &c);
+// CIEDE2000 colour difference.
+double colourDistance(const Lab &a, const Lab &b);
 double colourDistance(const QColor &a, const QColor &b);
 
 // The colour of c's hue and saturation (HSL) whose lightness is nearest to c's and for which

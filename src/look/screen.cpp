@@ -3,6 +3,8 @@
 #include "look/contrast.h"
 
 #include <algorithm>
+#include <optional>
+#include <utility>
 
 namespace zov {
 namespace {
@@ -52,7 +54,18 @@ QPalette lightDefaultPalette()
     return p;
 }
 
-CellBacks cellBacks(const QPalette &scheme)
+namespace {
+
+// Every box asks about the same scheme: the answers are worked out once for each palette.
+template <class T> const T &once(const QPalette &scheme, T (*work)(const QPalette &))
+{
+    thread_local std::optional<std::pair<qint64, T>> last;
+    if (!last || last->first != scheme.cacheKey())
+        last.emplace(scheme.cacheKey(), work(scheme));
+    return last->second;
+}
+
+CellBacks workOutCellBacks(const QPalette &scheme)
 {
     const QColor open = shown(screenColour(OpenColour, scheme));
     QColor given = shown(screenColour(GivenColour, scheme));
@@ -75,25 +88,9 @@ CellBacks cellBacks(const QPalette &scheme)
     return { open, given, moved };
 }
 
-QColor shownBack(ColourValue back, const QPalette &scheme)
+QColor workOutEdgeWindow(const QPalette &scheme)
 {
-    if (back == OpenColour || back == GivenColour || back == MarkColour) {
-        const CellBacks backs = cellBacks(scheme);
-        return back == OpenColour ? backs.open : back == GivenColour ? backs.given : backs.marked;
-    }
-    return shown(screenColour(back, scheme));
-}
-
-QColor shownText(ColourValue fore, ColourValue back, const QPalette &scheme, double cap)
-{
-    static const QPalette light = lightDefaultPalette();
-    const double onLight = contrastRatio(shownBack(fore, light), shownBack(back, light));
-    return readableOn(
-        shown(screenColour(fore, scheme)), shownBack(back, scheme), std::min(cap, onLight));
-}
-
-QColor edgeWindow(const QPalette &scheme, const CellBacks &backs)
-{
+    const CellBacks backs = cellBacks(scheme);
     const auto edgeFits = [&](const QColor &window) {
         const QColor edge = shown(window.darker(140));
         return colourDistance(edge, backs.open) >= MinBackDistance
@@ -101,6 +98,40 @@ QColor edgeWindow(const QPalette &scheme, const CellBacks &backs)
             && colourDistance(edge, backs.marked) >= MinBackDistance;
     };
     return nearestLightness(shown(scheme.color(QPalette::Active, QPalette::Window)), edgeFits);
+}
+
+// A colour value as a box shows it, the cell backs taken from `backs`.
+template <class Backs> QColor shownOn(ColourValue value, const QPalette &scheme, Backs backs)
+{
+    if (value == OpenColour)
+        return backs(scheme).open;
+    if (value == GivenColour)
+        return backs(scheme).given;
+    if (value == MarkColour)
+        return backs(scheme).marked;
+    return shown(screenColour(value, scheme));
+}
+
+} // namespace
+
+CellBacks cellBacks(const QPalette &scheme) { return once(scheme, workOutCellBacks); }
+
+QColor edgeWindow(const QPalette &scheme) { return once(scheme, workOutEdgeWindow); }
+
+QColor shownBack(ColourValue back, const QPalette &scheme)
+{
+    return shownOn(back, scheme, [](const QPalette &s) { return cellBacks(s); });
+}
+
+QColor shownText(ColourValue fore, ColourValue back, const QPalette &scheme, double cap)
+{
+    static const QPalette light = lightDefaultPalette();
+    static const CellBacks lightBacks = workOutCellBacks(light);
+    const auto onLight = [](const QPalette &) { return lightBacks; };
+    const double ratio
+        = contrastRatio(shownOn(fore, light, onLight), shownOn(back, light, onLight));
+    return readableOn(
+        shown(screenColour(fore, scheme)), shownBack(back, scheme), std::min(cap, ratio));
 }
 
 } // namespace zov

@@ -47,7 +47,7 @@ QColor shownText(
 // The window colour from which a style drawing a frame in the window colour darkened by 140 %
 // (Qt's Fusion) draws cell edges that stand apart from every cell back: the scheme's own where
 // they already do.
-QColor edgeWindow(const QPalette &scheme, const CellBacks &backs);
+QColor edgeWindow(const QPalette &scheme);
 
 // A rectangle given in twips, in pixels at 96 dots per inch.
 constexpr QRect twipsRect(int left, int top, int width, int height)

@@ -744,6 +744,13 @@ def scenario_scheme(bin_dir, work, scheme, pictures):
         grey, got = line_ratio(top)
         need = min(3.0, contrast(light, ABOUT_GREY))
         check(grey == ABOUT_GREY and got >= need, f"About {label} reads ({got:.2f}){at}")
+    # The frame's title, drawn in the frame's text colour.
+    title = (ax + 8, ay + 8, 45, 14)
+    sa = Screen()
+    colour = ink(sa, *title, ABOUT_GREY)
+    got = contrast(colour, ABOUT_GREY) if colour else 0
+    check(commonest(sa, *title) == ABOUT_GREY and got >= 3.0,
+          f"the About frame's title reads ({got:.2f}){at}")
     run("xdotool", "mousemove", str(ax + 60), str(ay + 8 + 2040 // TWIPS + 8))
     time.sleep(0.4)
     run("import", "-window", about, os.path.join(pictures, f"{name}-about.png"))

@@ -5,6 +5,8 @@
 
 using namespace zov;
 
+Q_DECLARE_METATYPE(zov::Lab)
+
 class TestContrast : public QObject
 {
     Q_OBJECT
@@ -69,6 +71,35 @@ private Q_SLOTS:
         QVERIFY2(std::abs(colourDistance(a, b) - distance) < 0.06,
             qPrintable(QString::number(colourDistance(a, b))));
         QVERIFY(std::abs(colourDistance(a, b) - colourDistance(b, a)) < 1e-9);
+    }
+
+    // The formula itself, on pairs from the CIEDE2000 test data of Sharma, Wu and Dalal (2005):
+    // hues either side of the blue turn, achromatic pairs, and a mean hue across 0 degrees.
+    void ciede2000MatchesPublishedData_data()
+    {
+        QTest::addColumn<Lab>("p");
+        QTest::addColumn<Lab>("q");
+        QTest::addColumn<double>("distance");
+        QTest::newRow("1") << Lab { 50, 2.6772, -79.7751 } << Lab { 50, 0, -82.7485 } << 2.0425;
+        QTest::newRow("2") << Lab { 50, 3.1571, -77.2803 } << Lab { 50, 0, -82.7485 } << 2.8615;
+        QTest::newRow("7") << Lab { 50, 0, 0 } << Lab { 50, -1, 2 } << 2.3669;
+        QTest::newRow("13") << Lab { 50, 2.49, -0.001 } << Lab { 50, -2.49, 0.0009 } << 7.1792;
+        QTest::newRow("17") << Lab { 50, 2.5, 0 } << Lab { 73, 25, -18 } << 27.1492;
+        QTest::newRow("19") << Lab { 50, 2.5, 0 } << Lab { 56, -27, -3 } << 31.9030;
+        QTest::newRow("25") << Lab { 60.2574, -34.0099, 36.2677 }
+                            << Lab { 60.4626, -34.1751, 39.4387 } << 1.2644;
+        QTest::newRow("33") << Lab { 2.0776, 0.0795, -1.135 } << Lab { 0.9033, -0.0636, -0.5514 }
+                            << 0.9082;
+    }
+    void ciede2000MatchesPublishedData()
+    {
+        QFETCH(Lab, p);
+        QFETCH(Lab, q);
+        QFETCH(double, distance);
+        QVERIFY2(std::abs(colourDistance(p, q) - distance) < 0.0001,
+            qPrintable(QString::number(colourDistance(p, q), 'f', 4)));
+        QVERIFY2(std::abs(colourDistance(q, p) - distance) < 0.0001,
+            qPrintable(QString::number(colourDistance(q, p), 'f', 4)));
     }
 
     // A colour that reads is left alone; one that does not keeps its hue and moves in
@@ -143,11 +174,11 @@ private Q_SLOTS:
             QCOMPARE(backs.marked, QColor(162, 203, 229));
         }
         // The edge a Fusion-like style draws from the window colour stands apart from each.
-        const QColor edge = QColor(edgeWindow(palette, backs).darker(140).rgb());
+        const QColor edge = QColor(edgeWindow(palette).darker(140).rgb());
         for (const QColor &b : { backs.open, backs.given, backs.marked })
             QVERIFY2(colourDistance(edge, b) >= MinBackDistance, qPrintable(edge.name()));
         if (unchanged)
-            QCOMPARE(edgeWindow(palette, backs), palette.color(QPalette::Window));
+            QCOMPARE(edgeWindow(palette), palette.color(QPalette::Window));
     }
 };
 
