@@ -468,11 +468,7 @@ def scenario_numbers(bin_dir, work, scale=1):
             g.dialog()
             g.key("Escape")
             time.sleep(0.3)
-    close_window(int(g.win))
-    try:
-        g.proc.wait(timeout=10)
-    except subprocess.TimeoutExpired:
-        g.proc.kill()
+    finish(g)
 
 
 def scenario_buttons(bin_dir, work):
@@ -512,19 +508,17 @@ def scenario_buttons(bin_dir, work):
         finally:
             owner.terminate()
             owner.wait(timeout=10)
-    close_window(int(g.win))
-    try:
-        g.proc.wait(timeout=10)
-    except subprocess.TimeoutExpired:
-        g.proc.kill()
+    finish(g)
 
 
 # The colours as the player sees them: WCAG 2 contrast and CIEDE2000 distance, worked out here
 # from the formulas, not taken from the game.
+def linear(c):
+    v = c / 255
+    return v / 12.92 if v <= 0.04045 else ((v + 0.055) / 1.055) ** 2.4
+
+
 def luminance(rgb):
-    def linear(c):
-        v = c / 255
-        return v / 12.92 if v <= 0.04045 else ((v + 0.055) / 1.055) ** 2.4
     r, g, b = (linear(c) for c in rgb)
     return 0.2126 * r + 0.7152 * g + 0.0722 * b
 
@@ -535,9 +529,6 @@ def contrast(a, b):
 
 
 def lab(rgb):
-    def linear(c):
-        v = c / 255
-        return v / 12.92 if v <= 0.04045 else ((v + 0.055) / 1.055) ** 2.4
     r, g, b = (linear(c) for c in rgb)
     x = (0.4124564 * r + 0.3575761 * g + 0.1804375 * b) / 0.95047
     y = 0.2126729 * r + 0.7151522 * g + 0.0721750 * b
@@ -760,6 +751,11 @@ def scenario_scheme(bin_dir, work, scheme, pictures):
     g.focus(about)
     g.key("Return")
     time.sleep(0.3)
+    finish(g)
+
+
+def finish(g):
+    """Closes the main window and waits for the program to end."""
     close_window(int(g.win))
     try:
         g.proc.wait(timeout=10)
