@@ -1,7 +1,9 @@
 #include "input/board.h"
 
 #include "input/cellinput.h"
-#include "input/screen.h"
+#include "look/screen.h"
+
+#include <algorithm>
 
 #include <QApplication>
 #include <QEvent>
@@ -9,13 +11,13 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QStyle>
 #include <QStyleOptionFrame>
 
 namespace zov {
 namespace {
 
-constexpr ColourValue WindowTextColour = 0x80000008;
 // The game number shrinks in these steps; below the floor nothing is legible anyway.
 constexpr qreal NumberFontStep = 0.25;
 constexpr qreal NumberFontFloor = 1.0;
@@ -54,9 +56,10 @@ CellBox::CellBox(int index, QWidget *parent)
     }
     // Most boxes start in the scheme's own colours; setting a palette on each costs start-up time.
     const QPalette scheme = QApplication::palette(this);
-    if (screenColour(m_back, scheme) != scheme.color(QPalette::Active, QPalette::Base)
-        || screenColour(m_fore, scheme) != scheme.color(QPalette::Active, QPalette::Text)
-        || index == 0)
+    const Look look = lookOn(scheme);
+    if (look.back != scheme.color(QPalette::Active, QPalette::Base)
+        || look.fore != scheme.color(QPalette::Active, QPalette::Text)
+        || look.window != scheme.color(QPalette::Active, QPalette::Window) || index == 0)
         updatePalette();
     updateDescription();
 }
@@ -80,8 +83,19 @@ void CellBox::setForeColour(ColourValue colour)
 
 void CellBox::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::ApplicationPaletteChange)
+    // A new scheme, or a new style drawing the edges, while the game runs. A new application
+    // palette reaches a box inside a window as a change of its inherited palette; the box's own
+    // setPalette() brings one more, which finds nothing left to change.
+    switch (event->type()) {
+    case QEvent::ApplicationPaletteChange:
+    case QEvent::PaletteChange:
+    case QEvent::StyleChange:
+    case QEvent::ThemeChange:
         updatePalette();
+        break;
+    default:
+        break;
+    }
     QLineEdit::changeEvent(event);
 }
 
@@ -119,22 +133,46 @@ void CellBox::paintEvent(QPaintEvent *event)
     initStyleOption(&panel);
     style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &painter, this);
     const QRect area = numberArea();
+    // Some styles draw a disabled box in their own colours; the number's back is fixed. A pixel
+    // inside the contents is left to the frame's shading.
+    painter.fillRect(area.adjusted(1, 1, -1, -1), palette().color(QPalette::Base));
     painter.setClipRect(area);
     painter.setFont(numberFont());
     painter.setPen(palette().color(QPalette::Text));
     painter.drawText(area, Qt::AlignCenter, text());
 }
 
+CellBox::Look CellBox::lookOn(const QPalette &scheme) const
+{
+    Look look { shownBack(m_back, scheme), shownText(m_fore, m_back, scheme),
+        scheme.color(QPalette::Active, QPalette::Window) };
+    // Fusion draws the edge in the window colour darkened; other styles in their own colours.
+    // A desktop's settings may wrap it in a proxy style.
+    const QStyle *drawing = style();
+    while (const auto *proxy = qobject_cast<const QProxyStyle *>(drawing))
+        drawing = proxy->baseStyle();
+    if (drawing->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) == 0)
+        look.window = edgeWindow(scheme);
+    return look;
+}
+
 void CellBox::updatePalette()
 {
     const QPalette scheme = QApplication::palette(this);
     QPalette p = palette();
-    const QColor back = screenColour(m_back, scheme);
-    const QColor fore = screenColour(m_fore, scheme);
+    const Look look = lookOn(scheme);
+    const auto group = { QPalette::Active, QPalette::Inactive, QPalette::Disabled };
+    if (std::all_of(group.begin(), group.end(), [&](QPalette::ColorGroup g) {
+            return p.color(g, QPalette::Base) == look.back
+                && p.color(g, QPalette::Text) == look.fore
+                && p.color(g, QPalette::Window) == look.window;
+        }))
+        return;
     // The disabled game-number box shows its colours as they are, not greyed out.
     for (const auto group : { QPalette::Active, QPalette::Inactive, QPalette::Disabled }) {
-        p.setColor(group, QPalette::Base, back);
-        p.setColor(group, QPalette::Text, fore);
+        p.setColor(group, QPalette::Base, look.back);
+        p.setColor(group, QPalette::Text, look.fore);
+        p.setColor(group, QPalette::Window, look.window);
     }
     setPalette(p);
 }

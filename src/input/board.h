@@ -35,6 +35,13 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    // The colours the box shows on a scheme: back, text, and the window colour its edge is
+    // drawn from.
+    struct Look
+    {
+        QColor back, fore, window;
+    };
+    Look lookOn(const QPalette &scheme) const;
     void updatePalette();
     void updateDescription();
     int m_index;

@@ -3,7 +3,7 @@
 #include "ui/frmabout.h"
 #include "ui/resources.h"
 
-#include "input/screen.h"
+#include "look/screen.h"
 
 #include "store/library.h"
 

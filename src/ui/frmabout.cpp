@@ -2,10 +2,11 @@
 
 #include "ui/resources.h"
 
-#include "input/screen.h"
+#include "look/screen.h"
 #include "play/prompter.h"
 
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QDesktopServices>
 #include <QGroupBox>
 #include <QLabel>
@@ -18,6 +19,9 @@ namespace zov {
 namespace {
 
 constexpr ColourValue LightGrey = 0x00C0C0C0;
+// The lines are small text: they keep the contrast of ordinary text on the fixed grey frame,
+// or what they have on the light default if that is less.
+constexpr double TextRatio = 4.5;
 
 // The two link lines tell a screen reader that they are links.
 class LinkAccessible : public QAccessibleWidget
@@ -122,10 +126,35 @@ frmAbout::frmAbout(QWidget *parent)
     Command1->setDefault(true);
     Command1->setFocus();
     connect(Command1, &QPushButton::clicked, this, &QDialog::accept);
+    updateColours();
+}
+
+void frmAbout::updateColours()
+{
+    // The frame's grey is fixed, the scheme's text colour is not: it must still read there.
+    const QPalette scheme = QApplication::palette(Frame2);
+    const QColor text = shownText(WindowTextColour, LightGrey, scheme, TextRatio);
+    for (QWidget *w : { static_cast<QWidget *>(Frame2), static_cast<QWidget *>(Label3),
+             static_cast<QWidget *>(Label4), static_cast<QWidget *>(Label1) }) {
+        QPalette p = w->palette();
+        p.setColor(QPalette::WindowText, text);
+        w->setPalette(p);
+    }
+    // The links' colours are fixed, like the grey; at rest they are not the scheme's text colour.
+    setLinkColours(m_webColour, m_mailColour);
+}
+
+void frmAbout::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ApplicationPaletteChange)
+        updateColours();
+    QDialog::changeEvent(event);
 }
 
 void frmAbout::setLinkColours(ColourValue web, ColourValue mail)
 {
+    m_webColour = web;
+    m_mailColour = mail;
     setColour(Label13, QPalette::WindowText, web);
     setColour(Label2, QPalette::WindowText, mail);
 }

@@ -37,9 +37,13 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
+    void updateColours();
     void setLinkColours(ColourValue web, ColourValue mail);
+    ColourValue m_webColour = LinkRestColour;
+    ColourValue m_mailColour = LinkRestColour;
     void openLink(const QUrl &url);
 };
 

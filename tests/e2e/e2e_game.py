@@ -2,6 +2,8 @@
 """Drives the real game under Xvfb with real X input (xdotool), reading its screen from
 screenshots and its library with the sqlite3 client. Usage: e2e_game.py BIN_DIR"""
 
+import glob
+import math
 import os
 import shutil
 import subprocess
@@ -193,8 +195,11 @@ def main():
             scenario_scaled(bin_dir, scaled)
         finally:
             shutil.rmtree(scaled, ignore_errors=True)
+        pictures = os.path.join(os.path.dirname(bin_dir), "e2e-pictures")
+        os.makedirs(pictures, exist_ok=True)
         for more, args in ((scenario_numbers, (1,)), (scenario_numbers, (2,)),
-                           (scenario_buttons, ())):
+                           (scenario_buttons, ()),
+                           *((scenario_scheme, (scheme, pictures)) for scheme in SCHEMES)):
             folder = tempfile.mkdtemp(prefix="zovudedoda-e2e-more-")
             try:
                 more(bin_dir, folder, *args)
@@ -463,11 +468,7 @@ def scenario_numbers(bin_dir, work, scale=1):
             g.dialog()
             g.key("Escape")
             time.sleep(0.3)
-    close_window(int(g.win))
-    try:
-        g.proc.wait(timeout=10)
-    except subprocess.TimeoutExpired:
-        g.proc.kill()
+    finish(g)
 
 
 def scenario_buttons(bin_dir, work):
@@ -507,6 +508,254 @@ def scenario_buttons(bin_dir, work):
         finally:
             owner.terminate()
             owner.wait(timeout=10)
+    finish(g)
+
+
+# The colours as the player sees them: WCAG 2 contrast and CIEDE2000 distance, worked out here
+# from the formulas, not taken from the game.
+def linear(c):
+    v = c / 255
+    return v / 12.92 if v <= 0.04045 else ((v + 0.055) / 1.055) ** 2.4
+
+
+def luminance(rgb):
+    r, g, b = (linear(c) for c in rgb)
+    return 0.2126 * r + 0.7152 * g + 0.0722 * b
+
+
+def contrast(a, b):
+    la, lb = sorted((luminance(a), luminance(b)))
+    return (lb + 0.05) / (la + 0.05)
+
+
+def lab(rgb):
+    r, g, b = (linear(c) for c in rgb)
+    x = (0.4124564 * r + 0.3575761 * g + 0.1804375 * b) / 0.95047
+    y = 0.2126729 * r + 0.7151522 * g + 0.0721750 * b
+    z = (0.0193339 * r + 0.1191920 * g + 0.9503041 * b) / 1.08883
+    f = [v ** (1 / 3) if v > 216 / 24389 else (24389 / 27 * v + 16) / 116 for v in (x, y, z)]
+    return 116 * f[1] - 16, 500 * (f[0] - f[1]), 200 * (f[1] - f[2])
+
+
+def distance(p, q):
+    """CIEDE2000."""
+    (l1, a1, b1), (l2, a2, b2) = lab(p), lab(q)
+    c7 = ((math.hypot(a1, b1) + math.hypot(a2, b2)) / 2) ** 7
+    g = 0.5 * (1 - math.sqrt(c7 / (c7 + 25 ** 7)))
+    a1, a2 = a1 * (1 + g), a2 * (1 + g)
+    c1, c2 = math.hypot(a1, b1), math.hypot(a2, b2)
+    h1 = math.degrees(math.atan2(b1, a1)) % 360 if c1 else 0
+    h2 = math.degrees(math.atan2(b2, a2)) % 360 if c2 else 0
+    dh = 0 if c1 * c2 == 0 else (h2 - h1 + 180) % 360 - 180
+    dH = 2 * math.sqrt(c1 * c2) * math.sin(math.radians(dh / 2))
+    lm, cm = (l1 + l2) / 2, (c1 + c2) / 2
+    if c1 * c2 == 0:
+        hm = h1 + h2
+    elif abs(h1 - h2) <= 180:
+        hm = (h1 + h2) / 2
+    else:
+        hm = (h1 + h2 + 360) / 2 if h1 + h2 < 360 else (h1 + h2 - 360) / 2
+    t = (1 - 0.17 * math.cos(math.radians(hm - 30)) + 0.24 * math.cos(math.radians(2 * hm))
+         + 0.32 * math.cos(math.radians(3 * hm + 6)) - 0.20 * math.cos(math.radians(4 * hm - 63)))
+    rc = 2 * math.sqrt(cm ** 7 / (cm ** 7 + 25 ** 7))
+    rt = -math.sin(math.radians(60 * math.exp(-((hm - 275) / 25) ** 2))) * rc
+    sl = 1 + 0.015 * (lm - 50) ** 2 / math.sqrt(20 + (lm - 50) ** 2)
+    sc, sh = 1 + 0.045 * cm, 1 + 0.015 * cm * t
+    dl, dc, dhh = (l2 - l1) / sl, (c2 - c1) / sc, dH / sh
+    return math.sqrt(dl * dl + dc * dc + dhh * dhh + rt * dc * dhh)
+
+
+def hue(rgb):
+    r, g, b = (c / 255 for c in rgb)
+    hi, lo = max(r, g, b), min(r, g, b)
+    if hi == lo:
+        return None
+    d = hi - lo
+    h = (g - b) / d % 6 if hi == r else (b - r) / d + 2 if hi == g else (r - g) / d + 4
+    return h * 60
+
+
+# The backs of the light default scheme, against which the digit colours were chosen.
+LIGHT_BACK = {"open": (255, 255, 255), "given": (212, 212, 212), "marked": (162, 203, 229)}
+ABOUT_GREY = (192, 192, 192)
+LINK_BLUE = (0, 0, 255)
+
+
+def ink(screen, x0, y0, w, h, back):
+    """The glyphs' full colour in a rectangle: the commonest colour that is clearly not back."""
+    counts = {}
+    for y in range(y0, y0 + h):
+        for x in range(x0, x0 + w):
+            p = screen.at(x, y)
+            counts[p] = counts.get(p, 0) + 1
+    far = {p: n for p, n in counts.items() if distance(p, back) > 12}
+    return max(far, key=far.get) if far else None
+
+
+def commonest(screen, x0, y0, w, h):
+    counts = {}
+    for y in range(y0, y0 + h):
+        for x in range(x0, x0 + w):
+            counts[screen.at(x, y)] = counts.get(screen.at(x, y), 0) + 1
+    return max(counts, key=counts.get)
+
+
+def plugin(kind, name):
+    return any(glob.glob(f"/usr/lib/*/qt6/plugins/{kind}/{name}")
+               + glob.glob(f"/usr/lib/qt6/plugins/{kind}/{name}"))
+
+
+# A palette set by the test itself through qt6ct: black base, white text. The roles run in
+# QPalette's order: WindowText, Button, Light, Midlight, Dark, Mid, Text, BrightText, ButtonText,
+# Base, Window, Shadow, Highlight, HighlightedText, Link, LinkVisited, AlternateBase, NoRole,
+# ToolTipBase, ToolTipText, PlaceholderText.
+BLACK_BASE = ("#ffffffff, #ff202020, #ff404040, #ff303030, #ff101010, #ff202020, #ffffffff, "
+              "#ffffffff, #ffffffff, #ff000000, #ff000000, #ff000000, #ff3daee9, #ff000000, "
+              "#ff3daee9, #ffb070f0, #ff101010, #ff000000, #ff202020, #ffffffff, #ffa0a0a0")
+
+
+def black_base_env(folder):
+    conf = os.path.join(folder, "qt6ct")
+    os.makedirs(conf, exist_ok=True)
+    scheme = os.path.join(conf, "black-base.conf")
+    with open(scheme, "w") as f:
+        f.write("[ColorScheme]\n" + "".join(f"{k}_colors={BLACK_BASE}\n"
+                                            for k in ("active", "inactive", "disabled")))
+    with open(os.path.join(conf, "qt6ct.conf"), "w") as f:
+        f.write(f"[Appearance]\ncolor_scheme_path={scheme}\ncustom_palette=true\nstyle=Fusion\n")
+    return {"QT_QPA_PLATFORMTHEME": "qt6ct", "XDG_CONFIG_HOME": folder}
+
+
+# name, what the scheme needs, how to ask for it, whether it is dark.
+SCHEMES = [
+    ("light", None, lambda folder: {}, False),
+    ("adwaita-dark", ("platformthemes", "libqgtk3.so"),
+     lambda folder: {"QT_QPA_PLATFORMTHEME": "gtk3", "GTK_THEME": "Adwaita:dark"}, True),
+    # Qt's GTK platform theme keeps its palette light under GTK's HighContrastInverse; the
+    # Qt 6 port of that theme (adwaita-qt6) brings its palette with the style.
+    ("high-contrast-inverse", ("styles", "adwaita.so"),
+     lambda folder: {"QT_STYLE_OVERRIDE": "Adwaita-HighContrastInverse"}, True),
+    ("black-base", ("platformthemes", "libqt6ct.so"), black_base_env, True),
+]
+
+
+def scenario_scheme(bin_dir, work, scheme, pictures):
+    """On every colour scheme the three backs stand apart, the edges show, and every digit and
+    line reads at least as well as on the light default, or with a contrast ratio of 3."""
+    name, needs, env_of, dark = scheme
+    if needs and not plugin(*needs):
+        print(f"skip: scheme {name}: Qt's {needs[0]} plugin {needs[1]} is not installed")
+        return
+    saved = dict(os.environ)
+    os.environ.update(env_of(work))
+    try:
+        g = Game(bin_dir, work)
+    finally:
+        os.environ.clear()
+        os.environ.update(saved)
+    at = f" ({name})"
+    g.click(*g.button("random"))
+    ask_for(g, 2)
+    givens = dict(tuple(map(int, r.split("|"))) for r in g.sql(
+        "SELECT \"Index\", Number FROM Game WHERE GameNo = 2"))
+    free = [i for i in range(1, 82) if i not in givens]
+    typed = {free[d - 1]: d for d in range(1, 10)}
+    marked = {free[8 + d]: d for d in range(1, 10)}
+    empty_marked, empty_open = free[18], free[19]
+    for i, d in list(typed.items()) + list(marked.items()):
+        g.click_cell(i)
+        g.type(str(d))
+    for i in list(marked) + [empty_marked]:
+        g.click_cell(i, 3)
+    g.click(*g.button("random"))
+    g.click(*g.button("random"))  # the keyboard off the cells: no cursor in the pictures
+    time.sleep(0.4)
+    s = Screen()
+    run("import", "-window", g.win, os.path.join(pictures, f"{name}-main.png"))
+    back = {"open": g.cell_back(s, empty_open), "given": g.cell_back(s, next(iter(givens))),
+            "marked": g.cell_back(s, empty_marked)}
+    check(not dark or luminance(back["open"]) < 0.2, f"the scheme is in force{at}: open {back}")
+    kinds = {i: "given" for i in givens} | {i: "open" for i in typed} | {i: "marked" for i in marked}
+    check(all(g.cell_back(s, i) == back[k] for i, k in kinds.items()),
+          f"each kind of cell has one back{at}")
+    apart = {f"{a}/{b}": distance(back[a], back[b])
+             for a, b in (("open", "given"), ("open", "marked"), ("given", "marked"))}
+    print(f"  distances{at}: " + ", ".join(f"{k} {v:.1f}" for k, v in apart.items()))
+    check(all(v >= 9 for v in apart.values()), f"the three backs are 9 apart in CIEDE2000{at}")
+
+    ratios = {}
+    for i, d in (givens | typed | marked).items():
+        kind = kinds[i]
+        l, t, w, h = cell_rect(i)
+        x, y = g.client(l + 4, t + 3)
+        colour = ink(s, x, y, w - 8, h - 6, back[kind])
+        need = min(3.0, contrast(DIGIT_RGB[d], LIGHT_BACK[kind]))
+        got = contrast(colour, back[kind]) if colour else 0
+        ratios.setdefault(kind, {})[d] = got
+        want_hue, got_hue = hue(DIGIT_RGB[d]), hue(colour) if colour else None
+        keeps = want_hue is None or (got_hue is not None
+                                     and abs((got_hue - want_hue + 180) % 360 - 180) <= 10)
+        check(got >= need - 0.005 and keeps,
+              f"digit {d} in a {kind} cell {i}: ratio {got:.2f} >= {need:.2f}, hue kept{at}")
+        # The edge: the outer pixel column of the cell, against its back.
+        ex, ey = g.client(l, t + h // 2)
+        edge = max((s.at(ex + k, ey) for k in (0, 1)), key=lambda p: distance(p, back[kind]))
+        check(distance(edge, back[kind]) >= 9, f"the edge of {kind} cell {i} shows{at}")
+    for kind, by_digit in ratios.items():
+        print(f"  ratios {kind}{at}: " + " ".join(f"{d}:{r:.2f}" for d, r in sorted(by_digit.items())))
+
+    # The game-number box shows 2 in digit 2's colour on its fixed white.
+    l, t, w, h = NUMBER_BOX
+    x, y = g.client(l + 4, t + 4)
+    box_back = s.at(x, y)
+    colour = ink(s, x, y, w - 8, h - 8, box_back)
+    got = contrast(colour, box_back) if colour else 0
+    print(f"  game-number box{at}: ratio {got:.2f}")
+    check(got >= min(3.0, contrast(DIGIT_RGB[2], (255, 255, 255))) - 0.005,
+          f"the game number reads ({got:.2f}){at}")
+
+    # The About window: fixed grey frame, the lines in the scheme's text colour made readable
+    # there, the links in their fixed colours.
+    g.click(20, -10)
+    time.sleep(0.6)
+    about = [w for w in g.visible("^Zovudedoda$") if w != g.win][-1]
+    geo = dict(l.split("=") for l in run("xdotool", "getwindowgeometry", "--shell", about).split())
+    ax, ay = int(geo["X"]), int(geo["Y"])
+
+    def line_ratio(top):
+        box = (ax + 480 // TWIPS, ay + 8 + top // TWIPS, 2775 // TWIPS, 255 // TWIPS)
+        sa = Screen()
+        grey = commonest(sa, *box)
+        colour = ink(sa, *box, grey)
+        return grey, (contrast(colour, grey) if colour else 0)
+
+    for label, top, light in (("Label3", 360, (0, 0, 0)), ("Label4", 960, (0, 0, 0)),
+                              ("Label1", 1320, (0, 0, 0)), ("Label2", 1680, (0, 0, 0)),
+                              ("Label13", 2040, (0, 0, 0))):
+        grey, got = line_ratio(top)
+        need = min(3.0, contrast(light, ABOUT_GREY))
+        check(grey == ABOUT_GREY and got >= need, f"About {label} reads ({got:.2f}){at}")
+    # The frame's title, drawn in the frame's text colour.
+    title = (ax + 8, ay + 8, 45, 14)
+    sa = Screen()
+    colour = ink(sa, *title, ABOUT_GREY)
+    got = contrast(colour, ABOUT_GREY) if colour else 0
+    check(commonest(sa, *title) == ABOUT_GREY and got >= 3.0,
+          f"the About frame's title reads ({got:.2f}){at}")
+    run("xdotool", "mousemove", str(ax + 60), str(ay + 8 + 2040 // TWIPS + 8))
+    time.sleep(0.4)
+    run("import", "-window", about, os.path.join(pictures, f"{name}-about.png"))
+    grey, got = line_ratio(2040)
+    check(got >= min(3.0, contrast(LINK_BLUE, ABOUT_GREY)),
+          f"the web link under the pointer reads ({got:.2f}){at}")
+    g.focus(about)
+    g.key("Return")
+    time.sleep(0.3)
+    finish(g)
+
+
+def finish(g):
+    """Closes the main window and waits for the program to end."""
     close_window(int(g.win))
     try:
         g.proc.wait(timeout=10)

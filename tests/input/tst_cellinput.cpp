@@ -1,6 +1,6 @@
 #include "input/board.h"
 #include "input/cellinput.h"
-#include "input/screen.h"
+#include "look/screen.h"
 #include "ui/resources.h"
 
 #include <QAccessible>

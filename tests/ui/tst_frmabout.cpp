@@ -1,4 +1,5 @@
-#include "input/screen.h"
+#include "look/contrast.h"
+#include "look/screen.h"
 #include "ui/frmabout.h"
 
 #include <QApplication>
@@ -137,6 +138,45 @@ private Q_SLOTS:
         QVERIFY(!about.isVisible());
         for (auto *w : about.findChildren<QWidget *>())
             QVERIFY(w == about.Command1 || w->focusPolicy() == Qt::NoFocus);
+    }
+
+    // On a dark scheme the fixed grey frame stays, so its lines cannot keep the scheme's light
+    // text: they read on the grey at least as ordinary text should, and the links keep their
+    // fixed colours. A scheme change while the window is open is followed; the light default
+    // keeps black.
+    void linesReadOnTheGreyOnAnyScheme()
+    {
+        const QPalette light = QApplication::palette();
+        frmAbout about;
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        QCOMPARE(colourOf(about.Label4), QColor(0, 0, 0));
+        QPalette dark(QColor(0xEE, 0xEE, 0xEC), QColor(0x35, 0x35, 0x35));
+        dark.setColor(QPalette::Text, QColor(0xEE, 0xEE, 0xEC));
+        QApplication::setPalette(dark);
+        QCoreApplication::processEvents();
+        const QColor grey(192, 192, 192);
+        for (QWidget *w :
+            { static_cast<QWidget *>(about.Frame2), static_cast<QWidget *>(about.Label3),
+                static_cast<QWidget *>(about.Label4), static_cast<QWidget *>(about.Label1) }) {
+            const QColor text = w->palette().color(QPalette::WindowText);
+            QVERIFY2(contrastRatio(text, grey) >= 4.5, qPrintable(w->objectName() + text.name()));
+            // What is drawn: the darkest pixel of the line is its text colour.
+            if (w == about.Frame2)
+                continue;
+            const QImage shown = w->grab().toImage();
+            QColor darkest = grey;
+            for (int y = 0; y < shown.height(); ++y)
+                for (int x = 0; x < shown.width(); ++x)
+                    if (relativeLuminance(shown.pixelColor(x, y)) < relativeLuminance(darkest))
+                        darkest = shown.pixelColor(x, y);
+            QCOMPARE(darkest, text);
+        }
+        QCOMPARE(colourOf(about.Label2), QColor(0, 0, 0));
+        QCOMPARE(colourOf(about.Label13), QColor(0, 0, 0));
+        QApplication::setPalette(light);
+        QCoreApplication::processEvents();
+        QCOMPARE(colourOf(about.Label4), QColor(0, 0, 0));
     }
 
     // The layout of the window.
