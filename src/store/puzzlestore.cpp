@@ -1,5 +1,6 @@
 #include "store/puzzlestore.h"
 
+#include "store/schema.h"
 #include "store/sqlite.h"
 
 #include "board/cells.h"
@@ -17,25 +18,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Rows are kept in (GameNo, Index) order, so one puzzle's rows lie together whatever the size
-// of the library, and the highest number is the last row.
-constexpr char SchemaSql[] = R"sql(
-CREATE TABLE Game (
-  GameNo  INTEGER NOT NULL CHECK (typeof(GameNo) = 'integer' AND GameNo BETWEEN 1 AND 32767),
-  "Index" INTEGER NOT NULL CHECK (typeof("Index") = 'integer' AND "Index" BETWEEN 1 AND 81),
-  Number  INTEGER NOT NULL CHECK (typeof(Number) = 'integer' AND Number BETWEEN 1 AND 9),
-  PRIMARY KEY (GameNo, "Index")
-) WITHOUT ROWID;
-)sql";
-
-// The schema and the queries spell the limits out; they must agree with the board's.
-static_assert(MaxGameNumber == 32767 && CellCount == 81);
-// Walks down from the top through the index; the first well-formed number is the highest, so
-// text or fractional GameNo values never become "the highest".
-constexpr char HighestSql[]
-    = "SELECT GameNo FROM Game WHERE GameNo BETWEEN 1 AND 32767 ORDER BY GameNo DESC";
-constexpr char PuzzleSql[] = "SELECT GameNo, \"Index\", Number FROM Game WHERE GameNo = ?1";
-constexpr char InsertSql[] = "INSERT INTO Game (GameNo, \"Index\", Number) VALUES (?1, ?2, ?3)";
+// For the messages that say no number is left.
+std::string numbersEnd() { return "puzzle numbers end at " + std::to_string(MaxGameNumber) + "."; }
 
 Error errorFrom(sqlite3 *db, int code, const std::string &what)
 {
@@ -122,6 +106,21 @@ GameRow readRow(const sql::Statement &st)
     return row;
 }
 
+// Steps through every row of `st`, handing each to `take`; an error from `take` ends it there.
+template <class Take>
+Status eachRow(sqlite3 *db, sql::Statement &st, const std::string &what, Take take)
+{
+    if (!st.prepared())
+        return errorFrom(db, st.prepareCode(), what);
+    int rc = SQLITE_OK;
+    while ((rc = st.step()) == SQLITE_ROW)
+        if (Status taken = take(); !taken)
+            return taken;
+    if (rc != SQLITE_DONE)
+        return errorFrom(db, rc, what);
+    return success();
+}
+
 // Nothing in a file may run code or change data behind our back: no triggers, no views, no
 // functions from the schema, no extensions.
 void harden(sqlite3 *db)
@@ -154,7 +153,7 @@ using DbPtr = std::unique_ptr<sqlite3, Closer>;
 
 Status insertNumbered(sqlite3 *db, const std::vector<std::pair<int, const Puzzle *>> &puzzles)
 {
-    sql::Statement insert(db, InsertSql);
+    sql::Statement insert(db, schema::InsertRow);
     if (!insert.prepared())
         return errorFrom(db, insert.prepareCode(), "The puzzle could not be stored");
     for (const auto &[number, puzzle] : puzzles) {
@@ -329,7 +328,7 @@ Result<PuzzleStore> PuzzleStore::open(const std::string &givenPath, Emptiness em
 Result<int> PuzzleStore::highestGameNumber() const
 {
     sqlite3 *db = m_db->db.get();
-    sql::Statement st(db, HighestSql);
+    sql::Statement st(db, schema::highestNumbers());
     if (!st.prepared())
         return errorFrom(db, st.prepareCode(), "The puzzle numbers cannot be read");
     int rc = SQLITE_OK;
@@ -344,52 +343,43 @@ Result<int> PuzzleStore::highestGameNumber() const
 Result<std::vector<GameRow>> PuzzleStore::puzzle(int gameNo) const
 {
     sqlite3 *db = m_db->db.get();
-    sql::Statement st(db, PuzzleSql);
+    sql::Statement st(db, schema::PuzzleRows);
     const std::string what = "Puzzle " + std::to_string(gameNo) + " cannot be read";
-    if (!st.prepared())
-        return errorFrom(db, st.prepareCode(), what);
-    st.bind(1, gameNo);
+    if (st.prepared())
+        st.bind(1, gameNo);
     std::vector<GameRow> rows;
-    int rc = SQLITE_OK;
-    while ((rc = st.step()) == SQLITE_ROW) {
+    const Status read = eachRow(db, st, what, [&]() -> Status {
         if (rows.size() >= MaxRowsPerPuzzle)
             return Error { Error::Kind::Damaged, what + ": it has too many rows." };
         rows.push_back(readRow(st));
-    }
-    if (rc != SQLITE_DONE)
-        return errorFrom(db, rc, what);
-    return rows;
+        return success();
+    });
+    return read ? Result<std::vector<GameRow>>(std::move(rows)) : read.error();
 }
 
 Result<std::vector<GameRow>> PuzzleStore::allRows() const
 {
     sqlite3 *db = m_db->db.get();
     sql::Statement st(db, "SELECT GameNo, \"Index\", Number FROM Game");
-    if (!st.prepared())
-        return errorFrom(db, st.prepareCode(), "The library cannot be read");
     std::vector<GameRow> rows;
-    int rc = SQLITE_OK;
-    while ((rc = st.step()) == SQLITE_ROW)
+    const Status read = eachRow(db, st, "The library cannot be read", [&] {
         rows.push_back(readRow(st));
-    if (rc != SQLITE_DONE)
-        return errorFrom(db, rc, "The library cannot be read");
-    return rows;
+        return success();
+    });
+    return read ? Result<std::vector<GameRow>>(std::move(rows)) : read.error();
 }
 
 Result<std::vector<PuzzleSummary>> PuzzleStore::summary() const
 {
     sqlite3 *db = m_db->db.get();
     sql::Statement st(db, "SELECT GameNo, COUNT(*) FROM Game GROUP BY GameNo ORDER BY GameNo");
-    if (!st.prepared())
-        return errorFrom(db, st.prepareCode(), "The library cannot be read");
     std::vector<PuzzleSummary> out;
-    int rc = SQLITE_OK;
-    while ((rc = st.step()) == SQLITE_ROW)
+    const Status read = eachRow(db, st, "The library cannot be read", [&] {
         if (const auto n = wholeNumber(st, 0, 1, MaxGameNumber))
             out.push_back({ *n, static_cast<int>(st.columnInt(1)) });
-    if (rc != SQLITE_DONE)
-        return errorFrom(db, rc, "The library cannot be read");
-    return out;
+        return success();
+    });
+    return read ? Result<std::vector<PuzzleSummary>>(std::move(out)) : read.error();
 }
 
 Result<int> PuzzleStore::appendPuzzles(
@@ -422,7 +412,7 @@ Result<int> PuzzleStore::appendPuzzles(
         first = next;
     }
     if (first + static_cast<long long>(puzzles.size()) - 1 > MaxGameNumber)
-        return Error { Error::Kind::Full, "The library is full: puzzle numbers end at 32767." };
+        return Error { Error::Kind::Full, "The library is full: " + numbersEnd() };
     if (puzzles.empty())
         return first;
     if (const auto stored = insertPuzzles(db, puzzles, first); !stored)
@@ -440,7 +430,8 @@ Status PuzzleStore::writeFile(
     std::vector<std::pair<int, const Puzzle *>> numbered;
     for (const auto &[number, puzzle] : puzzles) {
         if (number < 1 || number > MaxGameNumber)
-            return Error { Error::Kind::BadInput, "A puzzle number must lie from 1 to 32767." };
+            return Error { Error::Kind::BadInput,
+                "A puzzle number must lie from 1 to " + std::to_string(MaxGameNumber) + "." };
         plain.push_back(puzzle);
         numbered.push_back({ number, &puzzle });
     }
@@ -458,7 +449,7 @@ Status PuzzleStore::writeFile(
     sql::Transaction tx(db.get());
     if (tx.beginCode() != SQLITE_OK)
         return errorFrom(db.get(), tx.beginCode(), "The library cannot be created");
-    if (const int e = sql::exec(db.get(), SchemaSql); e != SQLITE_OK)
+    if (const int e = sql::exec(db.get(), schema::createTable().c_str()); e != SQLITE_OK)
         return errorFrom(db.get(), e, "The library cannot be created");
     if (const auto stored = insertNumbered(db.get(), numbered); !stored)
         return stored.error();
@@ -479,7 +470,7 @@ Status PuzzleStore::create(const std::string &givenPath, const std::vector<Puzzl
     if (detectFileKind(path) != FileKind::Missing)
         return Error { Error::Kind::BadInput, "a file is already there; it is left as it is." };
     if (puzzles.size() > static_cast<std::size_t>(MaxGameNumber))
-        return Error { Error::Kind::Full, "Too many puzzles: puzzle numbers end at 32767." };
+        return Error { Error::Kind::Full, "Too many puzzles: " + numbersEnd() };
     std::vector<std::pair<int, Puzzle>> numbered;
     int number = 1;
     for (const Puzzle &p : puzzles)

@@ -25,7 +25,7 @@ FileKind kindOfHeader(const char *head, std::size_t size);
 // for reports.
 struct GameRow
 {
-    std::optional<int> gameNo; // 1..32767
+    std::optional<int> gameNo; // 1..MaxGameNumber
     std::optional<int> index; // 1..81
     std::optional<int> number; // 1..9
     std::string rawGameNo, rawIndex, rawNumber;
