@@ -2,6 +2,8 @@
 
 #include "store/puzzlestore.h"
 
+#include "board/identity.h"
+
 #include <array>
 #include <cerrno>
 #include <cstdlib>
@@ -21,8 +23,6 @@ namespace fs = std::filesystem;
 
 namespace zov::store {
 namespace {
-
-constexpr char AppFolder[] = "zovudedoda";
 
 // Any entry at all, a dangling symbolic link included: such a name is never written over.
 bool entryExists(const std::string &path)
@@ -154,7 +154,7 @@ std::string perUserLibraryPath(const Environment &env)
         base = fs::path(env.home) / ".local" / "share";
     else
         return {};
-    return (base / AppFolder / LibraryFileName).lexically_normal().string();
+    return (base / ProgramName / LibraryFileName).lexically_normal().string();
 }
 
 LibraryPlace locateLibrary(
