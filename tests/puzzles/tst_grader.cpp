@@ -74,9 +74,18 @@ private Q_SLOTS:
         row("pointing",
             ".1..2..69.......8....914....972.....24.8.5.97.....382....189....5.......12..5..4.",
             T::Pointing, true, "pointing: r2c1-6 r2c3-6");
+        // 2 of the middle-left box lies only in column 1: a grader that looks for pointing
+        // along rows alone cannot finish this one.
+        row("column pointing",
+            "....647.....2....46......833..62..7..4.8.7.3..7..93..148......51....2.....591....",
+            T::Pointing, true, "pointing: r1c1-2 r9c1-2");
         row("claiming",
             "1....3..7..8.....6.24...8....9..8...86.4.5.31...7..9....3...51.4.....2..2..1....8",
             T::Claiming, true);
+        // 9 of column 6 lies only in the bottom-middle box; no row claims anything here.
+        row("column claiming",
+            "2.....9.6.7.4...3......37.4...6..84.5.7...6.3.24..8...4.83......5...6.8.3.1.....7",
+            T::Claiming, true, "claiming: r7c5-9 r8c4-9 r9c5-9");
         row("naked pair",
             "..1925........19...2.7.6..118.....4.7.2.9.1.5.5.....972..5.3.7...36........4726..",
             T::NakedPair, false);
