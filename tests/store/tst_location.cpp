@@ -8,7 +8,10 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <optional>
+#include <pwd.h>
 #include <sstream>
+#include <unistd.h>
 
 using namespace zov;
 
@@ -38,7 +41,31 @@ class TestLocation : public QObject
         return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     }
 
+    // The environment as the test program was started with, put back after each test.
+    std::optional<QByteArray> m_startXdgDataHome, m_startHome;
+    static std::optional<QByteArray> variable(const char *name)
+    {
+        return qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt;
+    }
+    static void restore(const char *name, const std::optional<QByteArray> &value)
+    {
+        if (value)
+            qputenv(name, *value);
+        else
+            qunsetenv(name);
+    }
+
 private Q_SLOTS:
+    void initTestCase()
+    {
+        m_startXdgDataHome = variable("XDG_DATA_HOME");
+        m_startHome = variable("HOME");
+    }
+    void cleanup()
+    {
+        restore("XDG_DATA_HOME", m_startXdgDataHome);
+        restore("HOME", m_startHome);
+    }
     void init()
     {
         static int round = 0;
@@ -93,6 +120,58 @@ private Q_SLOTS:
         status = locatedAs(path8(ownLibrary()), false);
         QFile::setPermissions(m_program, readable | QFile::WriteOwner);
         QCOMPARE(status, 0);
+    }
+
+    // The variables are read from this process's own environment, by their exact names: a
+    // misspelt name would send every player's library to the wrong folder. HOME counts where
+    // XDG_DATA_HOME is unset, empty or relative, and the password database where HOME is unset.
+    void placeFollowsTheProcessEnvironment_data()
+    {
+        QTest::addColumn<QByteArray>("xdgDataHome"); // "-" for unset
+        QTest::addColumn<QByteArray>("home");
+        QTest::addColumn<QString>("expected"); // relative to the test's root; "~" the real home
+        QTest::newRow("data home") << QByteArray("/data") << QByteArray("/h")
+                                   << QStringLiteral("/data/zovudedoda/Zovudedoda.mdb");
+        QTest::newRow("no data home") << QByteArray(
+            "-") << QByteArray("/h") << QStringLiteral("/h/.local/share/zovudedoda/Zovudedoda.mdb");
+        QTest::newRow("empty data home") << QByteArray(
+            "") << QByteArray("/h") << QStringLiteral("/h/.local/share/zovudedoda/Zovudedoda.mdb");
+        QTest::newRow("relative data home")
+            << QByteArray("data") << QByteArray("/h")
+            << QStringLiteral("/h/.local/share/zovudedoda/Zovudedoda.mdb");
+        QTest::newRow("no home") << QByteArray("-") << QByteArray("-")
+                                 << QStringLiteral("~/.local/share/zovudedoda/Zovudedoda.mdb");
+    }
+    void placeFollowsTheProcessEnvironment()
+    {
+        QFETCH(QByteArray, xdgDataHome);
+        QFETCH(QByteArray, home);
+        QFETCH(QString, expected);
+        const QString root = m_root.filePath(QStringLiteral("env"));
+        const auto set = [&](const char *name, const QByteArray &value) {
+            if (value == "-")
+                qunsetenv(name);
+            else
+                qputenv(name, value.startsWith('/') ? QFile::encodeName(root) + value : value);
+        };
+        set("XDG_DATA_HOME", xdgDataHome);
+        set("HOME", home);
+        if (expected.startsWith(QLatin1Char('~'))) {
+            const passwd *pw = ::getpwuid(::getuid());
+            if (!pw || !pw->pw_dir || pw->pw_dir[0] != '/')
+                QSKIP("this user has no absolute home in the password database");
+            expected = QDir::cleanPath(QFile::decodeName(pw->pw_dir) + expected.mid(1));
+        } else {
+            expected = root + expected;
+        }
+        QCOMPARE(qpath(store::perUserLibraryPath(store::processEnvironment())), expected);
+        // The running program's own place: its folder (the tests') holds no library.
+        const QString beside = qpath(store::programDirectory()) + QStringLiteral("/Zovudedoda.mdb");
+        if (QFileInfo::exists(beside))
+            QSKIP("a library lies beside the test program, which would be used instead");
+        const auto place = store::locateLibrary();
+        QCOMPARE(qpath(place.path), expected);
+        QVERIFY(!place.portable);
     }
 
     // Installed: the library lives in the player's data folder, made from the shared default.
