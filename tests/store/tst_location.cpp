@@ -8,9 +8,12 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <chrono>
+#include <filesystem>
 #include <optional>
 #include <pwd.h>
 #include <sstream>
+#include <sys/file.h>
 #include <unistd.h>
 
 using namespace zov;
@@ -278,6 +281,75 @@ private Q_SLOTS:
         if (fault != QLatin1String("blocked"))
             QCOMPARE(entriesOf(QFileInfo(ownLibrary()).path()), QStringList {});
         QCOMPARE(test::fileBytes(shared), seedBytes);
+    }
+
+    // A start killed while copying leaves its temporary copy; the next start removes it, and
+    // nothing else: not another name, not another owner's file, not a copy still being made
+    // (fresh, or locked by its copier), not a link or a folder of that name.
+    void leftoverCopiesOfOurOwnGo_data()
+    {
+        QTest::addColumn<QString>("name"); // "*" for the name the copier gives
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("removed");
+        const QString ours = QStringLiteral("*");
+        QTest::newRow("killed copy") << ours << "old" << true;
+        QTest::newRow("fresh copy") << ours << "fresh" << false;
+        QTest::newRow("copy being made") << ours << "locked" << false;
+        QTest::newRow("another owner's") << ours << "foreign" << false;
+        QTest::newRow("symbolic link") << ours << "link" << false;
+        QTest::newRow("folder") << ours << "folder" << false;
+        for (const char *other :
+            { "Zovudedoda.mdb.tmp-12-x", "Zovudedoda.mdb.tmp-12", "Zovudedoda.mdb.tmp-1-2.bak",
+                "Zovudedoda.mdb.tmp--2", "Other.mdb.tmp-1-2", "xZovudedoda.mdb.tmp-1-2" })
+            QTest::newRow(other) << QString::fromLatin1(other) << "old" << false;
+    }
+    void leftoverCopiesOfOurOwnGo()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, kind);
+        QFETCH(bool, removed);
+        if (kind == QLatin1String("foreign") && ::geteuid() != 0)
+            QSKIP("only root can make a file owned by another user");
+        const QString shared = m_shared + QStringLiteral("/Zovudedoda.mdb");
+        test::makeLibrary(shared, 3);
+        const QString folder = QFileInfo(ownLibrary()).path();
+        QVERIFY(QDir().mkpath(folder));
+        const QString leftover = name == QLatin1String("*")
+            ? qpath(store::temporaryNameBeside(path8(ownLibrary())))
+            : folder + QLatin1Char('/') + name;
+        QCOMPARE(QFileInfo(leftover).path(), folder);
+        if (kind == QLatin1String("folder"))
+            QVERIFY(QDir().mkdir(leftover));
+        else if (kind == QLatin1String("link"))
+            QVERIFY(QFile::link(shared, leftover));
+        else
+            test::writeFile(leftover, QByteArray(5000, 'x'));
+        if (kind == QLatin1String("foreign"))
+            QCOMPARE(::chown(QFile::encodeName(leftover).constData(), 65534, 65534), 0);
+        if (kind != QLatin1String("fresh") && kind != QLatin1String("link")) {
+            const auto age = std::filesystem::file_time_type::clock::now()
+                - std::chrono::seconds(store::LeftoverAgeSeconds + 60);
+            std::filesystem::last_write_time(path8(leftover), age);
+        }
+        // The copier holds its lock through another open file, as another process would.
+        QFile copier(leftover);
+        if (kind == QLatin1String("locked")) {
+            QVERIFY(copier.open(QIODevice::ReadWrite));
+            QCOMPARE(::flock(copier.handle(), LOCK_EX), 0);
+        }
+
+        const auto made = store::provideLibrary(locate());
+        QVERIFY2(made, made ? "" : made.error().reason.c_str());
+        QVERIFY(QFileInfo::exists(ownLibrary()));
+        QCOMPARE(!QFileInfo(leftover).exists() && !QFileInfo(leftover).isSymLink(), removed);
+        QVERIFY(QFileInfo::exists(shared));
+        QStringList expected { QStringLiteral("Zovudedoda.mdb") };
+        if (!removed)
+            expected.append(QFileInfo(leftover).fileName());
+        QStringList found = entriesOf(folder);
+        found.sort();
+        expected.sort();
+        QCOMPARE(found, expected);
     }
 
     // The tool works on the game's library without --db: it names it, and makes it from the
