@@ -160,14 +160,30 @@ private Q_SLOTS:
 
     // Every step keeps the solution's digits, also when techniques are left out so that the
     // harder ones and the guesses do more of the work.
+    void everyStepKeepsTheSolution_data()
+    {
+        QTest::addColumn<QString>("file"); // empty for generated puzzles
+        QTest::addColumn<int>("count");
+        QTest::newRow("random-minimal") << QStringLiteral("random-minimal.txt") << 60;
+        QTest::newRow("magictour-top1465") << QStringLiteral("magictour-top1465.txt") << 20;
+        QTest::newRow("generated") << QString() << 10;
+    }
     void everyStepKeepsTheSolution()
     {
-        std::vector<Grid> set = sample(QStringLiteral("random-minimal.txt"), 60);
-        const auto hard = sample(QStringLiteral("magictour-top1465.txt"), 20);
-        set.insert(set.end(), hard.begin(), hard.end());
-        std::mt19937_64 rng(5);
-        for (int k = 0; k < 10; ++k)
-            set.push_back(generate(rng, 24));
+        QFETCH(QString, file);
+        QFETCH(int, count);
+        std::vector<Grid> set;
+        if (file.isEmpty()) {
+            std::mt19937_64 rng(5);
+            for (int k = 0; k < count; ++k)
+                set.push_back(generate(rng, 24));
+        } else {
+            set = sample(file, count);
+            if (set.empty())
+                QSKIP(qPrintable(QStringLiteral("the shared puzzle sets are not beside the source "
+                                                "tree (no %1 in %2)")
+                                     .arg(file, benchmarkSets())));
+        }
         using T = Technique;
         const unsigned subsetsAndFish = bit(T::NakedPair) | bit(T::HiddenPair) | bit(T::NakedTriple)
             | bit(T::HiddenTriple) | bit(T::NakedQuad) | bit(T::HiddenQuad) | bit(T::XWing)
@@ -189,7 +205,9 @@ private Q_SLOTS:
     void ratesSharedSetsByTheirKnownHardness()
     {
         if (!QDir(benchmarkSets()).exists())
-            QSKIP("the shared puzzle sets are not beside the source tree");
+            QSKIP(qPrintable(QStringLiteral("the shared puzzle sets are not beside the source "
+                                            "tree (no %1)")
+                                 .arg(benchmarkSets())));
         auto median = [](const QString &file, int count, double *topShare = nullptr) {
             std::vector<int> grades;
             int unsound = 0;
