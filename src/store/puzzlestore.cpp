@@ -4,6 +4,7 @@
 #include "store/sqlite.h"
 
 #include "board/cells.h"
+#include "board/numbers.h"
 
 #include <array>
 #include <cmath>
@@ -24,40 +25,29 @@ std::string numbersEnd() { return "puzzle numbers end at " + std::to_string(MaxG
 Error errorFrom(sqlite3 *db, int code, const std::string &what)
 {
     const std::string detail = db ? sqlite3_errmsg(db) : sqlite3_errstr(code);
-    Error e;
     switch (code & 0xff) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-        e.kind = Error::Kind::Locked;
-        e.reason = what + ": the file is locked by another program. Close it there and try again.";
-        return e;
+        return Error { Error::Kind::Locked,
+            what + ": the file is locked by another program. Close it there and try again." };
     case SQLITE_READONLY:
-        e.kind = Error::Kind::ReadOnly;
-        e.reason = what + ": the library is read-only (" + detail + ").";
-        return e;
+        return Error { Error::Kind::ReadOnly,
+            what + ": the library is read-only (" + detail + ")." };
     case SQLITE_PERM:
     case SQLITE_CANTOPEN:
-        e.kind = Error::Kind::ReadOnly;
-        e.reason = what + ": the library cannot be written (" + detail + ").";
-        return e;
+        return Error { Error::Kind::ReadOnly,
+            what + ": the library cannot be written (" + detail + ")." };
     case SQLITE_FULL:
-        e.kind = Error::Kind::DiskFull;
-        e.reason = what + ": the disk is full.";
-        return e;
+        return Error { Error::Kind::DiskFull, what + ": the disk is full." };
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT:
-        e.kind = Error::Kind::Damaged;
-        e.reason = what + ": the file is damaged (" + detail + ").";
-        return e;
+        return Error { Error::Kind::Damaged, what + ": the file is damaged (" + detail + ")." };
     case SQLITE_IOERR:
         // Exceeding the file-size limit or running out of room shows up as a write error.
-        e.kind = Error::Kind::DiskFull;
-        e.reason = what + ": the file could not be written (" + detail + ").";
-        return e;
+        return Error { Error::Kind::DiskFull,
+            what + ": the file could not be written (" + detail + ")." };
     default:
-        e.kind = Error::Kind::Refused;
-        e.reason = what + ": " + detail + ".";
-        return e;
+        return Error { Error::Kind::Refused, what + ": " + detail + "." };
     }
 }
 
@@ -77,14 +67,9 @@ std::optional<int> wholeNumber(const sql::Statement &st, int column, int lo, int
         break;
     }
     case SQLITE_TEXT: {
+        // Plain digits only: no number in range needs more than six of them.
         const std::string t = st.columnText(column);
-        if (t.empty() || t.size() > 6)
-            return std::nullopt;
-        for (const char c : t)
-            if (c < '0' || c > '9')
-                return std::nullopt;
-        v = std::stoll(t);
-        break;
+        return t.size() <= 6 ? parseWhole(t, lo, hi) : std::nullopt;
     }
     default:
         return std::nullopt;
@@ -106,19 +91,25 @@ GameRow readRow(const sql::Statement &st)
     return row;
 }
 
-// Steps through every row of `st`, handing each to `take`; an error from `take` ends it there.
-template <class Take>
-Status eachRow(sqlite3 *db, sql::Statement &st, const std::string &what, Take take)
+// Runs `query` (with `param` as ?1 where given) and collects what `take(row, out)` makes of
+// each row; an error from `take` ends it there.
+template <class T, class Take>
+Result<std::vector<T>> collectRows(sqlite3 *db, std::string_view query, const std::string &what,
+    Take take, std::optional<int> param = std::nullopt)
 {
+    sql::Statement st(db, query);
     if (!st.prepared())
         return errorFrom(db, st.prepareCode(), what);
+    if (param)
+        st.bind(1, *param);
+    std::vector<T> out;
     int rc = SQLITE_OK;
     while ((rc = st.step()) == SQLITE_ROW)
-        if (Status taken = take(); !taken)
-            return taken;
+        if (Status taken = take(st, out); !taken)
+            return taken.error();
     if (rc != SQLITE_DONE)
         return errorFrom(db, rc, what);
-    return success();
+    return out;
 }
 
 // Nothing in a file may run code or change data behind our back: no triggers, no views, no
@@ -342,44 +333,37 @@ Result<int> PuzzleStore::highestGameNumber() const
 
 Result<std::vector<GameRow>> PuzzleStore::puzzle(int gameNo) const
 {
-    sqlite3 *db = m_db->db.get();
-    sql::Statement st(db, schema::PuzzleRows);
     const std::string what = "Puzzle " + std::to_string(gameNo) + " cannot be read";
-    if (st.prepared())
-        st.bind(1, gameNo);
-    std::vector<GameRow> rows;
-    const Status read = eachRow(db, st, what, [&]() -> Status {
+    const auto take = [&](const sql::Statement &row, std::vector<GameRow> &rows) {
         if (rows.size() >= MaxRowsPerPuzzle)
-            return Error { Error::Kind::Damaged, what + ": it has too many rows." };
-        rows.push_back(readRow(st));
+            return Status(Error { Error::Kind::Damaged, what + ": it has too many rows." });
+        rows.push_back(readRow(row));
         return success();
-    });
-    return read ? Result<std::vector<GameRow>>(std::move(rows)) : read.error();
+    };
+    return collectRows<GameRow>(m_db->db.get(), schema::PuzzleRows, what, take, gameNo);
 }
 
 Result<std::vector<GameRow>> PuzzleStore::allRows() const
 {
-    sqlite3 *db = m_db->db.get();
-    sql::Statement st(db, "SELECT GameNo, \"Index\", Number FROM Game");
-    std::vector<GameRow> rows;
-    const Status read = eachRow(db, st, "The library cannot be read", [&] {
-        rows.push_back(readRow(st));
+    const auto take = [](const sql::Statement &row, std::vector<GameRow> &rows) {
+        rows.push_back(readRow(row));
         return success();
-    });
-    return read ? Result<std::vector<GameRow>>(std::move(rows)) : read.error();
+    };
+    return collectRows<GameRow>(m_db->db.get(), "SELECT GameNo, \"Index\", Number FROM Game",
+        "The library cannot be read", take);
 }
 
 Result<std::vector<PuzzleSummary>> PuzzleStore::summary() const
 {
-    sqlite3 *db = m_db->db.get();
-    sql::Statement st(db, "SELECT GameNo, COUNT(*) FROM Game GROUP BY GameNo ORDER BY GameNo");
-    std::vector<PuzzleSummary> out;
-    const Status read = eachRow(db, st, "The library cannot be read", [&] {
-        if (const auto n = wholeNumber(st, 0, 1, MaxGameNumber))
-            out.push_back({ *n, static_cast<int>(st.columnInt(1)) });
+    // Puzzles whose number is not a whole number in range are left out, as everywhere.
+    const auto take = [](const sql::Statement &row, std::vector<PuzzleSummary> &out) {
+        if (const auto n = wholeNumber(row, 0, 1, MaxGameNumber))
+            out.push_back({ *n, static_cast<int>(row.columnInt(1)) });
         return success();
-    });
-    return read ? Result<std::vector<PuzzleSummary>>(std::move(out)) : read.error();
+    };
+    return collectRows<PuzzleSummary>(m_db->db.get(),
+        "SELECT GameNo, COUNT(*) FROM Game GROUP BY GameNo ORDER BY GameNo",
+        "The library cannot be read", take);
 }
 
 Result<int> PuzzleStore::appendPuzzles(

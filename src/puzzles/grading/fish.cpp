@@ -1,5 +1,6 @@
 // Fish: a digit confined in n rows to the same n columns, or the other way round.
 
+#include "puzzles/grading/lockedsets.h"
 #include "puzzles/grading/techniques.h"
 
 namespace zov::puzzles::grading {
@@ -12,42 +13,22 @@ bool fish(CandidateGrid &g, Rater &r, int n, Technique tech)
         const auto m = static_cast<Mask>(1u << d);
         for (int base = 0; base < 18; base += 9) {
             const int cover = 9 - base; // rows cover columns, columns cover rows
-            std::array<Mask, 9> at {};
-            std::array<int, 9> lines {};
-            int k = 0;
-            for (int i = 0; i < 9; ++i) {
-                const Mask w = where(g, base + i, m);
-                if (bits(w) >= 2 && bits(w) <= n) {
-                    at[static_cast<std::size_t>(k)] = w;
-                    lines[static_cast<std::size_t>(k++)] = i;
-                }
-            }
-            if (k < n)
-                continue;
-            for (const Mask pick : units.masks[static_cast<std::size_t>(n)]) {
-                if (pick >> k)
-                    break;
-                Mask covered = 0, chosen = 0;
-                for (unsigned s = pick; s; s &= s - 1) {
-                    covered = static_cast<Mask>(covered | at[static_cast<std::size_t>(lowest(s))]);
-                    chosen = static_cast<Mask>(
-                        chosen | (1u << lines[static_cast<std::size_t>(lowest(s))]));
-                }
-                if (bits(covered) != n)
-                    continue;
+            LockedSets lines;
+            for (int i = 0; i < 9; ++i)
+                lines.addWithin(n, i, where(g, base + i, m));
+            const bool found = lines.eachSet(n, [&](Mask covered, Mask chosen) {
+                const Mask chosenLines = lines.idBits(chosen);
                 bool progress = false;
                 for (unsigned c = covered; c; c &= c - 1) {
-                    const int line = cover + lowest(c);
+                    const auto &line = units.cells[static_cast<std::size_t>(cover + lowest(c))];
                     for (int i = 0; i < 9; ++i)
-                        if (!(chosen >> i & 1))
-                            progress
-                                |= r.remove(g, units.cells[line][static_cast<std::size_t>(i)], m);
+                        if (!(chosenLines >> i & 1))
+                            progress |= r.remove(g, line[static_cast<std::size_t>(i)], m);
                 }
-                if (progress) {
-                    r.counted(tech);
-                    return true;
-                }
-            }
+                return progress;
+            });
+            if (found)
+                return r.counted(tech);
         }
     }
     return false;

@@ -21,6 +21,30 @@ bool consistent(const CandidateGrid &g)
     return true;
 }
 
+// The technique's search, by Technique; trial is the step loop's own.
+using Finder = bool (*)(CandidateGrid &, Rater &);
+constexpr std::array<Finder, TechniqueCount> Finders {
+    hiddenSingle,
+    nakedSingle,
+    pointing,
+    claiming,
+    [](CandidateGrid &g, Rater &r) { return nakedSubset(g, r, 2, Technique::NakedPair); },
+    [](CandidateGrid &g, Rater &r) { return hiddenSubset(g, r, 2, Technique::HiddenPair); },
+    [](CandidateGrid &g, Rater &r) { return nakedSubset(g, r, 3, Technique::NakedTriple); },
+    [](CandidateGrid &g, Rater &r) { return hiddenSubset(g, r, 3, Technique::HiddenTriple); },
+    [](CandidateGrid &g, Rater &r) { return nakedSubset(g, r, 4, Technique::NakedQuad); },
+    [](CandidateGrid &g, Rater &r) { return hiddenSubset(g, r, 4, Technique::HiddenQuad); },
+    [](CandidateGrid &g, Rater &r) { return fish(g, r, 2, Technique::XWing); },
+    [](CandidateGrid &g, Rater &r) { return fish(g, r, 3, Technique::Swordfish); },
+    [](CandidateGrid &g, Rater &r) { return fish(g, r, 4, Technique::Jellyfish); },
+    xyWing,
+    xyzWing,
+    colouring,
+    xChain,
+    xyChain,
+    nullptr,
+};
+
 } // namespace
 
 Rater::Rater(const Grid &solution, const RateOptions &options, Rating &rating)
@@ -62,45 +86,20 @@ bool Rater::on(Technique tech) const
 bool Rater::step(CandidateGrid &g, int depth)
 {
     m_depth = depth;
-    using T = Technique;
-    if (on(T::HiddenSingle) && hiddenSingle(g, *this))
-        return true;
-    if (on(T::NakedSingle) && nakedSingle(g, *this))
-        return true;
-    if (on(T::Pointing) && pointing(g, *this))
-        return true;
-    if (on(T::Claiming) && claiming(g, *this))
-        return true;
-    for (int n = 2; n <= 4; ++n) {
-        const auto naked = static_cast<T>(static_cast<int>(T::NakedPair) + 2 * (n - 2));
-        const auto hidden = static_cast<T>(static_cast<int>(T::HiddenPair) + 2 * (n - 2));
-        if (on(naked) && nakedSubset(g, *this, n, naked))
+    for (int k = 0; k < TechniqueCount; ++k)
+        if (const auto tech = static_cast<Technique>(k);
+            tech != Technique::Trial && on(tech) && Finders[static_cast<std::size_t>(k)](g, *this))
             return true;
-        if (on(hidden) && hiddenSubset(g, *this, n, hidden))
-            return true;
-    }
-    for (int n = 2; n <= 4; ++n) {
-        const auto fishTech = static_cast<T>(static_cast<int>(T::XWing) + n - 2);
-        if (on(fishTech) && fish(g, *this, n, fishTech))
-            return true;
-    }
-    if (on(T::XYWing) && xyWing(g, *this))
-        return true;
-    if (on(T::XYZWing) && xyzWing(g, *this))
-        return true;
-    if (on(T::SimpleColouring) && colouring(g, *this))
-        return true;
-    if (on(T::XChain) && xChain(g, *this))
-        return true;
-    return on(T::XYChain) && xyChain(g, *this);
+    return false;
 }
 
-void Rater::counted(Technique tech)
+bool Rater::counted(Technique tech)
 {
     ++m_rating.counts[static_cast<std::size_t>(tech)];
     if (m_options.log)
         m_options.log->push_back(std::string(techniqueName(tech)) + ':' + m_pending);
     m_pending.clear();
+    return true;
 }
 
 void Rater::noteForLog(int p, char sign, Mask m)

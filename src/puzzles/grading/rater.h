@@ -61,8 +61,8 @@ public:
     bool removeFromSeers(CandidateGrid &g, Cells from, const Cells &ends, Mask m);
     // Removes `m` from every cell that sees all of `ends` (and is none of them).
     bool removeSeenBy(CandidateGrid &g, std::initializer_list<int> ends, Mask m);
-    // The step just taken made progress with `tech`.
-    void counted(Technique tech);
+    // The step just taken made progress with `tech`. True, for the technique to return.
+    bool counted(Technique tech);
 
 private:
     const Grid &m_solution;

@@ -21,8 +21,7 @@ bool hiddenSingle(CandidateGrid &g, Rater &r)
         for (const auto p : units.cells[u])
             if (g.cand[p] & m) {
                 r.place(g, p, lowest(m) + 1);
-                r.counted(Technique::HiddenSingle);
-                return true;
+                return r.counted(Technique::HiddenSingle);
             }
     }
     return false;
@@ -33,8 +32,7 @@ bool nakedSingle(CandidateGrid &g, Rater &r)
     for (int p = 0; p < 81; ++p)
         if (!g.grid[p] && bits(g.cand[p]) == 1) {
             r.place(g, p, lowest(g.cand[p]) + 1);
-            r.counted(Technique::NakedSingle);
-            return true;
+            return r.counted(Technique::NakedSingle);
         }
     return false;
 }
