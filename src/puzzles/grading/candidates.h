@@ -53,7 +53,7 @@ struct Cells
 // The board's 27 groups rearranged for the grader, and what follows from them.
 struct Units
 {
-    static constexpr int FirstRow = 0, FirstColumn = 9, FirstBox = 18;
+    static constexpr int FirstBox = 18; // after nine rows and nine columns
     std::array<std::array<std::uint8_t, 9>, 27> cells {};
     std::array<std::array<std::uint8_t, 20>, 81> peers {}; // ascending
     std::array<std::array<bool, 81>, 81> sees {};

@@ -43,11 +43,11 @@ bool inOneBoxColumn(Mask at) { return (at & 0111) == at || (at & 0222) == at || 
 bool pointing(CandidateGrid &g, Rater &r)
 {
     return eachConfinedDigit(g, r, Units::FirstBox, 27, Technique::Pointing, [](int box, Mask at) {
-        const int p = units.cells[static_cast<std::size_t>(box)][lowest(at)];
+        const auto &lines = units.of[units.cells[static_cast<std::size_t>(box)][lowest(at)]];
         if (inOneTriple(at))
-            return Units::FirstRow + p / 9;
+            return static_cast<int>(lines[0]); // the row
         if (inOneBoxColumn(at))
-            return Units::FirstColumn + p % 9;
+            return static_cast<int>(lines[1]); // the column
         return -1;
     });
 }
@@ -55,13 +55,12 @@ bool pointing(CandidateGrid &g, Rater &r)
 // A digit that a line holds only within one box is not elsewhere in that box.
 bool claiming(CandidateGrid &g, Rater &r)
 {
-    return eachConfinedDigit(
-        g, r, Units::FirstRow, Units::FirstBox, Technique::Claiming, [](int line, Mask at) {
-            if (!inOneTriple(at))
-                return -1;
-            return static_cast<int>(
-                units.of[units.cells[static_cast<std::size_t>(line)][lowest(at)]][2]);
-        });
+    return eachConfinedDigit(g, r, 0, Units::FirstBox, Technique::Claiming, [](int line, Mask at) {
+        if (!inOneTriple(at))
+            return -1;
+        return static_cast<int>(
+            units.of[units.cells[static_cast<std::size_t>(line)][lowest(at)]][2]);
+    });
 }
 
 } // namespace zov::puzzles::grading
