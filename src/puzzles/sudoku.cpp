@@ -5,6 +5,7 @@
 #include <algorithm>
 
 namespace zov::puzzles {
+
 bool isConsistent(const Grid &grid)
 {
     return std::all_of(grid.begin(), grid.end(), [](auto d) { return d <= 9; })

@@ -80,7 +80,7 @@ Outcome Rater::solve(CandidateGrid &g, int depth)
 // while holding a guess, and twice as fast as everything.
 bool Rater::on(Technique tech) const
 {
-    return (m_enabled & bit(tech)) && (m_depth == 0 || gradeOfTechnique(tech) <= 3);
+    return (m_enabled & bit(tech)) && (m_depth == 0 || Grades[static_cast<std::size_t>(tech)] <= 3);
 }
 
 bool Rater::step(CandidateGrid &g, int depth)

@@ -21,7 +21,6 @@ inline constexpr std::array<int, TechniqueCount> Grades {
     7, 7, 7, // colouring and chains
     8, // trial
 };
-inline int gradeOfTechnique(Technique t) { return Grades[static_cast<std::size_t>(t)]; }
 
 enum class Outcome { Solved, Broken, Stuck };
 
