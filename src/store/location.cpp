@@ -219,11 +219,13 @@ LibraryPlace locateLibrary()
 
 int removeLeftoverCopies(const std::string &libraryPath)
 {
-    const fs::path library = fs::absolute(fs::path(libraryPath)).lexically_normal();
+    std::error_code ec;
+    const fs::path library = fs::absolute(fs::path(libraryPath), ec).lexically_normal();
     const std::string name = library.filename().string();
+    if (libraryPath.empty() || ec || name.empty())
+        return 0;
     const auto oldest = std::time(nullptr) - LeftoverAgeSeconds;
     int removed = 0;
-    std::error_code ec;
     for (fs::directory_iterator it(library.parent_path(), ec), end; !ec && it != end;
          it.increment(ec)) {
         const std::string entry = it->path().filename().string();
