@@ -11,7 +11,7 @@ namespace zov {
 
 // 1 to 81, counted from the bottom-left cell: +9 is the cell above, +1 the one to the right.
 using CellIndex = int;
-// A puzzle number; stored puzzles use 1 to 32767.
+// A puzzle number; stored puzzles use 1 to MaxGameNumber.
 using GameNumber = std::int16_t;
 
 inline constexpr int CellCount = 81;
@@ -32,6 +32,11 @@ constexpr CellIndex cellOfTextPosition(int p) { return cellAt(9 - p / 9, p % 9 +
 using Group = std::array<CellIndex, 9>;
 // The nine rows bottom to top, the nine boxes, then the nine columns left to right.
 std::array<Group, 27> const &groups();
+// The places in groups() of a cell's row, box and column.
+constexpr std::array<int, 3> groupsOf(CellIndex i)
+{
+    return { rowOf(i) - 1, 8 + boxOf(i), 17 + columnOf(i) };
+}
 
 // Colours are 0x00BBGGRR values, or references to the desktop's scheme (top bit set).
 using ColourValue = std::uint32_t;

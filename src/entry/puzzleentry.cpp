@@ -1,5 +1,6 @@
 #include "entry/puzzleentry.h"
 
+#include "board/numbers.h"
 #include "play/game.h"
 #include "puzzles/rules.h"
 
@@ -81,7 +82,7 @@ PuzzleEntry::Decision PuzzleEntry::save()
     for (CellIndex i = 1; i <= CellCount; ++i) {
         const QString text = m_board.text(i);
         if (!text.isEmpty())
-            puzzle.push_back({ i, text.toInt() });
+            puzzle.push_back({ i, parseWhole(text.toStdString(), 1, 9).value_or(0) });
     }
     if (puzzle.empty())
         return { Decision::Kind::NothingToStore };
@@ -94,7 +95,8 @@ PuzzleEntry::Decision PuzzleEntry::save()
     };
     if (const auto why = whyUnplayable(gridOf(m_board)))
         return notStored(*why);
-    const int proposed = m_board.gameNumberText().toInt();
+    const int proposed
+        = parseWhole(m_board.gameNumberText().toStdString(), 1, MaxGameNumber).value_or(0);
     const auto stored = m_store.appendPuzzles({ puzzle }, proposed);
     if (!stored)
         return notStored(

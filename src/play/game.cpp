@@ -1,5 +1,7 @@
 #include "play/game.h"
 
+#include "board/numbers.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -16,26 +18,14 @@ bool hasGivens(const std::vector<store::GameRow> &rows)
     return false;
 }
 
-// A whole number typed by the player, or nothing.
-std::optional<int> wholeNumber(const QString &reply)
-{
-    const QString t = reply.trimmed();
-    if (t.isEmpty() || t.size() > 6)
-        return std::nullopt;
-    for (const QChar c : t)
-        if (!c.isDigit() || c.unicode() > 127)
-            return std::nullopt;
-    return t.toInt();
-}
-
 } // namespace
 
 puzzles::Grid gridOf(const Board &board)
 {
     puzzles::Grid grid {};
     for (std::size_t p = 0; p < grid.size(); ++p) {
-        const int n = board.text(cellOfTextPosition(static_cast<int>(p))).toInt();
-        grid[p] = static_cast<std::uint8_t>(n >= 1 && n <= 9 ? n : 0);
+        const QString text = board.text(cellOfTextPosition(static_cast<int>(p)));
+        grid[p] = static_cast<std::uint8_t>(parseWhole(text.toStdString(), 1, 9).value_or(0));
     }
     return grid;
 }
@@ -124,9 +114,9 @@ std::optional<Game::Choice> Game::askNumber(int highest)
         const auto reply = m_prompter.inputBox(prompt, WindowCaption, defaultText);
         if (!reply)
             return std::nullopt;
-        const auto n = wholeNumber(*reply);
+        const auto n = parseWhole(reply->trimmed().toStdString(), 1, highest);
         QString problem;
-        if (n && *n >= 1 && *n <= highest) {
+        if (n) {
             std::optional<Choice> choice;
             const Load loaded = tryLoad(*n, choice);
             if (loaded == Load::Found)

@@ -4,7 +4,9 @@
 // and band (three rows, 27 cells, one bit each), so that a digit's rows, boxes and columns within
 // a band are dealt with by a few word operations and small tables.
 
-#include "puzzles/sudoku.h"
+#include "puzzles/grid.h"
+
+#include <random>
 
 namespace zov::puzzles::band {
 

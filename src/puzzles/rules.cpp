@@ -2,29 +2,55 @@
 
 #include "board/cells.h"
 
+#include <algorithm>
+
 namespace zov::puzzles {
+namespace {
+
+// The first group, in the order of groups(), that holds some digit twice; 27 when none does.
+// One pass over the cells, as the solver asks this of every grid it is given.
+std::size_t firstGroupWithRepeat(const Grid &grid)
+{
+    std::array<unsigned, 27> seen {};
+    std::size_t first = seen.size();
+    for (int p = 0; p < CellCount; ++p) {
+        const int digit = grid[static_cast<std::size_t>(p)];
+        if (digit < 1 || digit > 9)
+            continue;
+        const unsigned bit = 1u << digit;
+        for (const int g : groupsOf(cellOfTextPosition(p))) {
+            const auto k = static_cast<std::size_t>(g);
+            if (seen[k] & bit)
+                first = std::min(first, k);
+            seen[k] |= bit;
+        }
+    }
+    return first;
+}
+
+} // namespace
 
 std::optional<Repeat> findRepeat(const Grid &grid)
 {
-    const auto &all = groups();
-    for (std::size_t g = 0; g < all.size(); ++g) {
-        unsigned seen = 0;
-        for (const CellIndex i : all[g]) {
-            const int digit = grid[static_cast<std::size_t>(textPositionOf(i))];
-            if (digit < 1 || digit > 9)
-                continue;
-            const unsigned bit = 1u << digit;
-            if (seen & bit) {
-                // groups() runs rows, boxes, columns, nine of each.
-                const auto unit = g < 9 ? Repeat::Unit::Row
-                    : g < 18            ? Repeat::Unit::Box
-                                        : Repeat::Unit::Column;
-                return Repeat { digit, unit, static_cast<int>(g % 9) + 1 };
-            }
-            seen |= bit;
+    const std::size_t g = firstGroupWithRepeat(grid);
+    if (g == groups().size())
+        return std::nullopt;
+    unsigned seen = 0;
+    for (const CellIndex i : groups()[g]) {
+        const int digit = grid[static_cast<std::size_t>(textPositionOf(i))];
+        if (digit < 1 || digit > 9)
+            continue;
+        const unsigned bit = 1u << digit;
+        if (seen & bit) {
+            // groups() runs rows, boxes, columns, nine of each.
+            const auto unit = g < 9 ? Repeat::Unit::Row
+                : g < 18            ? Repeat::Unit::Box
+                                    : Repeat::Unit::Column;
+            return Repeat { digit, unit, static_cast<int>(g % 9) + 1 };
         }
+        seen |= bit;
     }
-    return std::nullopt;
+    return std::nullopt; // not reached: group g holds a repeat
 }
 
 } // namespace zov::puzzles

@@ -1,9 +1,9 @@
 #pragma once
 
 // Where a grid breaks the one rule of the game: each digit at most once in a row, column and
-// box. Grids are in text order (see sudoku.h).
+// box, checked through the 27 groups of board/cells.h. Grids are in text order (grid.h).
 
-#include "puzzles/sudoku.h"
+#include "puzzles/grid.h"
 
 #include <optional>
 

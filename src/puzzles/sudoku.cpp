@@ -1,48 +1,18 @@
 #include "puzzles/sudoku.h"
 #include "puzzles/bandsolver.h"
+#include "puzzles/rules.h"
 
 #include <algorithm>
 
 namespace zov::puzzles {
-namespace {
-
-// The givens alone: no digit twice in a row, column or box, and none above 9.
-bool givensFit(const Grid &grid, int &filled)
-{
-    std::array<std::uint16_t, 27> used {};
-    filled = 0;
-    for (int p = 0; p < 81; ++p) {
-        const int d = grid[static_cast<std::size_t>(p)];
-        if (d == 0)
-            continue;
-        if (d > 9)
-            return false;
-        const int r = p / 9, c = p % 9, b = (r / 3) * 3 + c / 3;
-        const auto bit = static_cast<std::uint16_t>(1u << d);
-        for (const int u : { r, 9 + c, 18 + b }) {
-            if (used[static_cast<std::size_t>(u)] & bit)
-                return false;
-            used[static_cast<std::size_t>(u)]
-                = static_cast<std::uint16_t>(used[static_cast<std::size_t>(u)] | bit);
-        }
-        ++filled;
-    }
-    return true;
-}
-
-} // namespace
 
 bool isConsistent(const Grid &grid)
 {
-    int filled = 0;
-    return givensFit(grid, filled);
+    return std::all_of(grid.begin(), grid.end(), [](auto d) { return d <= 9; })
+        && !findRepeat(grid);
 }
 
-bool isSolved(const Grid &grid)
-{
-    int filled = 0;
-    return givensFit(grid, filled) && filled == 81;
-}
+bool isSolved(const Grid &grid) { return isConsistent(grid) && clueCount(grid) == 81; }
 
 int clueCount(const Grid &grid)
 {
@@ -51,8 +21,7 @@ int clueCount(const Grid &grid)
 
 int countSolutions(const Grid &grid, int limit, Grid *first)
 {
-    int filled = 0;
-    if (limit <= 0 || !givensFit(grid, filled))
+    if (limit <= 0 || !isConsistent(grid))
         return 0;
     return band::countSolutions(grid, limit, first);
 }

@@ -1,10 +1,9 @@
 #pragma once
 
-// Solver, generator and the 81-character text form of puzzles. Grids here are in text order:
-// position 0 is the top-left cell, 80 the bottom-right; 0 stands for an empty cell.
+// Solver, generator and the 81-character text form of puzzles, on grids in text order.
 
-#include <array>
-#include <cstdint>
+#include "puzzles/grid.h"
+
 #include <optional>
 #include <random>
 #include <string>
@@ -12,9 +11,7 @@
 
 namespace zov::puzzles {
 
-using Grid = std::array<std::uint8_t, 81>;
-
-// True when no digit stands twice in a row, column or box.
+// True when no digit stands twice in a row, column or box (puzzles/rules.h) and none is above 9.
 bool isConsistent(const Grid &grid);
 // True when every cell holds a digit and the grid is consistent.
 bool isSolved(const Grid &grid);

@@ -2,13 +2,18 @@
 
 #include "store/puzzlestore.h"
 
+#include "board/identity.h"
+
 #include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <pwd.h>
+#include <string_view>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -21,8 +26,6 @@ namespace fs = std::filesystem;
 
 namespace zov::store {
 namespace {
-
-constexpr char AppFolder[] = "zovudedoda";
 
 // Any entry at all, a dangling symbolic link included: such a name is never written over.
 bool entryExists(const std::string &path)
@@ -85,6 +88,34 @@ private:
     int m_fd;
 };
 
+// "<library>.tmp-<pid>-<number>", as temporaryNameBeside makes it.
+bool isTemporaryNameOf(const std::string &name, const std::string &library)
+{
+    const std::string prefix = library + ".tmp-";
+    if (name.compare(0, prefix.size(), prefix) != 0)
+        return false;
+    const std::string_view rest = std::string_view(name).substr(prefix.size());
+    const auto dash = rest.find('-');
+    const auto digits = [](std::string_view t) {
+        return !t.empty() && t.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    return dash != std::string_view::npos && digits(rest.substr(0, dash))
+        && digits(rest.substr(dash + 1));
+}
+
+// Removes `path` when it is still the file `seen` and no copier holds its lock.
+bool removeIfUnlocked(const std::string &path, const struct stat &seen)
+{
+    Fd fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat st
+    {
+    };
+    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || st.st_ino != seen.st_ino
+        || st.st_dev != seen.st_dev || ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
+        return false;
+    return ::unlink(path.c_str()) == 0;
+}
+
 Status copyWhole(const std::string &from, const std::string &to)
 {
     // The shipped library belongs to the system: read-only, whatever the permissions allow.
@@ -96,6 +127,8 @@ Status copyWhole(const std::string &from, const std::string &to)
     if (out.get() < 0)
         return Error { kindOfWriteError(errno),
             "The library cannot be written in its folder: " + lastError() + "." };
+    // Held while the copy is made, so that another start never takes it for a leftover.
+    ::flock(out.get(), LOCK_EX);
     std::array<char, 65536> buffer {};
     for (;;) {
         const ssize_t got = ::read(in.get(), buffer.data(), buffer.size());
@@ -154,7 +187,7 @@ std::string perUserLibraryPath(const Environment &env)
         base = fs::path(env.home) / ".local" / "share";
     else
         return {};
-    return (base / AppFolder / LibraryFileName).lexically_normal().string();
+    return (base / ProgramName / LibraryFileName).lexically_normal().string();
 }
 
 LibraryPlace locateLibrary(
@@ -184,8 +217,32 @@ LibraryPlace locateLibrary()
     return locateLibrary(programDirectory(), ZOVUDEDODA_SHARED_DATA_DIR, processEnvironment());
 }
 
+int removeLeftoverCopies(const std::string &libraryPath)
+{
+    std::error_code ec;
+    const fs::path library = fs::absolute(fs::path(libraryPath), ec).lexically_normal();
+    const std::string name = library.filename().string();
+    if (libraryPath.empty() || ec || name.empty())
+        return 0;
+    const auto oldest = std::time(nullptr) - LeftoverAgeSeconds;
+    int removed = 0;
+    for (fs::directory_iterator it(library.parent_path(), ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string entry = it->path().filename().string();
+        struct stat st
+        {
+        };
+        if (!isTemporaryNameOf(entry, name) || ::lstat(it->path().c_str(), &st) != 0
+            || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid() || st.st_mtime > oldest)
+            continue;
+        removed += removeIfUnlocked(it->path().string(), st);
+    }
+    return removed;
+}
+
 Status provideLibrary(const LibraryPlace &place)
 {
+    removeLeftoverCopies(place.path);
     if (entryExists(place.path))
         return success();
     // Nothing to make it from: opening it says that the file is missing.

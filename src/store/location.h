@@ -49,6 +49,14 @@ LibraryPlace locateLibrary();
 // seed copied under a temporary name, synced, checked to be a library, and linked into place.
 // An existing library is never replaced, and a failure leaves no file behind. The seed is only
 // ever read. Without a seed nothing is made, and opening the library reports it missing.
+// Before anything, it removes what a start killed while copying left (removeLeftoverCopies).
 Status provideLibrary(const LibraryPlace &place);
+
+// A temporary copy is left behind only by a start killed while making the library. Removed are
+// files beside `libraryPath` named exactly as temporaryNameBeside names them, owned by this
+// user, unchanged for LeftoverAgeSeconds, and locked by no copier; anything else stays. Returns
+// how many went.
+inline constexpr int LeftoverAgeSeconds = 300;
+int removeLeftoverCopies(const std::string &libraryPath);
 
 } // namespace zov::store

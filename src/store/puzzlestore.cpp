@@ -1,8 +1,10 @@
 #include "store/puzzlestore.h"
 
+#include "store/schema.h"
 #include "store/sqlite.h"
 
 #include "board/cells.h"
+#include "board/numbers.h"
 
 #include <array>
 #include <cmath>
@@ -17,63 +19,35 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Rows are kept in (GameNo, Index) order, so one puzzle's rows lie together whatever the size
-// of the library, and the highest number is the last row.
-constexpr char SchemaSql[] = R"sql(
-CREATE TABLE Game (
-  GameNo  INTEGER NOT NULL CHECK (typeof(GameNo) = 'integer' AND GameNo BETWEEN 1 AND 32767),
-  "Index" INTEGER NOT NULL CHECK (typeof("Index") = 'integer' AND "Index" BETWEEN 1 AND 81),
-  Number  INTEGER NOT NULL CHECK (typeof(Number) = 'integer' AND Number BETWEEN 1 AND 9),
-  PRIMARY KEY (GameNo, "Index")
-) WITHOUT ROWID;
-)sql";
-
-// The schema and the queries spell the limits out; they must agree with the board's.
-static_assert(MaxGameNumber == 32767 && CellCount == 81);
-// Walks down from the top through the index; the first well-formed number is the highest, so
-// text or fractional GameNo values never become "the highest".
-constexpr char HighestSql[]
-    = "SELECT GameNo FROM Game WHERE GameNo BETWEEN 1 AND 32767 ORDER BY GameNo DESC";
-constexpr char PuzzleSql[] = "SELECT GameNo, \"Index\", Number FROM Game WHERE GameNo = ?1";
-constexpr char InsertSql[] = "INSERT INTO Game (GameNo, \"Index\", Number) VALUES (?1, ?2, ?3)";
+// For the messages that say no number is left.
+std::string numbersEnd() { return "puzzle numbers end at " + std::to_string(MaxGameNumber) + "."; }
 
 Error errorFrom(sqlite3 *db, int code, const std::string &what)
 {
     const std::string detail = db ? sqlite3_errmsg(db) : sqlite3_errstr(code);
-    Error e;
     switch (code & 0xff) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-        e.kind = Error::Kind::Locked;
-        e.reason = what + ": the file is locked by another program. Close it there and try again.";
-        return e;
+        return Error { Error::Kind::Locked,
+            what + ": the file is locked by another program. Close it there and try again." };
     case SQLITE_READONLY:
-        e.kind = Error::Kind::ReadOnly;
-        e.reason = what + ": the library is read-only (" + detail + ").";
-        return e;
+        return Error { Error::Kind::ReadOnly,
+            what + ": the library is read-only (" + detail + ")." };
     case SQLITE_PERM:
     case SQLITE_CANTOPEN:
-        e.kind = Error::Kind::ReadOnly;
-        e.reason = what + ": the library cannot be written (" + detail + ").";
-        return e;
+        return Error { Error::Kind::ReadOnly,
+            what + ": the library cannot be written (" + detail + ")." };
     case SQLITE_FULL:
-        e.kind = Error::Kind::DiskFull;
-        e.reason = what + ": the disk is full.";
-        return e;
+        return Error { Error::Kind::DiskFull, what + ": the disk is full." };
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT:
-        e.kind = Error::Kind::Damaged;
-        e.reason = what + ": the file is damaged (" + detail + ").";
-        return e;
+        return Error { Error::Kind::Damaged, what + ": the file is damaged (" + detail + ")." };
     case SQLITE_IOERR:
         // Exceeding the file-size limit or running out of room shows up as a write error.
-        e.kind = Error::Kind::DiskFull;
-        e.reason = what + ": the file could not be written (" + detail + ").";
-        return e;
+        return Error { Error::Kind::DiskFull,
+            what + ": the file could not be written (" + detail + ")." };
     default:
-        e.kind = Error::Kind::Refused;
-        e.reason = what + ": " + detail + ".";
-        return e;
+        return Error { Error::Kind::Refused, what + ": " + detail + "." };
     }
 }
 
@@ -93,14 +67,9 @@ std::optional<int> wholeNumber(const sql::Statement &st, int column, int lo, int
         break;
     }
     case SQLITE_TEXT: {
+        // Plain digits only: no number in range needs more than six of them.
         const std::string t = st.columnText(column);
-        if (t.empty() || t.size() > 6)
-            return std::nullopt;
-        for (const char c : t)
-            if (c < '0' || c > '9')
-                return std::nullopt;
-        v = std::stoll(t);
-        break;
+        return t.size() <= 6 ? parseWhole(t, lo, hi) : std::nullopt;
     }
     default:
         return std::nullopt;
@@ -120,6 +89,27 @@ GameRow readRow(const sql::Statement &st)
     row.rawIndex = st.columnText(1);
     row.rawNumber = st.columnText(2);
     return row;
+}
+
+// Runs `query` (with `param` as ?1 where given) and collects what `take(row, out)` makes of
+// each row; an error from `take` ends it there.
+template <class T, class Take>
+Result<std::vector<T>> collectRows(sqlite3 *db, std::string_view query, const std::string &what,
+    Take take, std::optional<int> param = std::nullopt)
+{
+    sql::Statement st(db, query);
+    if (!st.prepared())
+        return errorFrom(db, st.prepareCode(), what);
+    if (param)
+        st.bind(1, *param);
+    std::vector<T> out;
+    int rc = SQLITE_OK;
+    while ((rc = st.step()) == SQLITE_ROW)
+        if (Status taken = take(st, out); !taken)
+            return taken.error();
+    if (rc != SQLITE_DONE)
+        return errorFrom(db, rc, what);
+    return out;
 }
 
 // Nothing in a file may run code or change data behind our back: no triggers, no views, no
@@ -154,7 +144,7 @@ using DbPtr = std::unique_ptr<sqlite3, Closer>;
 
 Status insertNumbered(sqlite3 *db, const std::vector<std::pair<int, const Puzzle *>> &puzzles)
 {
-    sql::Statement insert(db, InsertSql);
+    sql::Statement insert(db, schema::InsertRow);
     if (!insert.prepared())
         return errorFrom(db, insert.prepareCode(), "The puzzle could not be stored");
     for (const auto &[number, puzzle] : puzzles) {
@@ -329,7 +319,7 @@ Result<PuzzleStore> PuzzleStore::open(const std::string &givenPath, Emptiness em
 Result<int> PuzzleStore::highestGameNumber() const
 {
     sqlite3 *db = m_db->db.get();
-    sql::Statement st(db, HighestSql);
+    sql::Statement st(db, schema::highestNumbers());
     if (!st.prepared())
         return errorFrom(db, st.prepareCode(), "The puzzle numbers cannot be read");
     int rc = SQLITE_OK;
@@ -343,53 +333,37 @@ Result<int> PuzzleStore::highestGameNumber() const
 
 Result<std::vector<GameRow>> PuzzleStore::puzzle(int gameNo) const
 {
-    sqlite3 *db = m_db->db.get();
-    sql::Statement st(db, PuzzleSql);
     const std::string what = "Puzzle " + std::to_string(gameNo) + " cannot be read";
-    if (!st.prepared())
-        return errorFrom(db, st.prepareCode(), what);
-    st.bind(1, gameNo);
-    std::vector<GameRow> rows;
-    int rc = SQLITE_OK;
-    while ((rc = st.step()) == SQLITE_ROW) {
+    const auto take = [&](const sql::Statement &row, std::vector<GameRow> &rows) {
         if (rows.size() >= MaxRowsPerPuzzle)
-            return Error { Error::Kind::Damaged, what + ": it has too many rows." };
-        rows.push_back(readRow(st));
-    }
-    if (rc != SQLITE_DONE)
-        return errorFrom(db, rc, what);
-    return rows;
+            return Status(Error { Error::Kind::Damaged, what + ": it has too many rows." });
+        rows.push_back(readRow(row));
+        return success();
+    };
+    return collectRows<GameRow>(m_db->db.get(), schema::PuzzleRows, what, take, gameNo);
 }
 
 Result<std::vector<GameRow>> PuzzleStore::allRows() const
 {
-    sqlite3 *db = m_db->db.get();
-    sql::Statement st(db, "SELECT GameNo, \"Index\", Number FROM Game");
-    if (!st.prepared())
-        return errorFrom(db, st.prepareCode(), "The library cannot be read");
-    std::vector<GameRow> rows;
-    int rc = SQLITE_OK;
-    while ((rc = st.step()) == SQLITE_ROW)
-        rows.push_back(readRow(st));
-    if (rc != SQLITE_DONE)
-        return errorFrom(db, rc, "The library cannot be read");
-    return rows;
+    const auto take = [](const sql::Statement &row, std::vector<GameRow> &rows) {
+        rows.push_back(readRow(row));
+        return success();
+    };
+    return collectRows<GameRow>(m_db->db.get(), "SELECT GameNo, \"Index\", Number FROM Game",
+        "The library cannot be read", take);
 }
 
 Result<std::vector<PuzzleSummary>> PuzzleStore::summary() const
 {
-    sqlite3 *db = m_db->db.get();
-    sql::Statement st(db, "SELECT GameNo, COUNT(*) FROM Game GROUP BY GameNo ORDER BY GameNo");
-    if (!st.prepared())
-        return errorFrom(db, st.prepareCode(), "The library cannot be read");
-    std::vector<PuzzleSummary> out;
-    int rc = SQLITE_OK;
-    while ((rc = st.step()) == SQLITE_ROW)
-        if (const auto n = wholeNumber(st, 0, 1, MaxGameNumber))
-            out.push_back({ *n, static_cast<int>(st.columnInt(1)) });
-    if (rc != SQLITE_DONE)
-        return errorFrom(db, rc, "The library cannot be read");
-    return out;
+    // Puzzles whose number is not a whole number in range are left out, as everywhere.
+    const auto take = [](const sql::Statement &row, std::vector<PuzzleSummary> &out) {
+        if (const auto n = wholeNumber(row, 0, 1, MaxGameNumber))
+            out.push_back({ *n, static_cast<int>(row.columnInt(1)) });
+        return success();
+    };
+    return collectRows<PuzzleSummary>(m_db->db.get(),
+        "SELECT GameNo, COUNT(*) FROM Game GROUP BY GameNo ORDER BY GameNo",
+        "The library cannot be read", take);
 }
 
 Result<int> PuzzleStore::appendPuzzles(
@@ -422,7 +396,7 @@ Result<int> PuzzleStore::appendPuzzles(
         first = next;
     }
     if (first + static_cast<long long>(puzzles.size()) - 1 > MaxGameNumber)
-        return Error { Error::Kind::Full, "The library is full: puzzle numbers end at 32767." };
+        return Error { Error::Kind::Full, "The library is full: " + numbersEnd() };
     if (puzzles.empty())
         return first;
     if (const auto stored = insertPuzzles(db, puzzles, first); !stored)
@@ -440,7 +414,8 @@ Status PuzzleStore::writeFile(
     std::vector<std::pair<int, const Puzzle *>> numbered;
     for (const auto &[number, puzzle] : puzzles) {
         if (number < 1 || number > MaxGameNumber)
-            return Error { Error::Kind::BadInput, "A puzzle number must lie from 1 to 32767." };
+            return Error { Error::Kind::BadInput,
+                "A puzzle number must lie from 1 to " + std::to_string(MaxGameNumber) + "." };
         plain.push_back(puzzle);
         numbered.push_back({ number, &puzzle });
     }
@@ -458,7 +433,7 @@ Status PuzzleStore::writeFile(
     sql::Transaction tx(db.get());
     if (tx.beginCode() != SQLITE_OK)
         return errorFrom(db.get(), tx.beginCode(), "The library cannot be created");
-    if (const int e = sql::exec(db.get(), SchemaSql); e != SQLITE_OK)
+    if (const int e = sql::exec(db.get(), schema::createTable().c_str()); e != SQLITE_OK)
         return errorFrom(db.get(), e, "The library cannot be created");
     if (const auto stored = insertNumbered(db.get(), numbered); !stored)
         return stored.error();
@@ -479,7 +454,7 @@ Status PuzzleStore::create(const std::string &givenPath, const std::vector<Puzzl
     if (detectFileKind(path) != FileKind::Missing)
         return Error { Error::Kind::BadInput, "a file is already there; it is left as it is." };
     if (puzzles.size() > static_cast<std::size_t>(MaxGameNumber))
-        return Error { Error::Kind::Full, "Too many puzzles: puzzle numbers end at 32767." };
+        return Error { Error::Kind::Full, "Too many puzzles: " + numbersEnd() };
     std::vector<std::pair<int, Puzzle>> numbered;
     int number = 1;
     for (const Puzzle &p : puzzles)

@@ -5,6 +5,7 @@
 
 #include "look/screen.h"
 
+#include "play/startmessages.h"
 #include "store/library.h"
 
 #include <QApplication>
@@ -101,48 +102,15 @@ Form1::~Form1() = default;
 
 bool Form1::Load()
 {
-    const QString shownPath = QDir::toNativeSeparators(QFile::decodeName(m_place.path.c_str()));
     auto opened = store::openLibrary(m_place);
     if (!opened) {
-        const QString reason = QString::fromStdString(opened.error().error.reason);
-        if (opened.error().step == store::LibraryError::Step::Provide)
-            m_prompter.messageBox(QStringLiteral("The puzzle library cannot be made:\n%1\n\n%2")
-                                      .arg(shownPath, reason),
-                MessageStyle::Critical, WindowCaption);
-        else if (opened.error().step == store::LibraryError::Step::Convert)
-            m_prompter.messageBox(
-                QStringLiteral("The puzzle library of the earlier version cannot be "
-                               "converted:\n%1\n\n%2\n\nThe file was left as it was.")
-                    .arg(shownPath, reason),
-                MessageStyle::Critical, WindowCaption);
-        else
-            m_prompter.messageBox(
-                QStringLiteral("The puzzle library cannot be opened:\n%1\n\n%2\n\n"
-                               "Put a puzzle library named %3 in %4 and start the game "
-                               "again.")
-                    .arg(shownPath, reason, QLatin1String(store::LibraryFileName),
-                        m_place.portable ? QStringLiteral("the program's folder")
-                                         : QStringLiteral("that folder")),
-                MessageStyle::Critical, WindowCaption);
+        m_prompter.messageBox(
+            libraryErrorMessage(opened.error(), m_place), MessageStyle::Critical, WindowCaption);
         return false;
     }
-    if (const auto &converted = opened->converted) {
-        QString text
-            = QStringLiteral("The puzzle library of the earlier version was converted: "
-                             "%1 puzzles with %2 digits.\n\nThe original file is kept as:\n%3")
-                  .arg(converted->puzzles)
-                  .arg(converted->rows)
-                  .arg(QDir::toNativeSeparators(QFile::decodeName(converted->backupPath.c_str())));
-        if (!converted->dropped.empty()) {
-            text += QStringLiteral("\n\n%1 rows could not be used and were left out:")
-                        .arg(converted->dropped.size());
-            for (std::size_t k = 0; k < converted->dropped.size() && k < 10; ++k)
-                text += QStringLiteral("\n") + QString::fromStdString(converted->dropped[k]);
-            if (converted->dropped.size() > 10)
-                text += QStringLiteral("\n...");
-        }
-        m_prompter.messageBox(text, MessageStyle::Information, WindowCaption);
-    }
+    if (const auto &converted = opened->converted)
+        m_prompter.messageBox(
+            conversionMessage(*converted), MessageStyle::Information, WindowCaption);
     m_store.emplace(std::move(opened->store));
     m_game = std::make_unique<Game>(*m_board, *m_store, m_prompter);
     m_entry = std::make_unique<PuzzleEntry>(*m_board, *m_store, m_prompter);

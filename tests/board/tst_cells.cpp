@@ -1,6 +1,7 @@
 #include "board/cells.h"
 
 #include <QTest>
+#include <algorithm>
 #include <set>
 
 using namespace zov;
@@ -66,6 +67,25 @@ private Q_SLOTS:
         }
         for (int i = 1; i <= 81; ++i)
             QCOMPARE(count[static_cast<std::size_t>(i)], 3);
+    }
+
+    // groupsOf names, for every cell, the three groups that hold it and no other: the rule
+    // checks of the puzzles find a cell's groups through it.
+    void groupsOfNamesTheGroupsHoldingTheCell()
+    {
+        const auto &g = groups();
+        for (CellIndex i = 1; i <= CellCount; ++i) {
+            std::set<int> holding;
+            for (std::size_t k = 0; k < g.size(); ++k)
+                if (std::find(g[k].begin(), g[k].end(), i) != g[k].end())
+                    holding.insert(static_cast<int>(k));
+            const auto named = groupsOf(i);
+            QCOMPARE(std::set<int>(named.begin(), named.end()), holding);
+            // Row, box, column: one from each nine.
+            QCOMPARE(named[0] / 9, 0);
+            QCOMPARE(named[1] / 9, 1);
+            QCOMPARE(named[2] / 9, 2);
+        }
     }
 
     // The gaps between boxes are what shows the boxes; a wrong step would close them.

@@ -15,7 +15,7 @@ skip() {
 
 [ "$(id -u)" -eq 0 ] || skip "needs root for debootstrap, chroot and mounting /proc"
 for tool in Xvfb xdotool sqlite3 /usr/bin/python3 mountpoint; do
-  command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/setup installs it)"
+  command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/setup --tests installs it)"
 done
 if ! command -v debootstrap >/dev/null; then
   apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq debootstrap >/dev/null \

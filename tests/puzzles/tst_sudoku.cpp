@@ -327,8 +327,7 @@ private Q_SLOTS:
     // The shipped library: every puzzle valid, symmetric and with exactly one solution.
     void committedLibraryHasOnlyUniquePuzzles()
     {
-        QFile f(
-            qEnvironmentVariable("ZOVUDEDODA_SOURCE_DIR") + QStringLiteral("/data/library.txt"));
+        QFile f(test::sourceDir() + QStringLiteral("/data/library.txt"));
         QVERIFY(f.open(QIODevice::ReadOnly));
         const auto parsed = parsePuzzleText(f.readAll().toStdString());
         QVERIFY(parsed.problems.empty());

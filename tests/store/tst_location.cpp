@@ -8,7 +8,13 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <pwd.h>
 #include <sstream>
+#include <sys/file.h>
+#include <unistd.h>
 
 using namespace zov;
 
@@ -38,7 +44,31 @@ class TestLocation : public QObject
         return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     }
 
+    // The environment as the test program was started with, put back after each test.
+    std::optional<QByteArray> m_startXdgDataHome, m_startHome;
+    static std::optional<QByteArray> variable(const char *name)
+    {
+        return qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt;
+    }
+    static void restore(const char *name, const std::optional<QByteArray> &value)
+    {
+        if (value)
+            qputenv(name, *value);
+        else
+            qunsetenv(name);
+    }
+
 private Q_SLOTS:
+    void initTestCase()
+    {
+        m_startXdgDataHome = variable("XDG_DATA_HOME");
+        m_startHome = variable("HOME");
+    }
+    void cleanup()
+    {
+        restore("XDG_DATA_HOME", m_startXdgDataHome);
+        restore("HOME", m_startHome);
+    }
     void init()
     {
         static int round = 0;
@@ -93,6 +123,58 @@ private Q_SLOTS:
         status = locatedAs(path8(ownLibrary()), false);
         QFile::setPermissions(m_program, readable | QFile::WriteOwner);
         QCOMPARE(status, 0);
+    }
+
+    // The variables are read from this process's own environment, by their exact names: a
+    // misspelt name would send every player's library to the wrong folder. HOME counts where
+    // XDG_DATA_HOME is unset, empty or relative, and the password database where HOME is unset.
+    void placeFollowsTheProcessEnvironment_data()
+    {
+        QTest::addColumn<QByteArray>("xdgDataHome"); // "-" for unset
+        QTest::addColumn<QByteArray>("home");
+        QTest::addColumn<QString>("expected"); // relative to the test's root; "~" the real home
+        QTest::newRow("data home") << QByteArray("/data") << QByteArray("/h")
+                                   << QStringLiteral("/data/zovudedoda/Zovudedoda.mdb");
+        QTest::newRow("no data home") << QByteArray(
+            "-") << QByteArray("/h") << QStringLiteral("/h/.local/share/zovudedoda/Zovudedoda.mdb");
+        QTest::newRow("empty data home") << QByteArray(
+            "") << QByteArray("/h") << QStringLiteral("/h/.local/share/zovudedoda/Zovudedoda.mdb");
+        QTest::newRow("relative data home")
+            << QByteArray("data") << QByteArray("/h")
+            << QStringLiteral("/h/.local/share/zovudedoda/Zovudedoda.mdb");
+        QTest::newRow("no home") << QByteArray("-") << QByteArray("-")
+                                 << QStringLiteral("~/.local/share/zovudedoda/Zovudedoda.mdb");
+    }
+    void placeFollowsTheProcessEnvironment()
+    {
+        QFETCH(QByteArray, xdgDataHome);
+        QFETCH(QByteArray, home);
+        QFETCH(QString, expected);
+        const QString root = m_root.filePath(QStringLiteral("env"));
+        const auto set = [&](const char *name, const QByteArray &value) {
+            if (value == "-")
+                qunsetenv(name);
+            else
+                qputenv(name, value.startsWith('/') ? QFile::encodeName(root) + value : value);
+        };
+        set("XDG_DATA_HOME", xdgDataHome);
+        set("HOME", home);
+        if (expected.startsWith(QLatin1Char('~'))) {
+            const passwd *pw = ::getpwuid(::getuid());
+            if (!pw || !pw->pw_dir || pw->pw_dir[0] != '/')
+                QSKIP("this user has no absolute home in the password database");
+            expected = QDir::cleanPath(QFile::decodeName(pw->pw_dir) + expected.mid(1));
+        } else {
+            expected = root + expected;
+        }
+        QCOMPARE(qpath(store::perUserLibraryPath(store::processEnvironment())), expected);
+        // The running program's own place: its folder (the tests') holds no library.
+        const QString beside = qpath(store::programDirectory()) + QStringLiteral("/Zovudedoda.mdb");
+        if (QFileInfo::exists(beside))
+            QSKIP("a library lies beside the test program, which would be used instead");
+        const auto place = store::locateLibrary();
+        QCOMPARE(qpath(place.path), expected);
+        QVERIFY(!place.portable);
     }
 
     // Installed: the library lives in the player's data folder, made from the shared default.
@@ -199,6 +281,75 @@ private Q_SLOTS:
         if (fault != QLatin1String("blocked"))
             QCOMPARE(entriesOf(QFileInfo(ownLibrary()).path()), QStringList {});
         QCOMPARE(test::fileBytes(shared), seedBytes);
+    }
+
+    // A start killed while copying leaves its temporary copy; the next start removes it, and
+    // nothing else: not another name, not another owner's file, not a copy still being made
+    // (fresh, or locked by its copier), not a link or a folder of that name.
+    void leftoverCopiesOfOurOwnGo_data()
+    {
+        QTest::addColumn<QString>("name"); // "*" for the name the copier gives
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("removed");
+        const QString ours = QStringLiteral("*");
+        QTest::newRow("killed copy") << ours << "old" << true;
+        QTest::newRow("fresh copy") << ours << "fresh" << false;
+        QTest::newRow("copy being made") << ours << "locked" << false;
+        QTest::newRow("another owner's") << ours << "foreign" << false;
+        QTest::newRow("symbolic link") << ours << "link" << false;
+        QTest::newRow("folder") << ours << "folder" << false;
+        for (const char *other :
+            { "Zovudedoda.mdb.tmp-12-x", "Zovudedoda.mdb.tmp-12", "Zovudedoda.mdb.tmp-1-2.bak",
+                "Zovudedoda.mdb.tmp--2", "Other.mdb.tmp-1-2", "xZovudedoda.mdb.tmp-1-2" })
+            QTest::newRow(other) << QString::fromLatin1(other) << "old" << false;
+    }
+    void leftoverCopiesOfOurOwnGo()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, kind);
+        QFETCH(bool, removed);
+        if (kind == QLatin1String("foreign") && ::geteuid() != 0)
+            QSKIP("only root can make a file owned by another user");
+        const QString shared = m_shared + QStringLiteral("/Zovudedoda.mdb");
+        test::makeLibrary(shared, 3);
+        const QString folder = QFileInfo(ownLibrary()).path();
+        QVERIFY(QDir().mkpath(folder));
+        const QString leftover = name == QLatin1String("*")
+            ? qpath(store::temporaryNameBeside(path8(ownLibrary())))
+            : folder + QLatin1Char('/') + name;
+        QCOMPARE(QFileInfo(leftover).path(), folder);
+        if (kind == QLatin1String("folder"))
+            QVERIFY(QDir().mkdir(leftover));
+        else if (kind == QLatin1String("link"))
+            QVERIFY(QFile::link(shared, leftover));
+        else
+            test::writeFile(leftover, QByteArray(5000, 'x'));
+        if (kind == QLatin1String("foreign"))
+            QCOMPARE(::chown(QFile::encodeName(leftover).constData(), 65534, 65534), 0);
+        if (kind != QLatin1String("fresh") && kind != QLatin1String("link")) {
+            const auto age = std::filesystem::file_time_type::clock::now()
+                - std::chrono::seconds(store::LeftoverAgeSeconds + 60);
+            std::filesystem::last_write_time(path8(leftover), age);
+        }
+        // The copier holds its lock through another open file, as another process would.
+        QFile copier(leftover);
+        if (kind == QLatin1String("locked")) {
+            QVERIFY(copier.open(QIODevice::ReadWrite));
+            QCOMPARE(::flock(copier.handle(), LOCK_EX), 0);
+        }
+
+        const auto made = store::provideLibrary(locate());
+        QVERIFY2(made, made ? "" : made.error().reason.c_str());
+        QVERIFY(QFileInfo::exists(ownLibrary()));
+        QCOMPARE(!QFileInfo(leftover).exists() && !QFileInfo(leftover).isSymLink(), removed);
+        QVERIFY(QFileInfo::exists(shared));
+        QStringList expected { QStringLiteral("Zovudedoda.mdb") };
+        if (!removed)
+            expected.append(QFileInfo(leftover).fileName());
+        QStringList found = entriesOf(folder);
+        found.sort();
+        expected.sort();
+        QCOMPARE(found, expected);
     }
 
     // The tool works on the game's library without --db: it names it, and makes it from the

@@ -24,11 +24,15 @@ void writeFile(const QString &path, const QByteArray &bytes)
     QCOMPARE(f.write(bytes), bytes.size());
 }
 
-QString benchmarkSets()
+// CTest names the places in the environment; a test program started by hand falls back on
+// the ones it was built with.
+QString sourceDir()
 {
-    return qEnvironmentVariable("ZOVUDEDODA_SOURCE_DIR")
-        + QStringLiteral("/../shared/bench/puzzles");
+    return qEnvironmentVariable(
+        "ZOVUDEDODA_SOURCE_DIR", QStringLiteral(ZOVUDEDODA_TEST_SOURCE_DIR));
 }
+
+QString benchmarkSets() { return sourceDir() + QStringLiteral("/../shared/bench/puzzles"); }
 
 ProgramRun runProgram(const QString &program, const QStringList &args)
 {
@@ -44,7 +48,10 @@ ProgramRun runProgram(const QString &program, const QStringList &args)
     return run;
 }
 
-QString toolPath() { return qEnvironmentVariable("ZOVUDEDODA_TOOL"); }
+QString toolPath()
+{
+    return qEnvironmentVariable("ZOVUDEDODA_TOOL", QStringLiteral(ZOVUDEDODA_TEST_TOOL));
+}
 
 FileSizeLimit::FileSizeLimit(unsigned long bytes)
 {

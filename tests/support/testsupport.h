@@ -49,6 +49,8 @@ void makeLibrary(const QString &path, int count, int clues = 30);
 std::string path8(const QString &path);
 // Writes `bytes` to `path`, failing the running test where it cannot.
 void writeFile(const QString &path, const QByteArray &bytes);
+// The project's source tree.
+QString sourceDir();
 // The public benchmark puzzle sets beside the project (../shared/bench/puzzles); the folder
 // may be missing.
 QString benchmarkSets();

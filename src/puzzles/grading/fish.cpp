@@ -1,0 +1,37 @@
+// Fish: a digit confined in n rows to the same n columns, or the other way round.
+
+#include "puzzles/grading/lockedsets.h"
+#include "puzzles/grading/techniques.h"
+
+namespace zov::puzzles::grading {
+
+// n rows in which a digit stands only within the same n columns: the digit is in none of
+// the other cells of those columns; and the same with rows and columns swapped.
+bool fish(CandidateGrid &g, Rater &r, int n, Technique tech)
+{
+    for (int d = 0; d < 9; ++d) {
+        const auto m = static_cast<Mask>(1u << d);
+        for (int base = 0; base < 18; base += 9) {
+            const int cover = 9 - base; // rows cover columns, columns cover rows
+            LockedSets lines;
+            for (int i = 0; i < 9; ++i)
+                lines.addWithin(n, i, where(g, base + i, m));
+            const bool found = lines.eachSet(n, [&](Mask covered, Mask chosen) {
+                const Mask chosenLines = lines.idBits(chosen);
+                bool progress = false;
+                for (unsigned c = covered; c; c &= c - 1) {
+                    const auto &line = units.cells[static_cast<std::size_t>(cover + lowest(c))];
+                    for (int i = 0; i < 9; ++i)
+                        if (!(chosenLines >> i & 1))
+                            progress |= r.remove(g, line[static_cast<std::size_t>(i)], m);
+                }
+                return progress;
+            });
+            if (found)
+                return r.counted(tech);
+        }
+    }
+    return false;
+}
+
+} // namespace zov::puzzles::grading

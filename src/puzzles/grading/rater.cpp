@@ -1,0 +1,138 @@
+#include "puzzles/grading/rater.h"
+
+#include "puzzles/grading/techniques.h"
+
+namespace zov::puzzles::grading {
+namespace {
+
+// No cell without a digit or a candidate, and every digit still possible in every unit.
+bool consistent(const CandidateGrid &g)
+{
+    for (int p = 0; p < 81; ++p)
+        if (!g.grid[p] && !g.cand[p])
+            return false;
+    for (const auto &unit : units.cells) {
+        Mask seen = 0;
+        for (const auto p : unit)
+            seen = static_cast<Mask>(seen | g.cand[p] | (g.grid[p] ? 1u << (g.grid[p] - 1) : 0u));
+        if (seen != AllDigits)
+            return false;
+    }
+    return true;
+}
+
+// The technique's search, by Technique; trial is the step loop's own.
+using Finder = bool (*)(CandidateGrid &, Rater &);
+constexpr std::array<Finder, TechniqueCount> Finders {
+    hiddenSingle,
+    nakedSingle,
+    pointing,
+    claiming,
+    [](CandidateGrid &g, Rater &r) { return nakedSubset(g, r, 2, Technique::NakedPair); },
+    [](CandidateGrid &g, Rater &r) { return hiddenSubset(g, r, 2, Technique::HiddenPair); },
+    [](CandidateGrid &g, Rater &r) { return nakedSubset(g, r, 3, Technique::NakedTriple); },
+    [](CandidateGrid &g, Rater &r) { return hiddenSubset(g, r, 3, Technique::HiddenTriple); },
+    [](CandidateGrid &g, Rater &r) { return nakedSubset(g, r, 4, Technique::NakedQuad); },
+    [](CandidateGrid &g, Rater &r) { return hiddenSubset(g, r, 4, Technique::HiddenQuad); },
+    [](CandidateGrid &g, Rater &r) { return fish(g, r, 2, Technique::XWing); },
+    [](CandidateGrid &g, Rater &r) { return fish(g, r, 3, Technique::Swordfish); },
+    [](CandidateGrid &g, Rater &r) { return fish(g, r, 4, Technique::Jellyfish); },
+    xyWing,
+    xyzWing,
+    colouring,
+    xChain,
+    xyChain,
+    nullptr,
+};
+
+} // namespace
+
+Rater::Rater(const Grid &solution, const RateOptions &options, Rating &rating)
+    : m_solution(solution)
+    , m_options(options)
+    , m_rating(rating)
+{
+    for (int k = 0; k < TechniqueCount; ++k) {
+        const auto tech = static_cast<Technique>(k);
+        if (Grades[static_cast<std::size_t>(k)] <= options.ceiling
+            && !(options.disabled & bit(tech)))
+            m_enabled |= bit(tech);
+    }
+}
+
+Outcome Rater::solve(CandidateGrid &g, int depth)
+{
+    for (;;) {
+        if (g.empty == 0)
+            return Outcome::Solved;
+        if (!consistent(g))
+            return Outcome::Broken;
+        if (step(g, depth))
+            continue;
+        if (!(m_enabled & bit(Technique::Trial)))
+            return Outcome::Stuck;
+        if (guess(g, depth) == Outcome::Broken)
+            return Outcome::Broken;
+    }
+}
+
+// A guess is followed with singles and locked candidates only: what a person can keep track of
+// while holding a guess, and twice as fast as everything.
+bool Rater::on(Technique tech) const
+{
+    return (m_enabled & bit(tech)) && (m_depth == 0 || Grades[static_cast<std::size_t>(tech)] <= 3);
+}
+
+bool Rater::step(CandidateGrid &g, int depth)
+{
+    m_depth = depth;
+    for (int k = 0; k < TechniqueCount; ++k)
+        if (const auto tech = static_cast<Technique>(k);
+            tech != Technique::Trial && on(tech) && Finders[static_cast<std::size_t>(k)](g, *this))
+            return true;
+    return false;
+}
+
+bool Rater::counted(Technique tech)
+{
+    ++m_rating.counts[static_cast<std::size_t>(tech)];
+    if (m_options.log)
+        m_options.log->push_back(std::string(techniqueName(tech)) + ':' + m_pending);
+    m_pending.clear();
+    return true;
+}
+
+void Rater::noteForLog(int p, char sign, Mask m)
+{
+    m_pending += ' ';
+    m_pending += { 'r', static_cast<char>('1' + p / 9), 'c', static_cast<char>('1' + p % 9), sign };
+    for (int d = 0; d < 9; ++d)
+        if (m >> d & 1)
+            m_pending += static_cast<char>('1' + d);
+}
+
+bool Rater::removeFromSeers(CandidateGrid &g, Cells from, const Cells &ends, Mask m)
+{
+    Cells seers;
+    ends.each([&](int e) { seers |= units.peerSet[e]; });
+    bool progress = false;
+    (from & seers).each([&](int p) { progress |= remove(g, p, m); });
+    return progress;
+}
+
+bool Rater::removeSeenBy(CandidateGrid &g, std::initializer_list<int> ends, Mask m)
+{
+    bool progress = false;
+    for (int p = 0; p < 81; ++p) {
+        if (!(g.cand[p] & m))
+            continue;
+        bool all = true;
+        for (const int e : ends)
+            all = all && units.sees[p][e];
+        if (all)
+            progress |= remove(g, p, m);
+    }
+    return progress;
+}
+
+} // namespace zov::puzzles::grading

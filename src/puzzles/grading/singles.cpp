@@ -1,0 +1,40 @@
+// Singles: a digit with one place left in a unit, a cell with one digit left.
+
+#include "puzzles/grading/techniques.h"
+
+namespace zov::puzzles::grading {
+
+// Boxes first, as people look for them.
+bool hiddenSingle(CandidateGrid &g, Rater &r)
+{
+    for (int k = 0; k < 27; ++k) {
+        const int u = (k + 18) % 27;
+        Mask once = 0, twice = 0;
+        for (const auto p : units.cells[u]) {
+            twice = static_cast<Mask>(twice | (once & g.cand[p]));
+            once = static_cast<Mask>(once | g.cand[p]);
+        }
+        const Mask single = static_cast<Mask>(once & ~twice);
+        if (!single)
+            continue;
+        const Mask m = static_cast<Mask>(single & -single);
+        for (const auto p : units.cells[u])
+            if (g.cand[p] & m) {
+                r.place(g, p, lowest(m) + 1);
+                return r.counted(Technique::HiddenSingle);
+            }
+    }
+    return false;
+}
+
+bool nakedSingle(CandidateGrid &g, Rater &r)
+{
+    for (int p = 0; p < 81; ++p)
+        if (!g.grid[p] && bits(g.cand[p]) == 1) {
+            r.place(g, p, lowest(g.cand[p]) + 1);
+            return r.counted(Technique::NakedSingle);
+        }
+    return false;
+}
+
+} // namespace zov::puzzles::grading

@@ -1,0 +1,30 @@
+#pragma once
+
+// The techniques, by family. Each looks for one step, takes it through the Rater and returns
+// true, or returns false when it finds nothing; the step loop (rater.cpp) tries them from the
+// easiest. Trial lives with the Rater, as it runs the loop itself.
+
+#include "puzzles/grading/rater.h"
+
+namespace zov::puzzles::grading {
+
+// singles.cpp
+bool hiddenSingle(CandidateGrid &g, Rater &r);
+bool nakedSingle(CandidateGrid &g, Rater &r);
+// intersections.cpp
+bool pointing(CandidateGrid &g, Rater &r);
+bool claiming(CandidateGrid &g, Rater &r);
+// subsets.cpp: `n` from 2 (pairs) to 4 (quads), counted as `tech`
+bool nakedSubset(CandidateGrid &g, Rater &r, int n, Technique tech);
+bool hiddenSubset(CandidateGrid &g, Rater &r, int n, Technique tech);
+// fish.cpp: `n` from 2 (x-wing) to 4 (jellyfish)
+bool fish(CandidateGrid &g, Rater &r, int n, Technique tech);
+// wings.cpp
+bool xyWing(CandidateGrid &g, Rater &r);
+bool xyzWing(CandidateGrid &g, Rater &r);
+// chains.cpp
+bool colouring(CandidateGrid &g, Rater &r);
+bool xChain(CandidateGrid &g, Rater &r);
+bool xyChain(CandidateGrid &g, Rater &r);
+
+} // namespace zov::puzzles::grading
