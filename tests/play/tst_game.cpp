@@ -102,7 +102,7 @@ private Q_SLOTS:
         start(library(250, 5));
         const QString before = board().gameNumberText();
         m_form->chkShuffle->setChecked(false);
-        for (const char *bad : { "", "abc", "0", "251", "-3", "3.5", "99999999999" })
+        for (const char *bad : { "", "abc", "0", "251", "-3", "3.5", "99999999999", "0000007" })
             m_prompter.replies.push_back(QString::fromLatin1(bad));
         m_prompter.replies.push_back(QStringLiteral(" 7 "));
         m_prompter.whileAsking = [this] {
@@ -112,12 +112,12 @@ private Q_SLOTS:
                 QVERIFY(board().text(i).isEmpty());
         };
         press(m_form->cmdNew);
-        QCOMPARE(m_prompter.asked.size(), std::size_t(8));
+        QCOMPARE(m_prompter.asked.size(), std::size_t(9));
         QCOMPARE(m_prompter.asked[0].prompt, QStringLiteral("Select Game No.1-250"));
         QCOMPARE(m_prompter.asked[0].title, QStringLiteral("Zovudedoda"));
         QCOMPARE(m_prompter.asked[0].defaultText, before);
         QCOMPARE(m_prompter.asked[2].defaultText, QStringLiteral("abc"));
-        QCOMPARE(m_prompter.told.size(), std::size_t(7));
+        QCOMPARE(m_prompter.told.size(), std::size_t(8));
         QVERIFY(m_prompter.told[0].prompt.contains(QLatin1String("from 1 to 250")));
         QCOMPARE(board().gameNumberText(), QStringLiteral("7"));
         QCOMPARE(count(GivenColour), 5);
