@@ -1,5 +1,7 @@
 #include "store/location.h"
 
+#include "store/fd.h"
+#include "store/process.h"
 #include "store/puzzlestore.h"
 
 #include <array>
@@ -64,27 +66,6 @@ Status makeFolders(const fs::path &folder)
     return success();
 }
 
-class Fd
-{
-public:
-    explicit Fd(int fd)
-        : m_fd(fd)
-    {
-    }
-    ~Fd()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Fd(const Fd &) = delete;
-    Fd &operator=(const Fd &) = delete;
-    int get() const { return m_fd; }
-    int release() { return std::exchange(m_fd, -1); }
-
-private:
-    int m_fd;
-};
-
 Status copyWhole(const std::string &from, const std::string &to)
 {
     // The shipped library belongs to the system: read-only, whatever the permissions allow.
@@ -140,9 +121,8 @@ Environment processEnvironment()
 
 std::string programDirectory()
 {
-    std::error_code ec;
-    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string(".") : self.parent_path().string();
+    const fs::path self = runningProgramPath();
+    return self.empty() ? std::string(".") : self.parent_path().string();
 }
 
 std::string perUserLibraryPath(const Environment &env)
