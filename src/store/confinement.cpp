@@ -1,0 +1,161 @@
+#include "store/confinement.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <seccomp.h>
+#include <sys/mman.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+#include <vector>
+
+// AddressSanitizer reserves terabytes of address space for its shadow memory at start-up, so a
+// sanitizer build of the reader runs without the address-space limit.
+#if defined(__SANITIZE_ADDRESS__)
+#define ZOVUDEDODA_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ZOVUDEDODA_ASAN 1
+#endif
+#endif
+
+namespace zov::store {
+namespace {
+
+constexpr std::uint64_t BaseAddressSpace = 512ull << 20;
+
+// libseccomp's filter context, released however the building goes.
+class Filter
+{
+public:
+    Filter()
+        : m_ctx(seccomp_init(SCMP_ACT_KILL_PROCESS))
+    {
+    }
+    Filter(const Filter &) = delete;
+    Filter &operator=(const Filter &) = delete;
+    ~Filter()
+    {
+        if (m_ctx)
+            seccomp_release(m_ctx);
+    }
+    scmp_filter_ctx get() const { return m_ctx; }
+
+    // The first failure is kept; later rules are then skipped.
+    template <class... Conditions>
+    void add(std::uint32_t action, int syscall, Conditions... conditions)
+    {
+        if (m_error == 0 && m_ctx)
+            m_error
+                = -seccomp_rule_add(m_ctx, action, syscall, sizeof...(Conditions), conditions...);
+    }
+    int error() const { return m_ctx ? m_error : ENOMEM; }
+
+private:
+    scmp_filter_ctx m_ctx;
+    int m_error = 0;
+};
+
+std::string because(const char *what, int error)
+{
+    return std::string(what) + " (" + std::strerror(error) + ")";
+}
+
+// Every system call the reader may make once the filter is in force; anything else ends it with
+// SIGSYS.
+void allowReading(Filter &f, int inputFd)
+{
+    const auto allow = SCMP_ACT_ALLOW;
+    const auto refuse = SCMP_ACT_ERRNO(EPERM);
+    // Its one file, opened before the filter, read whole into memory and closed.
+    f.add(allow, SCMP_SYS(read), SCMP_A0(SCMP_CMP_EQ, static_cast<scmp_datum_t>(inputFd)));
+    f.add(allow, SCMP_SYS(close));
+    // Its answer on standard output, and libmdb's and glibc's complaints on standard error.
+    f.add(allow, SCMP_SYS(write), SCMP_A0(SCMP_CMP_EQ, STDOUT_FILENO));
+    f.add(allow, SCMP_SYS(write), SCMP_A0(SCMP_CMP_EQ, STDERR_FILENO));
+    // malloc: the heap, large blocks mapped on their own, and giving memory back. Never
+    // executable memory: code injected into the heap cannot be made to run.
+    f.add(allow, SCMP_SYS(brk));
+    f.add(allow, SCMP_SYS(mmap), SCMP_A2(SCMP_CMP_MASKED_EQ, PROT_EXEC, 0));
+    f.add(allow, SCMP_SYS(mprotect), SCMP_A2(SCMP_CMP_MASKED_EQ, PROT_EXEC, 0));
+    f.add(allow, SCMP_SYS(munmap));
+    f.add(allow, SCMP_SYS(mremap));
+    f.add(allow, SCMP_SYS(madvise));
+    // Time (libmdb formats dates; glibc's clock may fall back from the vDSO to the system call).
+    f.add(allow, SCMP_SYS(clock_gettime));
+    f.add(allow, SCMP_SYS(gettimeofday));
+    f.add(allow, SCMP_SYS(time));
+    // Exit, and abort(): glibc and GLib abort on a corrupted heap or a failed allocation, which
+    // sends SIGABRT to this process alone.
+    f.add(allow, SCMP_SYS(exit_group));
+    f.add(allow, SCMP_SYS(exit));
+    f.add(allow, SCMP_SYS(rt_sigreturn));
+    f.add(allow, SCMP_SYS(rt_sigprocmask));
+    f.add(allow, SCMP_SYS(getpid));
+    f.add(allow, SCMP_SYS(gettid));
+    const auto self = static_cast<scmp_datum_t>(::getpid());
+    f.add(allow, SCMP_SYS(tgkill), SCMP_A0(SCMP_CMP_EQ, self), SCMP_A1(SCMP_CMP_EQ, self),
+        SCMP_A2(SCMP_CMP_EQ, SIGABRT));
+    // Harmless failures: glibc looks for character-set and time-zone files and asks what its
+    // output is; told EPERM, it does without. Opening for writing or creating still kills.
+    f.add(refuse, SCMP_SYS(openat),
+        SCMP_A2(SCMP_CMP_MASKED_EQ, O_ACCMODE | O_CREAT | O_TRUNC | O_APPEND, O_RDONLY));
+    f.add(refuse, SCMP_SYS(newfstatat));
+    f.add(refuse, SCMP_SYS(fstat));
+    f.add(refuse, SCMP_SYS(ioctl));
+}
+
+// False with `problem` set when a limit cannot be set.
+bool setLimit(int resource, rlim_t soft, rlim_t hard, const char *name, std::string &problem)
+{
+    const rlimit limit { soft, hard };
+    if (::setrlimit(resource, &limit) == 0)
+        return true;
+    problem = because(name, errno);
+    return false;
+}
+
+bool setLimits(const ReaderLimits &limits, std::string &problem)
+{
+    const auto cpu = static_cast<rlim_t>(limits.cpuSeconds);
+    bool ok = setLimit(RLIMIT_CPU, cpu, cpu + 1, "the processor time limit", problem);
+#ifndef ZOVUDEDODA_ASAN
+    if (limits.addressSpace != 0)
+        ok = setLimit(RLIMIT_AS, limits.addressSpace, limits.addressSpace,
+                 "the address space limit", problem)
+            && ok;
+#endif
+    ok = setLimit(RLIMIT_FSIZE, 0, 0, "the file size limit", problem) && ok;
+    ok = setLimit(RLIMIT_NPROC, 0, 0, "the process limit", problem) && ok;
+    ok = setLimit(RLIMIT_CORE, 0, 0, "the core file limit", problem) && ok;
+    return ok;
+}
+
+} // namespace
+
+std::uint64_t readerAddressSpace(std::uint64_t fileSize) { return BaseAddressSpace + 2 * fileSize; }
+
+Confinement confineReader(int inputFd, const ReaderLimits &limits)
+{
+    Confinement c;
+    if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0)
+        c.problem = because("no new privileges", errno);
+    else
+        c.limited = setLimits(limits, c.problem);
+
+    Filter filter;
+    allowReading(filter, inputFd);
+    int error = filter.error();
+    if (error == 0)
+        error = -seccomp_load(filter.get());
+    if (error != 0) {
+        c.problem = because("the seccomp filter", error);
+        return c;
+    }
+    c.filtered = true;
+    return c;
+}
+
+} // namespace zov::store
