@@ -58,6 +58,14 @@ private:
     int m_error = 0;
 };
 
+// One condition on argument `which`; libseccomp's SCMP_A* macros are C compound literals.
+scmp_arg_cmp arg(unsigned which, scmp_compare op, scmp_datum_t value, scmp_datum_t mask = 0)
+{
+    // A masked comparison takes the mask first, then the value.
+    return op == SCMP_CMP_MASKED_EQ ? scmp_arg_cmp { which, op, mask, value }
+                                    : scmp_arg_cmp { which, op, value, 0 };
+}
+
 std::string because(const char *what, int error)
 {
     return std::string(what) + " (" + std::strerror(error) + ")";
@@ -70,16 +78,16 @@ void allowReading(Filter &f, int inputFd)
     const auto allow = SCMP_ACT_ALLOW;
     const auto refuse = SCMP_ACT_ERRNO(EPERM);
     // Its one file, opened before the filter, read whole into memory and closed.
-    f.add(allow, SCMP_SYS(read), SCMP_A0(SCMP_CMP_EQ, static_cast<scmp_datum_t>(inputFd)));
+    f.add(allow, SCMP_SYS(read), arg(0, SCMP_CMP_EQ, static_cast<scmp_datum_t>(inputFd)));
     f.add(allow, SCMP_SYS(close));
     // Its answer on standard output, and libmdb's and glibc's complaints on standard error.
-    f.add(allow, SCMP_SYS(write), SCMP_A0(SCMP_CMP_EQ, STDOUT_FILENO));
-    f.add(allow, SCMP_SYS(write), SCMP_A0(SCMP_CMP_EQ, STDERR_FILENO));
+    f.add(allow, SCMP_SYS(write), arg(0, SCMP_CMP_EQ, STDOUT_FILENO));
+    f.add(allow, SCMP_SYS(write), arg(0, SCMP_CMP_EQ, STDERR_FILENO));
     // malloc: the heap, large blocks mapped on their own, and giving memory back. Never
     // executable memory: code injected into the heap cannot be made to run.
     f.add(allow, SCMP_SYS(brk));
-    f.add(allow, SCMP_SYS(mmap), SCMP_A2(SCMP_CMP_MASKED_EQ, PROT_EXEC, 0));
-    f.add(allow, SCMP_SYS(mprotect), SCMP_A2(SCMP_CMP_MASKED_EQ, PROT_EXEC, 0));
+    f.add(allow, SCMP_SYS(mmap), arg(2, SCMP_CMP_MASKED_EQ, 0, PROT_EXEC));
+    f.add(allow, SCMP_SYS(mprotect), arg(2, SCMP_CMP_MASKED_EQ, 0, PROT_EXEC));
     f.add(allow, SCMP_SYS(munmap));
     f.add(allow, SCMP_SYS(mremap));
     f.add(allow, SCMP_SYS(madvise));
@@ -96,12 +104,12 @@ void allowReading(Filter &f, int inputFd)
     f.add(allow, SCMP_SYS(getpid));
     f.add(allow, SCMP_SYS(gettid));
     const auto self = static_cast<scmp_datum_t>(::getpid());
-    f.add(allow, SCMP_SYS(tgkill), SCMP_A0(SCMP_CMP_EQ, self), SCMP_A1(SCMP_CMP_EQ, self),
-        SCMP_A2(SCMP_CMP_EQ, SIGABRT));
+    f.add(allow, SCMP_SYS(tgkill), arg(0, SCMP_CMP_EQ, self), arg(1, SCMP_CMP_EQ, self),
+        arg(2, SCMP_CMP_EQ, SIGABRT));
     // Harmless failures: glibc looks for character-set and time-zone files and asks what its
     // output is; told EPERM, it does without. Opening for writing or creating still kills.
     f.add(refuse, SCMP_SYS(openat),
-        SCMP_A2(SCMP_CMP_MASKED_EQ, O_ACCMODE | O_CREAT | O_TRUNC | O_APPEND, O_RDONLY));
+        arg(2, SCMP_CMP_MASKED_EQ, O_RDONLY, O_ACCMODE | O_CREAT | O_TRUNC | O_APPEND));
     f.add(refuse, SCMP_SYS(newfstatat));
     f.add(refuse, SCMP_SYS(fstat));
     f.add(refuse, SCMP_SYS(ioctl));
@@ -117,15 +125,17 @@ bool setLimit(int resource, rlim_t soft, rlim_t hard, const char *name, std::str
     return false;
 }
 
-bool setLimits(const ReaderLimits &limits, std::string &problem)
+bool setLimits(const ReaderLimits &limits, Confinement &c)
 {
+    std::string &problem = c.problem;
     const auto cpu = static_cast<rlim_t>(limits.cpuSeconds);
     bool ok = setLimit(RLIMIT_CPU, cpu, cpu + 1, "the processor time limit", problem);
 #ifndef ZOVUDEDODA_ASAN
-    if (limits.addressSpace != 0)
-        ok = setLimit(RLIMIT_AS, limits.addressSpace, limits.addressSpace,
-                 "the address space limit", problem)
-            && ok;
+    if (limits.addressSpace != 0) {
+        c.addressSpaceLimited = setLimit(RLIMIT_AS, limits.addressSpace, limits.addressSpace,
+            "the address space limit", problem);
+        ok = c.addressSpaceLimited && ok;
+    }
 #endif
     ok = setLimit(RLIMIT_FSIZE, 0, 0, "the file size limit", problem) && ok;
     ok = setLimit(RLIMIT_NPROC, 0, 0, "the process limit", problem) && ok;
@@ -143,7 +153,7 @@ Confinement confineReader(int inputFd, const ReaderLimits &limits)
     if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0)
         c.problem = because("no new privileges", errno);
     else
-        c.limited = setLimits(limits, c.problem);
+        c.limited = setLimits(limits, c);
 
     Filter filter;
     allowReading(filter, inputFd);

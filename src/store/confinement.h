@@ -24,6 +24,7 @@ std::uint64_t readerAddressSpace(std::uint64_t fileSize);
 struct Confinement
 {
     bool limited = false; // no new privileges, and every resource limit in force
+    bool addressSpaceLimited = false; // false in a sanitizer build, which cannot have one
     bool filtered = false; // the seccomp filter in force
     std::string problem; // what could not be done, in words, when either is false
 };
