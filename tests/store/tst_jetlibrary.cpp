@@ -64,11 +64,11 @@ class TestJetLibrary : public QObject
     QTemporaryDir m_dir;
     int m_count = 0;
 
-    QString file(int version, const std::vector<JetTable> &tables)
+    QString file(int version, const std::vector<JetTable> &tables, std::uint16_t codePage = 1252)
     {
         const QString path = m_dir.filePath(QStringLiteral("lib%1/Zovudedoda.mdb").arg(++m_count));
         QDir().mkpath(QFileInfo(path).path());
-        if (!writeJetFile(path8(path), version, tables))
+        if (!writeJetFile(path8(path), version, tables, codePage))
             qFatal("cannot write a fixture");
         return path;
     }
@@ -185,6 +185,26 @@ private Q_SLOTS:
                 QCOMPARE(puzzle[k].digit, expected[k].digit);
             }
         }
+    }
+
+    // A Jet 3 file's text is converted from the code page its header names, by a converter the
+    // confined reader cannot load once its filter is in force: each code page's file reads
+    // whole, an unknown code page too (libmdb falls back to Western European).
+    void jet3CodePagesReadUnderConfinement_data()
+    {
+        QTest::addColumn<int>("codePage");
+        for (const int page : { 1252, 1250, 1251, 932, 936, 950, 437, 866, 874, 1255, 12345 })
+            QTest::newRow(qPrintable(QString::number(page))) << page;
+    }
+    void jet3CodePagesReadUnderConfinement()
+    {
+        QFETCH(int, codePage);
+        const JetTable table = gameTable(3);
+        const auto rows = store::readLegacyRows(
+            path8(file(3, { table }, static_cast<std::uint16_t>(codePage))));
+        QVERIFY2(rows, rows ? "" : rows.error().reason.c_str());
+        QCOMPARE(rows->size(), table.rows.size());
+        QCOMPARE((*rows)[7].number, *table.rows[7][2]);
     }
 
     // Rows outside the record format are left out and reported; a cell named twice keeps the
@@ -455,6 +475,16 @@ private Q_SLOTS:
             << int(Kind::Unsupported) << "install mdbtools";
         QTest::newRow("unknown status")
             << QByteArray("exit 42") << int(Kind::Damaged) << "exit status 42";
+        // Ended by its confinement: the file was not read safely, whatever made it stop.
+        QTest::newRow("stopped by its filter")
+            << QByteArray("kill -SYS $$") << int(Kind::Damaged) << "could not be read safely";
+        QTest::newRow("out of processor time") << QByteArray("ulimit -c 0; kill -XCPU $$")
+                                               << int(Kind::Damaged) << "could not be read safely";
+        QTest::newRow("tried to write a file") << QByteArray("ulimit -c 0; kill -XFSZ $$")
+                                               << int(Kind::Damaged) << "could not be read safely";
+        QTest::newRow("past its memory")
+            << QByteArray("printf 'fail\\tit needs more memory\\n'; exit 8") << int(Kind::Damaged)
+            << "could not be read safely: it needs more memory.";
     }
     void aFailingReaderLeavesTheFile()
     {
