@@ -43,6 +43,7 @@ JetTable gameTable(int puzzles, std::vector<JetColumn> columns = {}, const char 
 #ifndef ZOVUDEDODA_JET_READER // a build without mdbtools
 #define ZOVUDEDODA_JET_READER ""
 #define ZOVUDEDODA_NOMDB_LIBRARY ""
+#define ZOVUDEDODA_LIBMDB_CRASHES ""
 #endif
 const QString Reader = QStringLiteral(ZOVUDEDODA_JET_READER);
 
@@ -505,6 +506,46 @@ private Q_SLOTS:
         QCOMPARE(int(converted.error().kind), kind);
         QVERIFY2(QString::fromStdString(converted.error().reason).contains(reason),
             converted.error().reason.c_str());
+        QCOMPARE(fileBytes(path), before);
+        QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files).size(), 1);
+    }
+
+    // Files that crash libmdb (found by fuzzing; fuzz/libmdb-crashes): the confined reader
+    // dies of it, and the game says so and keeps the file and its folder as they were.
+    void libmdbCrashesEndInACleanRefusal_data()
+    {
+        QTest::addColumn<QString>("input");
+        const QDir crashes(QStringLiteral(ZOVUDEDODA_LIBMDB_CRASHES));
+        for (const QString &name : crashes.entryList(QDir::Files))
+            QTest::newRow(qPrintable(name)) << crashes.filePath(name);
+        if (crashes.entryList(QDir::Files).isEmpty())
+            QTest::newRow("none") << QString();
+    }
+    void libmdbCrashesEndInACleanRefusal()
+    {
+        QFETCH(QString, input);
+        if (input.isEmpty())
+            QSKIP("no crashing input is kept in fuzz/libmdb-crashes");
+        if (!*store::mdbLibraryName())
+            QSKIP("needs a build with mdbtools");
+        const QString path
+            = m_dir.filePath(QStringLiteral("crash%1/Zovudedoda.mdb").arg(++m_count));
+        QDir().mkpath(QFileInfo(path).path());
+        QVERIFY(QFile::copy(input, path));
+        const QByteArray before = fileBytes(path);
+        test::ScriptedPrompter prompter;
+        {
+            Form1 form(path, prompter);
+            QVERIFY(!form.Load());
+        }
+        QCOMPARE(prompter.told.size(), std::size_t(1));
+        const QString said = prompter.told[0].prompt;
+        QCOMPARE(prompter.told[0].style, MessageStyle::Critical);
+        QVERIFY2(said.contains(QDir::toNativeSeparators(path)), qPrintable(said));
+        // The reader ran and was ended by the crash, or stopped by its confinement.
+        QVERIFY2(said.contains(QLatin1String("its reader failed (signal"))
+                || said.contains(QLatin1String("could not be read safely")),
+            qPrintable(said));
         QCOMPARE(fileBytes(path), before);
         QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files).size(), 1);
     }
