@@ -51,7 +51,7 @@ public:
             m_error
                 = -seccomp_rule_add(m_ctx, action, syscall, sizeof...(Conditions), conditions...);
     }
-    int error() const { return m_ctx ? m_error : ENOMEM; }
+    int error() const { return m_error; }
 
 private:
     scmp_filter_ctx m_ctx;
@@ -121,7 +121,7 @@ bool setLimit(int resource, rlim_t soft, rlim_t hard, const char *name, std::str
     const rlimit limit { soft, hard };
     if (::setrlimit(resource, &limit) == 0)
         return true;
-    problem = because(name, errno);
+    problem += (problem.empty() ? "" : "; ") + because(name, errno);
     return false;
 }
 
@@ -156,12 +156,17 @@ Confinement confineReader(int inputFd, const ReaderLimits &limits)
         c.limited = setLimits(limits, c);
 
     Filter filter;
+    if (!filter.get()) {
+        // libseccomp found no seccomp in the kernel, or was refused it by a container.
+        c.problem += std::string(c.problem.empty() ? "" : "; ") + "this system offers no seccomp";
+        return c;
+    }
     allowReading(filter, inputFd);
     int error = filter.error();
     if (error == 0)
         error = -seccomp_load(filter.get());
     if (error != 0) {
-        c.problem = because("the seccomp filter", error);
+        c.problem += (c.problem.empty() ? "" : "; ") + because("the seccomp filter", error);
         return c;
     }
     c.filtered = true;

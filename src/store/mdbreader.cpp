@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -103,10 +104,16 @@ ConfinedInput openConfined(const char *path, std::FILE *out, std::FILE *err)
     loadCharacterSets(in.file.get());
     ::tzset(); // libmdb formats dates; the time zone is read now, not under the filter
     bufferOutput(out);
+    // With a file size limit of 0, a write to a standard error that is a regular file (a session
+    // log) would kill the reader over a warning; ignored, such a write just fails.
+    std::signal(SIGXFSZ, SIG_IGN);
     in.confinement = confineReader(in.file.get(), { 20, readerAddressSpace(size) });
-    if (!in.confinement.filtered || !in.confinement.limited)
-        std::fprintf(err, "%s: reading without %s: %s\n", jet::ProgramName.data(),
-            in.confinement.filtered ? "all its limits" : "a seccomp filter",
+    if (!in.confinement.filtered)
+        std::fprintf(err,
+            "%s: reading without a seccomp filter, under the resource limits alone: %s\n",
+            jet::ProgramName.data(), in.confinement.problem.c_str());
+    else if (!in.confinement.limited)
+        std::fprintf(err, "%s: reading without every resource limit: %s\n", jet::ProgramName.data(),
             in.confinement.problem.c_str());
     return in;
 }

@@ -180,6 +180,24 @@ private Q_SLOTS:
             QStringList { QStringLiteral("Zovudedoda.mdb") });
     }
 
+    // The file size limit of 0 must not cost a reader its answer where its standard error is a
+    // regular file (a session log): libmdb's warning about a damaged table is lost there, and the
+    // reader still says what is wrong instead of dying of SIGXFSZ.
+    void aWarningIntoALogFileDoesNotStopTheReader()
+    {
+        const QString path = file(2);
+        QByteArray bytes = fileBytes(path);
+        bytes[4 * 4096] = '\x07'; // the table definition of Game, page 4, made something else
+        writeFile(path, bytes);
+        QProcess reader;
+        reader.setStandardErrorFile(m_dir.filePath(QStringLiteral("session.log")));
+        reader.start(RealReader, { path });
+        QVERIFY(reader.waitForFinished(60000));
+        QCOMPARE(reader.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(reader.exitCode(), int(store::jet::NoTable));
+        QVERIFY(reader.readAllStandardOutput().startsWith("fail\t"));
+    }
+
     // The real reader is confined while it reads: it waits on a FIFO for its file, and
     // meanwhile the kernel shows it without new privileges, under a seccomp filter and within
     // its limits. Fed the file, it still reads it whole.
