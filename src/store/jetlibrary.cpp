@@ -43,6 +43,23 @@ std::optional<int> whole(const std::string &text, int lo, int hi)
     return static_cast<int>(v);
 }
 
+// The reader's reason as the player may see it: a file that took the reader over chooses these
+// words, so they are kept to one short line of printable text.
+std::string shownReason(std::string_view field)
+{
+    constexpr std::size_t Longest = 300;
+    const std::string text = jet::unescapeField(field).value_or(std::string(field));
+    std::string shown;
+    for (const char c : text) {
+        if (shown.size() == Longest) {
+            shown += "...";
+            break;
+        }
+        shown += static_cast<unsigned char>(c) < 0x20 || c == 0x7f ? ' ' : c;
+    }
+    return shown;
+}
+
 } // namespace
 
 ReaderOutput parseReaderOutput(std::string_view text)
@@ -64,7 +81,7 @@ ReaderOutput parseReaderOutput(std::string_view text)
             from = tab + 1;
         }
         if (fields[0] == jet::FailTag && fields.size() == 2) {
-            parsed.failure = jet::unescapeField(fields[1]).value_or(std::string(fields[1]));
+            parsed.failure = shownReason(fields[1]);
             continue;
         }
         if (fields[0] == jet::EndTag && fields.size() == 2) {

@@ -448,6 +448,19 @@ private Q_SLOTS:
         QCOMPARE((*rows)[1].index, std::string("6"));
     }
 
+    // The reader's reason reaches the player's message box, and a file that took the reader
+    // over chooses it: it comes through as one short line of printable text.
+    void readerReasonIsOneShortLine()
+    {
+        const std::string flood(1 << 20, 'x');
+        const auto out = store::parseReaderOutput("fail\tdamaged\\n\r\x01" + flood + "\n");
+        QVERIFY(out.failure.size() <= 310);
+        QVERIFY(out.failure.starts_with("damaged   x"));
+        QVERIFY(std::none_of(out.failure.begin(), out.failure.end(),
+            [](char c) { return static_cast<unsigned char>(c) < 0x20; }));
+        QVERIFY(!out.whole);
+    }
+
     // A reader that cannot start, crashes, hangs or stops short is a refusal with its reason,
     // and the file keeps its bytes. A hang ends at the time limit, helpers it started too.
     void aFailingReaderLeavesTheFile_data()
