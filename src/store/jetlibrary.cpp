@@ -194,8 +194,10 @@ std::string backupNameFor(const std::string &path)
     const fs::path p(path);
     const std::string stem = (p.parent_path() / p.stem()).string();
     for (int k = 1; k < 1000; ++k) {
-        std::string name = stem + " (earlier version" + (k > 1 ? " " + std::to_string(k) : "") + ")"
-            + p.extension().string();
+        std::string name = stem + " (earlier version";
+        if (k > 1)
+            name.append(1, ' ').append(std::to_string(k));
+        name.append(")").append(p.extension().string());
         std::error_code ec;
         if (!fs::exists(name, ec))
             return name;
