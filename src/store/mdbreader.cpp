@@ -99,15 +99,14 @@ ConfinedInput openConfined(const char *path, std::FILE *out, std::FILE *err)
     struct stat st
     {
     };
-    const std::uint64_t size
-        = ::fstat(in.file.get(), &st) == 0 && st.st_size > 0 ? std::uint64_t(st.st_size) : 0;
+    in.size = ::fstat(in.file.get(), &st) == 0 && st.st_size > 0 ? std::uint64_t(st.st_size) : 0;
     loadCharacterSets(in.file.get());
     ::tzset(); // libmdb formats dates; the time zone is read now, not under the filter
     bufferOutput(out);
     // With a file size limit of 0, a write to a standard error that is a regular file (a session
     // log) would kill the reader over a warning; ignored, such a write just fails.
     std::signal(SIGXFSZ, SIG_IGN);
-    in.confinement = confineReader(in.file.get(), { 20, readerAddressSpace(size) });
+    in.confinement = confineReader(in.file.get(), { 20, readerAddressSpace(in.size) });
     if (!in.confinement.filtered)
         std::fprintf(err,
             "%s: reading without a seccomp filter, under the resource limits alone: %s\n",
@@ -118,8 +117,10 @@ ConfinedInput openConfined(const char *path, std::FILE *out, std::FILE *err)
     return in;
 }
 
-bool readWhole(int fd, std::vector<char> &bytes)
+bool readWhole(int fd, std::vector<char> &bytes, std::uint64_t expected)
 {
+    // One byte more than expected, so that the read that finds the end needs no larger buffer.
+    bytes.resize(static_cast<std::size_t>(expected) + 1);
     std::size_t used = 0;
     for (;;) {
         if (used == bytes.size())
@@ -144,7 +145,7 @@ int runJetReader(const char *path, std::FILE *out, std::FILE *err)
         return in.status;
     try {
         std::vector<char> bytes;
-        if (!readWhole(in.file.get(), bytes))
+        if (!readWhole(in.file.get(), bytes, in.size))
             return fail(out, jet::IoError, std::string("cannot read it: ") + std::strerror(errno));
         in.file.reset();
         return writeGameTable(bytes, out);

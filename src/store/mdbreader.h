@@ -8,6 +8,7 @@
 #include "store/confinement.h"
 #include "store/fd.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <vector>
 
@@ -23,13 +24,15 @@ int runJetReader(const char *path, std::FILE *out, std::FILE *err);
 struct ConfinedInput
 {
     Fd file;
+    std::uint64_t size = 0; // as the file system tells it; 0 for a pipe
     Confinement confinement;
     int status = 0;
 };
 ConfinedInput openConfined(const char *path, std::FILE *out, std::FILE *err);
 
-// Everything `fd` holds, read to its end; false with errno set when reading fails.
-bool readWhole(int fd, std::vector<char> &bytes);
+// Everything `fd` holds, read to its end (`expected` bytes, as a hint); false with errno set
+// when reading fails.
+bool readWhole(int fd, std::vector<char> &bytes, std::uint64_t expected = 0);
 
 // Writes the rows of table Game (any case, fields bound by name) of the Jet file held in
 // `bytes` to `out`; returns the exit status (a jet::ExitCode). No file is opened: libmdb reads
