@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <initializer_list>
 #include <seccomp.h>
 #include <sys/mman.h>
 #include <sys/prctl.h>
@@ -71,6 +72,12 @@ std::string because(const char *what, int error)
     return std::string(what) + " (" + std::strerror(error) + ")";
 }
 
+void allowAny(Filter &f, std::initializer_list<int> calls)
+{
+    for (const int call : calls)
+        f.add(SCMP_ACT_ALLOW, call);
+}
+
 // Every system call the reader may make once the filter is in force; anything else ends it with
 // SIGSYS.
 void allowReading(Filter &f, int inputFd)
@@ -80,29 +87,23 @@ void allowReading(Filter &f, int inputFd)
     // Its one file, opened before the filter, read whole into memory and closed.
     f.add(allow, SCMP_SYS(read), arg(0, SCMP_CMP_EQ, static_cast<scmp_datum_t>(inputFd)));
     f.add(allow, SCMP_SYS(close));
-    // Its answer on standard output, and libmdb's and glibc's complaints on standard error.
-    f.add(allow, SCMP_SYS(write), arg(0, SCMP_CMP_EQ, STDOUT_FILENO));
-    f.add(allow, SCMP_SYS(write), arg(0, SCMP_CMP_EQ, STDERR_FILENO));
-    // malloc: the heap, large blocks mapped on their own, and giving memory back. Never
-    // executable memory: code injected into the heap cannot be made to run.
-    f.add(allow, SCMP_SYS(brk));
+    // Its answer on standard output, and libmdb's and glibc's complaints on standard error
+    // (glibc writes its last words before an abort with writev).
+    for (const int out : { STDOUT_FILENO, STDERR_FILENO })
+        for (const int call : { SCMP_SYS(write), SCMP_SYS(writev) })
+            f.add(allow, call, arg(0, SCMP_CMP_EQ, static_cast<scmp_datum_t>(out)));
+    // malloc: the heap, large blocks mapped on their own, and giving memory back.
+    allowAny(f, { SCMP_SYS(brk), SCMP_SYS(munmap), SCMP_SYS(mremap), SCMP_SYS(madvise) });
+    // The time: libmdb formats dates, and glibc's clock may fall back from the vDSO.
+    allowAny(f, { SCMP_SYS(clock_gettime), SCMP_SYS(gettimeofday), SCMP_SYS(time) });
+    // Exit, and abort(): glibc and GLib abort on a corrupted heap or a failed allocation, which
+    // sends SIGABRT to this process alone (tgkill below).
+    allowAny(f,
+        { SCMP_SYS(exit_group), SCMP_SYS(exit), SCMP_SYS(rt_sigreturn), SCMP_SYS(rt_sigprocmask),
+            SCMP_SYS(getpid), SCMP_SYS(gettid) });
+    // Memory is never made executable: code injected into the heap cannot be made to run.
     f.add(allow, SCMP_SYS(mmap), arg(2, SCMP_CMP_MASKED_EQ, 0, PROT_EXEC));
     f.add(allow, SCMP_SYS(mprotect), arg(2, SCMP_CMP_MASKED_EQ, 0, PROT_EXEC));
-    f.add(allow, SCMP_SYS(munmap));
-    f.add(allow, SCMP_SYS(mremap));
-    f.add(allow, SCMP_SYS(madvise));
-    // Time (libmdb formats dates; glibc's clock may fall back from the vDSO to the system call).
-    f.add(allow, SCMP_SYS(clock_gettime));
-    f.add(allow, SCMP_SYS(gettimeofday));
-    f.add(allow, SCMP_SYS(time));
-    // Exit, and abort(): glibc and GLib abort on a corrupted heap or a failed allocation, which
-    // sends SIGABRT to this process alone.
-    f.add(allow, SCMP_SYS(exit_group));
-    f.add(allow, SCMP_SYS(exit));
-    f.add(allow, SCMP_SYS(rt_sigreturn));
-    f.add(allow, SCMP_SYS(rt_sigprocmask));
-    f.add(allow, SCMP_SYS(getpid));
-    f.add(allow, SCMP_SYS(gettid));
     const auto self = static_cast<scmp_datum_t>(::getpid());
     f.add(allow, SCMP_SYS(tgkill), arg(0, SCMP_CMP_EQ, self), arg(1, SCMP_CMP_EQ, self),
         arg(2, SCMP_CMP_EQ, SIGABRT));
@@ -137,6 +138,9 @@ bool setLimits(const ReaderLimits &limits, Confinement &c)
         ok = c.addressSpaceLimited && ok;
     }
 #endif
+    // With a file size limit of 0, a write to a standard error that is a regular file (a session
+    // log) would kill the reader over a warning; ignored, such a write just fails.
+    std::signal(SIGXFSZ, SIG_IGN);
     ok = setLimit(RLIMIT_FSIZE, 0, 0, "the file size limit", problem) && ok;
     ok = setLimit(RLIMIT_NPROC, 0, 0, "the process limit", problem) && ok;
     ok = setLimit(RLIMIT_CORE, 0, 0, "the core file limit", problem) && ok;

@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cerrno>
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -103,9 +102,6 @@ ConfinedInput openConfined(const char *path, std::FILE *out, std::FILE *err)
     loadCharacterSets(in.file.get());
     ::tzset(); // libmdb formats dates; the time zone is read now, not under the filter
     bufferOutput(out);
-    // With a file size limit of 0, a write to a standard error that is a regular file (a session
-    // log) would kill the reader over a warning; ignored, such a write just fails.
-    std::signal(SIGXFSZ, SIG_IGN);
     in.confinement = confineReader(in.file.get(), { 20, readerAddressSpace(in.size) });
     if (!in.confinement.filtered)
         std::fprintf(err,
