@@ -2,6 +2,7 @@
 
 #include "store/jetprotocol.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdlib>
