@@ -104,3 +104,8 @@ int main(int argc, char **argv)
         return probe(in.confinement);
     return attempt(what, argv[1]);
 }
+
+#if defined(__SANITIZE_ADDRESS__)
+// LeakSanitizer's check at exit starts a tracer thread, which the filter forbids.
+extern "C" int __lsan_is_turned_off() { return 1; }
+#endif
