@@ -1,31 +1,31 @@
 #include "store/jetlibrary.h"
 
+#include "board/cells.h"
 #include "store/jetprotocol.h"
+#include "store/process.h"
 
 #include <cerrno>
 #include <cmath>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <map>
-#include <poll.h>
-#include <spawn.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
-
-extern char **environ;
 
 namespace zov::store {
 namespace fs = std::filesystem;
 
 namespace {
 
-// More than the lines of 32767 full puzzles, even with every value written as a long decimal:
-// a reader that writes more is not reading a library.
+// More than the lines of the most puzzles a library holds, even with every value written as a long
+// decimal: a reader that writes more is not reading a library.
 constexpr std::size_t ReaderOutputLimit = 256u << 20;
+
+// A reader stopped by its confinement: the player learns that the file was not read safely.
+const std::string UnsafeReason = "the file could not be read safely: ";
+constexpr char UnsafeCause[] = "The file may be damaged, or made to do harm.";
 
 // A whole number in [lo, hi] from the text libmdb gives ("5", "5.0", " 5").
 std::optional<int> whole(const std::string &text, int lo, int hi)
@@ -43,143 +43,26 @@ std::optional<int> whole(const std::string &text, int lo, int hi)
     return static_cast<int>(v);
 }
 
-struct FileDescriptor
+// The reader's reason as the player may see it: a file that took the reader over chooses these
+// words, so they are kept to one short line of printable text.
+std::string shownReason(std::string_view field)
 {
-    int fd = -1;
-    FileDescriptor() = default;
-    FileDescriptor(const FileDescriptor &) = delete;
-    FileDescriptor &operator=(const FileDescriptor &) = delete;
-    ~FileDescriptor() { reset(); }
-    void reset()
-    {
-        if (fd >= 0)
-            ::close(fd);
-        fd = -1;
-    }
-};
-
-// How one run of the reader ended.
-struct ReaderRun
-{
-    int spawnError = 0; // the program could not be started (an errno value)
-    bool timedOut = false;
-    bool tooLong = false; // more output than ReaderOutputLimit
-    int status = 0; // as waitpid gives it
-    std::string output;
-};
-
-// Waits for the reader until `deadline`, then kills its process group; the reader may have
-// started helpers that hold on to the pipe.
-bool reap(pid_t child, std::chrono::steady_clock::time_point deadline, int &status)
-{
-    for (;;) {
-        const pid_t r = ::waitpid(child, &status, WNOHANG);
-        if (r == child || (r < 0 && errno != EINTR))
-            return true;
-        if (std::chrono::steady_clock::now() >= deadline)
-            break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    ::kill(-child, SIGKILL);
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) { }
-    return false;
-}
-
-// Starts `program FILE` with posix_spawn: no copy of this (threaded) process runs any of its
-// code. Standard input is /dev/null, standard output a pipe read here, standard error shared.
-ReaderRun runReader(
-    const std::string &program, const std::string &file, std::chrono::milliseconds limit)
-{
-    ReaderRun run;
-    FileDescriptor readEnd, writeEnd;
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0) {
-        run.spawnError = errno;
-        return run;
-    }
-    readEnd.fd = fds[0];
-    writeEnd.fd = fds[1];
-
-    posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attributes;
-    ::posix_spawn_file_actions_init(&actions);
-    ::posix_spawnattr_init(&attributes);
-    ::posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    ::posix_spawn_file_actions_adddup2(&actions, writeEnd.fd, STDOUT_FILENO);
-    ::posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
-    // Its own process group, so that a timeout kills whatever it started too; signals as a
-    // fresh program has them, whatever this process blocks or ignores.
-    sigset_t none, defaults;
-    sigemptyset(&none);
-    sigemptyset(&defaults);
-    for (const int s : { SIGPIPE, SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGCHLD, SIGALRM })
-        sigaddset(&defaults, s);
-    ::posix_spawnattr_setflags(
-        &attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    ::posix_spawnattr_setpgroup(&attributes, 0);
-    ::posix_spawnattr_setsigmask(&attributes, &none);
-    ::posix_spawnattr_setsigdefault(&attributes, &defaults);
-
-    std::string arg0 = program, arg1 = file;
-    char *argv[] = { arg0.data(), arg1.data(), nullptr };
-    pid_t child = -1;
-    const int spawned
-        = ::posix_spawn(&child, program.c_str(), &actions, &attributes, argv, environ);
-    ::posix_spawn_file_actions_destroy(&actions);
-    ::posix_spawnattr_destroy(&attributes);
-    writeEnd.reset();
-    if (spawned != 0) {
-        run.spawnError = spawned;
-        return run;
-    }
-
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    std::vector<char> chunk(65536);
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now())
-                              .count();
-        if (left <= 0) {
-            run.timedOut = true;
+    constexpr std::size_t Longest = 300;
+    const std::string text = jet::unescapeField(field).value_or(std::string(field));
+    std::string shown;
+    for (const char c : text) {
+        if (shown.size() == Longest) {
+            shown += "...";
             break;
         }
-        pollfd pfd { readEnd.fd, POLLIN, 0 };
-        const int ready = ::poll(&pfd, 1, static_cast<int>(left));
-        if (ready < 0 && errno == EINTR)
-            continue;
-        if (ready == 0)
-            run.timedOut = true;
-        if (ready <= 0)
-            break;
-        const ssize_t n = ::read(readEnd.fd, chunk.data(), chunk.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        run.output.append(chunk.data(), static_cast<std::size_t>(n));
-        if (run.output.size() > ReaderOutputLimit) {
-            run.tooLong = true;
-            break;
-        }
+        shown += static_cast<unsigned char>(c) < 0x20 || c == 0x7f ? ' ' : c;
     }
-    readEnd.reset();
-    // Out of time or over the limit: stopped now; otherwise it has what is left of its time to
-    // exit after closing its output.
-    const bool stop = run.timedOut || run.tooLong;
-    if (!reap(child, stop ? std::chrono::steady_clock::now() : deadline, run.status) && !stop)
-        run.timedOut = true;
-    return run;
+    return shown;
 }
 
-// What the reader wrote: its rows when the output is whole, and its reason when it failed.
-struct ReaderOutput
-{
-    std::vector<LegacyRow> rows;
-    bool whole = false; // every line well formed, the last one `end` counting the rows
-    std::string failure;
-};
+} // namespace
 
-ReaderOutput parseReaderOutput(const std::string &text)
+ReaderOutput parseReaderOutput(std::string_view text)
 {
     ReaderOutput parsed;
     std::size_t at = 0;
@@ -198,7 +81,7 @@ ReaderOutput parseReaderOutput(const std::string &text)
             from = tab + 1;
         }
         if (fields[0] == jet::FailTag && fields.size() == 2) {
-            parsed.failure = jet::unescapeField(fields[1]).value_or(std::string(fields[1]));
+            parsed.failure = shownReason(fields[1]);
             continue;
         }
         if (fields[0] == jet::EndTag && fields.size() == 2) {
@@ -216,6 +99,8 @@ ReaderOutput parseReaderOutput(const std::string &text)
     }
     return parsed;
 }
+
+namespace {
 
 #ifdef ZOVUDEDODA_WITH_MDB
 Result<std::string> findReader(const JetReader &reader)
@@ -236,8 +121,28 @@ Result<std::string> findReader(const JetReader &reader)
             + ", which is not installed in " + where + "." };
 }
 
+// A reader ended by a signal. Its confinement ends it with SIGSYS for a system call that
+// reading never needs, and the kernel with SIGXCPU or SIGXFSZ past its limits: whatever made it
+// do that, the file was not read safely.
+Error signalFailure(int signal)
+{
+    const std::string which = "signal " + std::to_string(signal) + ", " + ::strsignal(signal);
+    const auto unsafe = [&](const std::string &what) {
+        return Error { Error::Kind::Damaged,
+            std::string(UnsafeReason) + what + " (" + which + "). " + UnsafeCause };
+    };
+    if (signal == SIGSYS)
+        return unsafe("its reader tried to do what reading a file never needs, and was stopped");
+    if (signal == SIGXCPU)
+        return unsafe("its reader used more processor time than any library needs");
+    if (signal == SIGXFSZ)
+        return unsafe("its reader tried to write a file, and was stopped");
+    return { Error::Kind::Damaged,
+        "the Access database is damaged: its reader failed (" + which + ")." };
+}
+
 // The reader's exit, as the store's refusal.
-Error readerFailure(const ReaderRun &run, const std::string &program, const ReaderOutput &out)
+Error readerFailure(const ProgramRun &run, const std::string &program, const ReaderOutput &out)
 {
     const auto because = [&](const char *otherwise) {
         return (out.failure.empty() ? std::string(otherwise) : out.failure) + ".";
@@ -252,10 +157,7 @@ Error readerFailure(const ReaderRun &run, const std::string &program, const Read
         return { Error::Kind::Damaged,
             "the Access database is damaged: its reader wrote more than any library holds." };
     if (WIFSIGNALED(run.status))
-        return { Error::Kind::Damaged,
-            "the Access database is damaged: its reader failed (signal "
-                + std::to_string(WTERMSIG(run.status)) + ", " + ::strsignal(WTERMSIG(run.status))
-                + ")." };
+        return signalFailure(WTERMSIG(run.status));
     switch (WIFEXITED(run.status) ? WEXITSTATUS(run.status) : -1) {
     case jet::Success:
         return { Error::Kind::Damaged, "the Access database could not be read to its end." };
@@ -269,6 +171,10 @@ Error readerFailure(const ReaderRun &run, const std::string &program, const Read
         return { Error::Kind::NoFields, because("the table Game lacks a field") };
     case jet::CutShort:
         return { Error::Kind::Damaged, because("the Access database is cut short") };
+    case jet::Confined:
+        return { Error::Kind::Damaged,
+            UnsafeReason + because("its reader reached the limits it runs under") + " "
+                + UnsafeCause };
     case 126:
     case 127:
         // The loader's status: the reader or a library it links cannot be loaded.
@@ -288,8 +194,10 @@ std::string backupNameFor(const std::string &path)
     const fs::path p(path);
     const std::string stem = (p.parent_path() / p.stem()).string();
     for (int k = 1; k < 1000; ++k) {
-        std::string name = stem + " (earlier version" + (k > 1 ? " " + std::to_string(k) : "") + ")"
-            + p.extension().string();
+        std::string name = stem + " (earlier version";
+        if (k > 1)
+            name.append(1, ' ').append(std::to_string(k));
+        name.append(")").append(p.extension().string());
         std::error_code ec;
         if (!fs::exists(name, ec))
             return name;
@@ -311,9 +219,7 @@ const char *mdbLibraryName()
 std::vector<std::string> jetReaderPlaces()
 {
     std::vector<std::string> places;
-    std::error_code ec;
-    const auto self = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec)
+    if (const fs::path self = runningProgramPath(); !self.empty())
         places.push_back((self.parent_path() / jet::ProgramName).string());
     // Empty in a portable build: the reader lies beside the program, and a relative place would
     // run whatever lies in the current folder.
@@ -343,10 +249,9 @@ Result<std::vector<LegacyRow>> readLegacyRows(const std::string &path, const Jet
     const auto program = findReader(reader);
     if (!program)
         return program.error();
-    const ReaderRun run = runReader(*program, path, reader.timeLimit);
+    const ProgramRun run = runProgram(*program, { path }, reader.timeLimit, ReaderOutputLimit);
     ReaderOutput out = parseReaderOutput(run.output);
-    if (run.spawnError == 0 && !run.timedOut && !run.tooLong && WIFEXITED(run.status)
-        && WEXITSTATUS(run.status) == jet::Success && out.whole)
+    if (run.exitedWith(jet::Success) && out.whole)
         return std::move(out.rows);
     return readerFailure(run, *program, out);
 #endif
@@ -359,16 +264,16 @@ std::vector<std::pair<int, Puzzle>> legacyPuzzles(
         cells; // number -> index -> digit, row
     for (std::size_t r = 0; r < rows.size(); ++r) {
         const LegacyRow &row = rows[r];
-        const auto n = whole(row.gameNo, 1, 32767);
+        const auto n = whole(row.gameNo, 1, MaxGameNumber);
         const auto i = whole(row.index, 1, 81);
         const auto d = whole(row.number, 1, 9);
         const std::string where = "row " + std::to_string(r + 1) + " (GameNo " + row.gameNo
             + ", Index " + row.index + ", Number " + row.number + ")";
         if (!n || !i || !d) {
             dropped.push_back(where + ": "
-                + (!n        ? "GameNo is not a number from 1 to 32767"
-                        : !i ? "Index is not a cell from 1 to 81"
-                             : "Number is not a digit from 1 to 9"));
+                + (!n        ? "GameNo is not a number from 1 to " + std::to_string(MaxGameNumber)
+                        : !i ? std::string("Index is not a cell from 1 to 81")
+                             : std::string("Number is not a digit from 1 to 9")));
             continue;
         }
         auto &cell = cells[*n];

@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zov::store {
@@ -18,6 +19,16 @@ struct LegacyRow
 {
     std::string gameNo, index, number;
 };
+
+// What the reader wrote (jetprotocol.h): its rows, whether the output is whole (every line
+// well formed, the last one `end` counting the rows), and the reason it gave when it failed.
+struct ReaderOutput
+{
+    std::vector<LegacyRow> rows;
+    bool whole = false;
+    std::string failure;
+};
+ReaderOutput parseReaderOutput(std::string_view text);
 
 // The shared library the reader needs; empty in a build without mdbtools.
 const char *mdbLibraryName();

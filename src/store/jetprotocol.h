@@ -28,6 +28,7 @@ enum ExitCode : int {
     NoTable = 5, // no table named Game (any case)
     NoFields = 6, // Game lacks GameNo, Index or Number
     CutShort = 7, // the file holds fewer rows than its table says, or its columns cannot be read
+    Confined = 8, // the reading needed more than its confinement allows (memory, for one)
 };
 
 inline constexpr std::string_view ProgramName = "zovudedoda-jet-reader";

@@ -1,5 +1,7 @@
 #include "store/location.h"
 
+#include "store/fd.h"
+#include "store/process.h"
 #include "store/puzzlestore.h"
 
 #include "board/identity.h"
@@ -66,27 +68,6 @@ Status makeFolders(const fs::path &folder)
     }
     return success();
 }
-
-class Fd
-{
-public:
-    explicit Fd(int fd)
-        : m_fd(fd)
-    {
-    }
-    ~Fd()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Fd(const Fd &) = delete;
-    Fd &operator=(const Fd &) = delete;
-    int get() const { return m_fd; }
-    int release() { return std::exchange(m_fd, -1); }
-
-private:
-    int m_fd;
-};
 
 // "<library>.tmp-<pid>-<number>", as temporaryNameBeside makes it.
 bool isTemporaryNameOf(const std::string &name, const std::string &library)
@@ -173,9 +154,8 @@ Environment processEnvironment()
 
 std::string programDirectory()
 {
-    std::error_code ec;
-    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string(".") : self.parent_path().string();
+    const fs::path self = runningProgramPath();
+    return self.empty() ? std::string(".") : self.parent_path().string();
 }
 
 std::string perUserLibraryPath(const Environment &env)

@@ -2,14 +2,20 @@
 
 #include "store/jetprotocol.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
+#include <iconv.h>
 #include <mdbtools.h>
+#include <new>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
+#include <utility>
 
 namespace zov::store {
 
@@ -39,18 +45,117 @@ struct Open
     }
 };
 
+// Which converters libmdb will ask glibc for. glibc loads a converter from disk the first time
+// it is asked for one, which the confined reader cannot do: each is opened here, beforehand, and
+// kept open so that glibc keeps it loaded. Jet 4 and later hold UCS-2 text; Jet 3 text is in the
+// code page the file names, so a Jet 3 file (byte 0x14 is 0) gets every character set libmdb
+// knows a code page for. Only that one byte of the file is looked at before the filter.
+void loadCharacterSets(int fd)
+{
+    static constexpr std::array codePages { "CP1252", "IBM437", "IBM850", "IBM852", "IBM855",
+        "IBM860", "IBM861", "IBM862", "IBM865", "IBM866", "IBM869", "WINDOWS-874", "SHIFT-JIS",
+        "WINDOWS-936", "BIG-5", "BIG5-HKSCS", "WINDOWS-1250", "WINDOWS-1251", "WINDOWS-1252",
+        "WINDOWS-1253", "WINDOWS-1254", "WINDOWS-1255", "WINDOWS-1256", "WINDOWS-1257",
+        "WINDOWS-1258", "CP1361", "UTF-16LE", "UTF-16BE", "UTF-32LE", "UTF-32BE", "KOI8-R",
+        "KOI8-U", "EUC-JP", "EUC-KR", "EUC-CN", "ISO-8859-1", "ISO-8859-2", "ISO-8859-3",
+        "ISO-8859-4", "ISO-8859-5", "ISO-8859-6", "ISO-8859-7", "ISO-8859-8", "ISO-8859-9",
+        "ISO-8859-13", "ISO-8859-15", "UTF-7" };
+    static std::vector<iconv_t> kept;
+    const auto keep = [](const char *name) {
+        for (const auto &[to, from] : { std::pair { name, "UTF-8" }, std::pair { "UTF-8", name } })
+            if (const iconv_t cd = ::iconv_open(to, from); cd != reinterpret_cast<iconv_t>(-1))
+                kept.push_back(cd);
+    };
+    keep("UCS-2LE");
+    unsigned char version = 0;
+    if (::pread(fd, &version, 1, 0x14) == 1 && version != 0)
+        return;
+    for (const char *name : codePages)
+        keep(name);
+    // libmdb honours a character set named by the player for Jet 3 files.
+    if (const char *own = std::getenv("MDB_JET3_CHARSET"))
+        keep(own);
+}
+
+// Standard output gets its buffer now: glibc would otherwise ask the system what the output is
+// on its first write.
+void bufferOutput(std::FILE *out)
+{
+    static std::array<char, 65536> buffer;
+    std::setvbuf(out, buffer.data(), _IOFBF, buffer.size());
+}
+
 } // namespace
 
-int writeGameTable(const char *path, std::FILE *out)
+ConfinedInput openConfined(const char *path, std::FILE *out, std::FILE *err)
 {
+    ConfinedInput in;
     // libmdb says only "cannot open" for a missing file and for a foreign one alike.
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return fail(out, jet::IoError, std::string("cannot open it: ") + std::strerror(errno));
-    ::close(fd);
+    in.file.reset(::open(path, O_RDONLY | O_CLOEXEC));
+    if (!in.file.valid()) {
+        in.status = fail(out, jet::IoError, std::string("cannot open it: ") + std::strerror(errno));
+        return in;
+    }
+    struct stat st
+    {
+    };
+    in.size = ::fstat(in.file.get(), &st) == 0 && st.st_size > 0 ? std::uint64_t(st.st_size) : 0;
+    loadCharacterSets(in.file.get());
+    ::tzset(); // libmdb formats dates; the time zone is read now, not under the filter
+    bufferOutput(out);
+    in.confinement = confineReader(in.file.get(), { 20, readerAddressSpace(in.size) });
+    if (!in.confinement.filtered)
+        std::fprintf(err,
+            "%s: reading without a seccomp filter, under the resource limits alone: %s\n",
+            jet::ProgramName.data(), in.confinement.problem.c_str());
+    else if (!in.confinement.limited)
+        std::fprintf(err, "%s: reading without every resource limit: %s\n", jet::ProgramName.data(),
+            in.confinement.problem.c_str());
+    return in;
+}
 
+bool readWhole(int fd, std::vector<char> &bytes, std::uint64_t expected)
+{
+    // One byte more than expected, so that the read that finds the end needs no larger buffer.
+    bytes.resize(static_cast<std::size_t>(expected) + 1);
+    std::size_t used = 0;
+    for (;;) {
+        if (used == bytes.size())
+            bytes.resize(std::max<std::size_t>(65536, bytes.size() * 2));
+        const ssize_t n = ::read(fd, bytes.data() + used, bytes.size() - used);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break;
+        used += static_cast<std::size_t>(n);
+    }
+    bytes.resize(used);
+    return true;
+}
+
+int runJetReader(const char *path, std::FILE *out, std::FILE *err)
+{
+    ConfinedInput in = openConfined(path, out, err);
+    if (in.status != jet::Success)
+        return in.status;
+    try {
+        std::vector<char> bytes;
+        if (!readWhole(in.file.get(), bytes, in.size))
+            return fail(out, jet::IoError, std::string("cannot read it: ") + std::strerror(errno));
+        in.file.reset();
+        return writeGameTable(bytes, out);
+    } catch (const std::bad_alloc &) {
+        return fail(out, jet::Confined, "reading it needs more memory than its reader may use");
+    }
+}
+
+int writeGameTable(std::vector<char> &bytes, std::FILE *out)
+{
     Open db;
-    db.mdb = mdb_open(path, MDB_NOFLAGS);
+    if (!bytes.empty())
+        db.mdb = mdb_open_buffer(bytes.data(), bytes.size(), MDB_NOFLAGS);
     if (!db.mdb)
         return fail(out, jet::NotJet, "the file cannot be read as an Access database");
     std::array<gchar, 8> name { "Game" };

@@ -43,6 +43,7 @@ JetTable gameTable(int puzzles, std::vector<JetColumn> columns = {}, const char 
 #ifndef ZOVUDEDODA_JET_READER // a build without mdbtools
 #define ZOVUDEDODA_JET_READER ""
 #define ZOVUDEDODA_NOMDB_LIBRARY ""
+#define ZOVUDEDODA_LIBMDB_CRASHES ""
 #endif
 const QString Reader = QStringLiteral(ZOVUDEDODA_JET_READER);
 
@@ -64,11 +65,11 @@ class TestJetLibrary : public QObject
     QTemporaryDir m_dir;
     int m_count = 0;
 
-    QString file(int version, const std::vector<JetTable> &tables)
+    QString file(int version, const std::vector<JetTable> &tables, std::uint16_t codePage = 1252)
     {
         const QString path = m_dir.filePath(QStringLiteral("lib%1/Zovudedoda.mdb").arg(++m_count));
         QDir().mkpath(QFileInfo(path).path());
-        if (!writeJetFile(path8(path), version, tables))
+        if (!writeJetFile(path8(path), version, tables, codePage))
             qFatal("cannot write a fixture");
         return path;
     }
@@ -185,6 +186,26 @@ private Q_SLOTS:
                 QCOMPARE(puzzle[k].digit, expected[k].digit);
             }
         }
+    }
+
+    // A Jet 3 file's text is converted from the code page its header names, by a converter the
+    // confined reader cannot load once its filter is in force: each code page's file reads
+    // whole, an unknown code page too (libmdb falls back to Western European).
+    void jet3CodePagesReadUnderConfinement_data()
+    {
+        QTest::addColumn<int>("codePage");
+        for (const int page : { 1252, 1250, 1251, 932, 936, 950, 437, 866, 874, 1255, 12345 })
+            QTest::newRow(qPrintable(QString::number(page))) << page;
+    }
+    void jet3CodePagesReadUnderConfinement()
+    {
+        QFETCH(int, codePage);
+        const JetTable table = gameTable(3);
+        const auto rows = store::readLegacyRows(
+            path8(file(3, { table }, static_cast<std::uint16_t>(codePage))));
+        QVERIFY2(rows, rows ? "" : rows.error().reason.c_str());
+        QCOMPARE(rows->size(), table.rows.size());
+        QCOMPARE((*rows)[7].number, *table.rows[7][2]);
     }
 
     // Rows outside the record format are left out and reported; a cell named twice keeps the
@@ -427,6 +448,19 @@ private Q_SLOTS:
         QCOMPARE((*rows)[1].index, std::string("6"));
     }
 
+    // The reader's reason reaches the player's message box, and a file that took the reader
+    // over chooses it: it comes through as one short line of printable text.
+    void readerReasonIsOneShortLine()
+    {
+        const std::string flood(1 << 20, 'x');
+        const auto out = store::parseReaderOutput("fail\tdamaged\\n\r\x01" + flood + "\n");
+        QVERIFY(out.failure.size() <= 310);
+        QVERIFY(out.failure.starts_with("damaged   x"));
+        QVERIFY(std::none_of(out.failure.begin(), out.failure.end(),
+            [](char c) { return static_cast<unsigned char>(c) < 0x20; }));
+        QVERIFY(!out.whole);
+    }
+
     // A reader that cannot start, crashes, hangs or stops short is a refusal with its reason,
     // and the file keeps its bytes. A hang ends at the time limit, helpers it started too.
     void aFailingReaderLeavesTheFile_data()
@@ -455,6 +489,16 @@ private Q_SLOTS:
             << int(Kind::Unsupported) << "install mdbtools";
         QTest::newRow("unknown status")
             << QByteArray("exit 42") << int(Kind::Damaged) << "exit status 42";
+        // Ended by its confinement: the file was not read safely, whatever made it stop.
+        QTest::newRow("stopped by its filter")
+            << QByteArray("kill -SYS $$") << int(Kind::Damaged) << "could not be read safely";
+        QTest::newRow("out of processor time") << QByteArray("ulimit -c 0; kill -XCPU $$")
+                                               << int(Kind::Damaged) << "could not be read safely";
+        QTest::newRow("tried to write a file") << QByteArray("ulimit -c 0; kill -XFSZ $$")
+                                               << int(Kind::Damaged) << "could not be read safely";
+        QTest::newRow("past its memory")
+            << QByteArray("printf 'fail\\tit needs more memory\\n'; exit 8") << int(Kind::Damaged)
+            << "could not be read safely: it needs more memory.";
     }
     void aFailingReaderLeavesTheFile()
     {
@@ -475,6 +519,47 @@ private Q_SLOTS:
         QCOMPARE(int(converted.error().kind), kind);
         QVERIFY2(QString::fromStdString(converted.error().reason).contains(reason),
             converted.error().reason.c_str());
+        QCOMPARE(fileBytes(path), before);
+        QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files).size(), 1);
+    }
+
+    // Files that crash libmdb (found by fuzzing; fuzz/libmdb-crashes): whatever they do to the
+    // confined reader, the game refuses them with a message and keeps the file and its folder
+    // as they were.
+    void libmdbCrashesEndInACleanRefusal_data()
+    {
+        QTest::addColumn<QString>("input");
+        const QDir crashes(QStringLiteral(ZOVUDEDODA_LIBMDB_CRASHES));
+        const QStringList files = crashes.entryList({ QStringLiteral("*.mdb") }, QDir::Files);
+        for (const QString &name : files)
+            QTest::newRow(qPrintable(name)) << crashes.filePath(name);
+        if (files.isEmpty())
+            QTest::newRow("none") << QString();
+    }
+    void libmdbCrashesEndInACleanRefusal()
+    {
+        QFETCH(QString, input);
+        if (input.isEmpty())
+            QSKIP("no crashing input is kept in fuzz/libmdb-crashes");
+        if (!*store::mdbLibraryName())
+            QSKIP("needs a build with mdbtools");
+        const QString path
+            = m_dir.filePath(QStringLiteral("crash%1/Zovudedoda.mdb").arg(++m_count));
+        QDir().mkpath(QFileInfo(path).path());
+        QVERIFY(QFile::copy(input, path));
+        const QByteArray before = fileBytes(path);
+        test::ScriptedPrompter prompter;
+        {
+            Form1 form(path, prompter);
+            QVERIFY(!form.Load());
+        }
+        QCOMPARE(prompter.told.size(), std::size_t(1));
+        const QString said = prompter.told[0].prompt;
+        QCOMPARE(prompter.told[0].style, MessageStyle::Critical);
+        QVERIFY2(said.contains(QDir::toNativeSeparators(path)), qPrintable(said));
+        // The file reached the reader (whole pages), and the refusal says the file was kept.
+        QVERIFY2(!said.contains(QLatin1String("whole number of pages")), qPrintable(said));
+        QVERIFY2(said.contains(QLatin1String("left as it was")), qPrintable(said));
         QCOMPARE(fileBytes(path), before);
         QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files).size(), 1);
     }

@@ -258,7 +258,7 @@ Bytes usageMap(const std::vector<std::uint32_t> &pages, std::uint32_t lastPage)
 
 } // namespace
 
-std::vector<char> writeJet(int version, const std::vector<JetTable> &tables)
+std::vector<char> writeJet(int version, const std::vector<JetTable> &tables, std::uint16_t codePage)
 {
     const Format f { version, version == 3 ? 2048u : 4096u, version == 3 ? 8u : 12u,
         version == 3 ? 18u : 25u };
@@ -340,7 +340,7 @@ std::vector<char> writeJet(int version, const std::vector<JetTable> &tables)
     put32(header, 0x14, version == 3 ? 0 : 1);
     Bytes clear(f.jet3() ? 126 : 128, 0);
     put16(clear, (f.jet3() ? 0x3a : 0x6e) - 0x18, 0x409); // sort order
-    put16(clear, 0x3c - 0x18, 1252); // code page; the database key at 0x3e stays 0
+    put16(clear, 0x3c - 0x18, codePage); // the database key at 0x3e stays 0
     const unsigned char key[4] = { 0xC7, 0xDA, 0x39, 0x6B };
     rc4(key, 4, reinterpret_cast<unsigned char *>(clear.data()), clear.size());
     std::memcpy(header.data() + 0x18, clear.data(), clear.size());
@@ -352,9 +352,10 @@ std::vector<char> writeJet(int version, const std::vector<JetTable> &tables)
     return file;
 }
 
-bool writeJetFile(const std::string &path, int version, const std::vector<JetTable> &tables)
+bool writeJetFile(const std::string &path, int version, const std::vector<JetTable> &tables,
+    std::uint16_t codePage)
 {
-    const Bytes bytes = writeJet(version, tables);
+    const Bytes bytes = writeJet(version, tables, codePage);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(out);

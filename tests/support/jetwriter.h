@@ -35,8 +35,11 @@ struct JetTable
     std::optional<std::uint32_t> claimedRows;
 };
 
-// version 3 (2 KiB pages) or 4 (4 KiB pages).
-std::vector<char> writeJet(int version, const std::vector<JetTable> &tables);
-bool writeJetFile(const std::string &path, int version, const std::vector<JetTable> &tables);
+// version 3 (2 KiB pages) or 4 (4 KiB pages). A Jet 3 file's text is in the Windows code page
+// its header names.
+std::vector<char> writeJet(
+    int version, const std::vector<JetTable> &tables, std::uint16_t codePage = 1252);
+bool writeJetFile(const std::string &path, int version, const std::vector<JetTable> &tables,
+    std::uint16_t codePage = 1252);
 
 } // namespace zov::test
