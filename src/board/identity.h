@@ -11,5 +11,8 @@ namespace zov {
 inline constexpr std::string_view ProgramName = "zovudedoda";
 // The main window's caption and the title of its messages.
 inline constexpr std::string_view ProgramCaption = "Zovudedoda";
+// The library tool, and the program that alone reads earlier-version libraries.
+inline constexpr std::string_view ToolName = "zovudedoda-db";
+inline constexpr std::string_view ReaderName = "zovudedoda-jet-reader";
 
 } // namespace zov

@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include "board/identity.h"
 #include "cli/files.h"
 #include "puzzles/grader.h"
 #include "store/jetlibrary.h"
@@ -23,7 +24,7 @@ struct Tool
 
     int fail(const std::string &message)
     {
-        io.err << "zovudedoda-db: " << message << '\n';
+        io.err << ToolName << ": " << message << '\n';
         return 1;
     }
     int storeFailure(const store::Error &e) { return fail(req.db + ": " + e.reason); }
@@ -41,7 +42,7 @@ struct Tool
             io.err << shownName(file) << ':' << p.line << ": " << p.reason << " ("
                    << puzzles::formatName(parsed.format) << " format)\n";
         if (parsed.droppedHeaders)
-            io.err << "zovudedoda-db: " << shownName(file) << ": " << parsed.droppedHeaders
+            io.err << ToolName << ": " << shownName(file) << ": " << parsed.droppedHeaders
                    << " header line(s) dropped: the library keeps only the digits\n";
         if (!parsed.problems.empty() && !all) {
             fail(shownName(file) + ": " + std::to_string(parsed.problems.size())
@@ -365,7 +366,7 @@ int Tool::importJet()
     if (!converted)
         return fail(req.file + ": " + converted.error().reason + " The file was left as it was.");
     for (const auto &line : converted->dropped)
-        io.err << "zovudedoda-db: left out " << line << '\n';
+        io.err << ToolName << ": left out " << line << '\n';
     io.out << "converted " << converted->puzzles << " puzzle(s) with " << converted->rows
            << " digit(s); the original is kept as " << converted->backupPath << '\n';
     return 0;

@@ -1,6 +1,7 @@
 #include "cli/dbtool.h"
 
 #include "board/cells.h"
+#include "board/identity.h"
 #include "board/numbers.h"
 #include "cli/commands.h"
 #include "puzzles/grader.h"
@@ -12,7 +13,7 @@
 namespace zov::cli {
 namespace {
 
-constexpr char Name[] = "zovudedoda-db";
+constexpr std::string_view Name = ToolName;
 constexpr char Grades[]
     = "Grades: 1 hidden-singles, 2 naked-singles, 3 locked-candidates, 4 subsets, 5 fish,\n"
       "6 wings, 7 chains, 8 trial (guessing); 0 invalid: no solution or more than one.\n";
@@ -275,7 +276,7 @@ int runDbTool(std::vector<std::string> args, const store::LibraryPlace &gameLibr
     Request req;
     req.db = gameLibrary.path;
     req.gameLibrary = gameLibrary;
-    CLI::App app("Work on the puzzle library of zovudedoda.", Name);
+    CLI::App app("Work on the puzzle library of zovudedoda.", std::string(Name));
     define(app, req);
     // "help" and "help COMMAND", as the earlier tool understood them.
     const std::ptrdiff_t first = args.size() >= 2 && args[0] == "--db" ? 2 : 0;

@@ -81,7 +81,7 @@ constexpr int otherB[3] = { 2, 2, 1 };
 
 // Candidates per digit and band, index 3 * digit + band. A placed digit keeps its bit and loses
 // its row, column and box; the cell leaves `open`. Small enough to copy at every guess.
-struct Board
+struct BandState
 {
     std::array<std::uint32_t, 27> cand;
     // Each word as it was when last brought to its own fixed point; a difference means work.
@@ -217,7 +217,7 @@ struct Search
     // Of the cells with two, one in the band with the most of them and of open cells, in its
     // row with the most of them: measured, that needs about a quarter fewer guesses on hard
     // puzzles than the first such cell.
-    static void choose(const Board &s, int &band, std::uint32_t &cell)
+    static void choose(const BandState &s, int &band, std::uint32_t &cell)
     {
         int bestScore = 0;
         for (int b = 0; b < 3; ++b) {
@@ -261,7 +261,7 @@ struct Search
             }
     }
 
-    void run(Board &s)
+    void run(BandState &s)
     {
         if (!s.propagate())
             return;
@@ -282,7 +282,7 @@ struct Search
             std::shuffle(digits.begin(), digits.begin() + count, *rng);
         for (int k = 0; k + 1 < count; ++k) {
             const int d = digits[static_cast<std::size_t>(k)];
-            Board next = s;
+            BandState next = s;
             next.place(d, b, cell);
             run(next);
             if (found >= limit)
@@ -301,9 +301,9 @@ int countSolutions(const Grid &grid, int limit, Grid *first, std::mt19937_64 *rn
 {
     if (limit <= 0)
         return 0;
-    Board s;
+    BandState s;
     s.cand.fill(AllCells);
-    s.seen.fill(Board::Stale | AllCells);
+    s.seen.fill(BandState::Stale | AllCells);
     s.open.fill(AllCells);
     s.cols.fill(AllColumns);
     // Givens take their peers at once, which spares the updates a cascade of placings costs.

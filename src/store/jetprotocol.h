@@ -1,5 +1,7 @@
 #pragma once
 
+#include "board/identity.h"
+
 // What the reader of earlier-version libraries (zovudedoda-jet-reader FILE) and the store that
 // starts it agree on. The reader is a program of its own so that mdbtools' library runs in a
 // fresh process, never in a forked copy of the threaded game.
@@ -31,7 +33,7 @@ enum ExitCode : int {
     Confined = 8, // the reading needed more than its confinement allows (memory, for one)
 };
 
-inline constexpr std::string_view ProgramName = "zovudedoda-jet-reader";
+inline constexpr std::string_view ProgramName = ReaderName;
 inline constexpr std::string_view RowTag = "row";
 inline constexpr std::string_view EndTag = "end";
 inline constexpr std::string_view FailTag = "fail";
