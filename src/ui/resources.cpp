@@ -6,6 +6,9 @@
 #include <QFontDatabase>
 #include <QScreen>
 
+#include <fontconfig/fontconfig.h>
+#include <system_error>
+
 namespace zov {
 namespace {
 
@@ -20,6 +23,23 @@ void addFontFile(const char *file)
 }
 
 } // namespace
+
+FontConfigPreload::FontConfigPreload()
+{
+    try {
+        // fontconfig keeps one configuration for the process, set atomically by whichever
+        // thread builds it first; Qt's own calls then find it made.
+        m_thread = std::thread([] { FcInit(); });
+    } catch (const std::system_error &) {
+        // No thread to be had: Qt reads the configuration itself when it needs it.
+    }
+}
+
+FontConfigPreload::~FontConfigPreload()
+{
+    if (m_thread.joinable())
+        m_thread.join();
+}
 
 QFont dialogFont(qreal devicePixelRatio, qreal logicalDpi)
 {
