@@ -295,6 +295,9 @@ def main():
         return SKIP
     finally:
         if session:
+            if failures and getattr(session, "game_log", None):
+                session.game_log.seek(0)
+                print("the game's output:\n" + session.game_log.read()[-3000:])
             session.close()
     print(f"{0 if failures else 1} passed, {len(failures)} failed")
     return 1 if failures else 0
