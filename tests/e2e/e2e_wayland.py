@@ -141,6 +141,7 @@ class Session:
             node = stack.pop()
             if node.get("app_id") == "zovudedoda" or node.get("name") == "Zovudedoda":
                 if node.get("pid") == self.game.pid or node.get("pid") is None:
+                    self.shell = node.get("shell")
                     return node["rect"], node.get("focused")
             stack += node.get("nodes", []) + node.get("floating_nodes", [])
         return None
@@ -285,6 +286,21 @@ def scenario(s):
         pointer.close()
 
 
+def scenario_default_platform(s):
+    """In a Wayland session Qt picks its Wayland plugin by itself: no QT_QPA_PLATFORM needed."""
+    s.game.terminate()
+    s.game.wait(timeout=10)
+    env = dict(s.env, XDG_SESSION_TYPE="wayland")
+    s.game = s.spawn([os.path.join(s.game_dir, "zovudedoda")], env, cwd=s.game_dir)
+    end = time.time() + 15
+    found = None
+    while time.time() < end and found is None and s.game.poll() is None:
+        found = s.window()
+        time.sleep(0.1)
+    check(found is not None and s.shell == "xdg_shell",
+          f"without QT_QPA_PLATFORM the game shows natively in a Wayland session ({s.shell!r})")
+
+
 def main():
     bin_dir = os.path.abspath(sys.argv[1])
     for tool in ("sway", "swaymsg", "grim", "wtype", "sqlite3"):
@@ -298,6 +314,8 @@ def main():
         session = Session(bin_dir)
         session.start()
         scenario(session)
+        if getattr(session, "game", None) and session.game.poll() is None:
+            scenario_default_platform(session)
     except Skip as e:
         print(f"SKIP: {e}")
         return SKIP
