@@ -8,6 +8,7 @@ Usage: e2e_scale.py BIN_DIR"""
 
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -225,6 +226,8 @@ def main():
         if not shutil.which(tool):
             print(f"SKIP: no {tool} on this machine")
             return 77
+    # CTest's timeout ends the test with SIGTERM: close the game and Xvfb on the way out then too.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     stage = tempfile.mkdtemp(prefix="zovudedoda-scale-lib-")
     try:
         library = make_library(bin_dir, stage)
