@@ -7,6 +7,7 @@
 
 int main(int argc, char **argv)
 {
+    zov::FontConfigPreload fontConfig;
     QApplication app(argc, argv);
     QApplication::setApplicationName(zov::ApplicationTitle);
     zov::loadBoardFont();

@@ -24,6 +24,18 @@ constexpr qreal NumberFontFloor = 1.0;
 // A pixel of the back on either side keeps the digits off the frame's shaded inner edge.
 constexpr int NumberClearance = 1;
 
+// Qt 6.4's Wayland plugin leaves KeypadModifier off the keypad's keys (xcb sets it); their
+// keysyms, XKB_KEY_KP_Space to XKB_KEY_KP_Equal, still tell them apart.
+Qt::KeyboardModifiers withKeypad(const QKeyEvent &key)
+{
+    constexpr quint32 FirstKeypadKeysym = 0xff80;
+    constexpr quint32 LastKeypadKeysym = 0xffbd;
+    const quint32 keysym = key.nativeVirtualKey();
+    if (keysym >= FirstKeypadKeysym && keysym <= LastKeypadKeysym)
+        return key.modifiers() | Qt::KeypadModifier;
+    return key.modifiers();
+}
+
 } // namespace
 
 CellBox::CellBox(int index, QWidget *parent)
@@ -232,7 +244,7 @@ bool Board::eventFilter(QObject *watched, QEvent *event)
     switch (event->type()) {
     case QEvent::KeyPress: {
         const auto *key = static_cast<QKeyEvent *>(event);
-        KeyDown(box->index(), key->key(), key->modifiers());
+        KeyDown(box->index(), key->key(), withKeypad(*key));
         break;
     }
     case QEvent::MouseButtonPress:

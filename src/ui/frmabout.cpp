@@ -106,7 +106,8 @@ frmAbout::frmAbout(QWidget *parent)
     Label2 = label(Frame2, "Label2", QStringLiteral("E-MAIL : ") + AboutEmailAddress, 1680, true);
     Label13 = label(Frame2, "Label13", QStringLiteral("URL : ") + AboutWebAddress, 2040, true);
 
-    QFont linkFont(QStringLiteral("MS Sans Serif"));
+    // The dialog face of this screen's scale (see dialogFont), a quarter point larger.
+    QFont linkFont = font();
     linkFont.setPointSizeF(8.25);
     linkFont.setUnderline(true);
     for (QLabel *link : { Label2, Label13 }) {
