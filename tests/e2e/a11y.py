@@ -9,6 +9,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import e2e_args  # noqa: E402
 
 failures = []
 
@@ -92,7 +93,7 @@ def main():
         return 77
     os.environ["DISPLAY"] = ":" + display
     os.environ.pop("QT_QPA_PLATFORM", None)
-    bin_dir = os.path.abspath(sys.argv[1])
+    bin_dir = e2e_args.bin_dir()
     work = tempfile.mkdtemp(prefix="zovudedoda-a11y-")
     game = None
     try:

@@ -10,6 +10,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import e2e_args  # noqa: E402
 
 TWIPS = 15
 DIGIT_RGB = {1: (0, 0, 128), 2: (255, 0, 0), 3: (0, 128, 0), 4: (0, 192, 192), 5: (128, 0, 0),
@@ -175,7 +176,7 @@ def given_cells(game, screen, open_rgb):
 
 
 def main():
-    bin_dir = os.path.abspath(sys.argv[1])
+    bin_dir = e2e_args.bin_dir()
     if not shutil.which("Xvfb"):
         print("SKIP: no Xvfb, no X server can be started")
         return 77

@@ -16,6 +16,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from e2e_pixels import Shot, cell_back, cell_rect, coloured, ink, twips  # noqa: E402
+import e2e_args  # noqa: E402
 
 CASES = [  # name, factor, environment, Xft.dpi
     ("QT_SCALE_FACTOR=1", 1.0, {"QT_SCALE_FACTOR": "1"}, None),
@@ -221,7 +222,7 @@ def focus(wid):
 
 
 def main():
-    bin_dir = os.path.abspath(sys.argv[1])
+    bin_dir = e2e_args.bin_dir()
     for tool in ("Xvfb", "xdotool", "import", "xrdb", "sqlite3"):
         if not shutil.which(tool):
             print(f"SKIP: no {tool} on this machine")

@@ -18,6 +18,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from e2e_pixels import Shot, cell_back, cell_digit, cell_rect, ink  # noqa: E402
 from e2e_scale import MAIN_CAPTIONS  # noqa: E402
 from wayland_pointer import BTN_LEFT, BTN_RIGHT, VirtualPointer, socket_path  # noqa: E402
+import e2e_args  # noqa: E402
 
 SKIP = 77
 WIDTH, HEIGHT = 1280, 1024
@@ -344,7 +345,7 @@ def scenario_scaled_output(s):
 
 
 def main():
-    bin_dir = os.path.abspath(sys.argv[1])
+    bin_dir = e2e_args.bin_dir()
     for tool in ("sway", "swaymsg", "grim", "wtype", "sqlite3"):
         if not shutil.which(tool):
             print(f"SKIP: no {tool} on this machine (packages sway, grim, wtype)")
