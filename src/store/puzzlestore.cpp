@@ -289,9 +289,7 @@ Result<PuzzleStore> PuzzleStore::open(const std::string &givenPath, Emptiness em
     harden(db.get());
 
     {
-        sql::Statement st(db.get(),
-            "SELECT type, sql FROM sqlite_schema WHERE name = 'Game' COLLATE NOCASE "
-            "AND type IN ('table', 'view')");
+        sql::Statement st(db.get(), schema::GameDeclaration);
         if (!st.prepared())
             return errorFrom(db.get(), st.prepareCode(), "The file cannot be read");
         const int step = st.step();
@@ -304,7 +302,7 @@ Result<PuzzleStore> PuzzleStore::open(const std::string &givenPath, Emptiness em
             return Error { Error::Kind::NoTable, "Game is not a plain table." };
     }
     {
-        sql::Statement st(db.get(), "SELECT GameNo, \"Index\", Number FROM Game LIMIT 0");
+        sql::Statement st(db.get(), schema::HasColumns);
         if (!st.prepared())
             return Error { Error::Kind::NoFields,
                 "the table Game lacks one of the fields GameNo, Index and Number." };
@@ -349,8 +347,8 @@ Result<std::vector<GameRow>> PuzzleStore::allRows() const
         rows.push_back(readRow(row));
         return success();
     };
-    return collectRows<GameRow>(m_db->db.get(), "SELECT GameNo, \"Index\", Number FROM Game",
-        "The library cannot be read", take);
+    return collectRows<GameRow>(
+        m_db->db.get(), schema::AllRows, "The library cannot be read", take);
 }
 
 Result<std::vector<PuzzleSummary>> PuzzleStore::summary() const
@@ -361,9 +359,8 @@ Result<std::vector<PuzzleSummary>> PuzzleStore::summary() const
             out.push_back({ *n, static_cast<int>(row.columnInt(1)) });
         return success();
     };
-    return collectRows<PuzzleSummary>(m_db->db.get(),
-        "SELECT GameNo, COUNT(*) FROM Game GROUP BY GameNo ORDER BY GameNo",
-        "The library cannot be read", take);
+    return collectRows<PuzzleSummary>(
+        m_db->db.get(), schema::Summary, "The library cannot be read", take);
 }
 
 Result<int> PuzzleStore::appendPuzzles(
@@ -384,7 +381,7 @@ Result<int> PuzzleStore::appendPuzzles(
         return highest.error();
     const int next = highest ? *highest + 1 : 1;
     if (proposed && *proposed >= 1 && *proposed <= MaxGameNumber) {
-        sql::Statement used(db, "SELECT 1 FROM Game WHERE GameNo = ?1 LIMIT 1");
+        sql::Statement used(db, schema::NumberUsed);
         if (!used.prepared())
             return errorFrom(db, used.prepareCode(), "The puzzle could not be stored");
         used.bind(1, *proposed);
@@ -428,7 +425,7 @@ Status PuzzleStore::writeFile(
     if (rc != SQLITE_OK)
         return errorFrom(raw, rc, "The library cannot be created");
     harden(db.get());
-    if (const int e = sql::exec(db.get(), "PRAGMA journal_mode = DELETE"); e != SQLITE_OK)
+    if (const int e = sql::exec(db.get(), schema::JournalDelete); e != SQLITE_OK)
         return errorFrom(db.get(), e, "The library cannot be created");
     sql::Transaction tx(db.get());
     if (tx.beginCode() != SQLITE_OK)
