@@ -262,7 +262,7 @@ int Tool::check(store::PuzzleStore &store)
             continue;
         ++problems;
         io.out << "puzzle " << n << ": "
-               << (solutions < 0           ? "a digit stands twice in a row, column or box"
+               << (solutions < 0           ? puzzles::RepeatedDigit
                           : solutions == 0 ? "no solution"
                                            : "more than one solution")
                << '\n';

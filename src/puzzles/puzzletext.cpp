@@ -91,7 +91,7 @@ void accept(ParsedText &out, const Grid &grid, int line)
     if (clueCount(grid) == 0)
         out.problems.push_back({ line, "the puzzle has no digit" });
     else if (!isConsistent(grid))
-        out.problems.push_back({ line, "a digit stands twice in a row, column or box" });
+        out.problems.push_back({ line, RepeatedDigit });
     else {
         out.puzzles.push_back(grid);
         out.lines.push_back(line);

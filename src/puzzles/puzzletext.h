@@ -22,6 +22,8 @@ Grid toGrid(const std::vector<GameRow> &rows);
 // Sdk: nine lines of nine cells, with optional #A/#D/#C/#B/#S/#L/#U header lines.
 // Ss: nine lines of three groups of three split by '|', bands split by a line of dashes.
 enum class TextFormat { Line, Sdk, Ss };
+// Why a puzzle that repeats a digit is refused, by the text reader and by the tool's check.
+inline constexpr char RepeatedDigit[] = "a digit stands twice in a row, column or box";
 inline constexpr const char *FormatNames[] = { "line", "sdk", "ss" };
 std::optional<TextFormat> formatNamed(std::string_view name);
 const char *formatName(TextFormat format);

@@ -3,6 +3,7 @@
 #include "board/cells.h"
 #include "store/jetprotocol.h"
 #include "store/process.h"
+#include "store/reasons.h"
 
 #include <cerrno>
 #include <cmath>
@@ -164,9 +165,9 @@ Error readerFailure(const ProgramRun &run, const std::string &program, const Rea
     case jet::IoError:
         return { Error::Kind::Refused, because("the file cannot be read") };
     case jet::NotJet:
-        return { Error::Kind::Damaged, because("the file cannot be read as an Access database") };
+        return { Error::Kind::Damaged, because(reasons::NotAnAccessDatabase) };
     case jet::NoTable:
-        return { Error::Kind::NoTable, because("the file has no table named Game") };
+        return { Error::Kind::NoTable, because(reasons::NoGameTable) };
     case jet::NoFields:
         return { Error::Kind::NoFields, because("the table Game lacks a field") };
     case jet::CutShort:

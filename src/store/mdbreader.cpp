@@ -1,6 +1,7 @@
 #include "store/mdbreader.h"
 
 #include "store/jetprotocol.h"
+#include "store/reasons.h"
 
 #include <algorithm>
 #include <array>
@@ -157,11 +158,11 @@ int writeGameTable(std::vector<char> &bytes, std::FILE *out)
     if (!bytes.empty())
         db.mdb = mdb_open_buffer(bytes.data(), bytes.size(), MDB_NOFLAGS);
     if (!db.mdb)
-        return fail(out, jet::NotJet, "the file cannot be read as an Access database");
+        return fail(out, jet::NotJet, store::reasons::NotAnAccessDatabase);
     std::array<gchar, 8> name { "Game" };
     db.table = mdb_read_table_by_name(db.mdb, name.data(), MDB_TABLE);
     if (!db.table)
-        return fail(out, jet::NoTable, "the file has no table named Game");
+        return fail(out, jet::NoTable, store::reasons::NoGameTable);
     if (!mdb_read_columns(db.table))
         return fail(out, jet::CutShort, "the table Game cannot be read");
 

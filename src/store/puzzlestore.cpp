@@ -1,5 +1,6 @@
 #include "store/puzzlestore.h"
 
+#include "store/reasons.h"
 #include "store/schema.h"
 #include "store/sqlite.h"
 
@@ -294,7 +295,7 @@ Result<PuzzleStore> PuzzleStore::open(const std::string &givenPath, Emptiness em
             return errorFrom(db.get(), st.prepareCode(), "The file cannot be read");
         const int step = st.step();
         if (step == SQLITE_DONE)
-            return Error { Error::Kind::NoTable, "the file has no table named Game." };
+            return Error { Error::Kind::NoTable, std::string(reasons::NoGameTable) + "." };
         if (step != SQLITE_ROW)
             return errorFrom(db.get(), step, "The file cannot be read");
         const std::string sql = st.columnText(1);
