@@ -4,10 +4,15 @@
 // int and checks its range, so that every caller refuses "", "12x", "+3" and overflow alike.
 
 #include <charconv>
+#include <cstddef>
 #include <optional>
 #include <string_view>
 
 namespace zov {
+
+// The most characters a game number is read from, typed or found as text in a library, as the
+// input box has always taken them: "0000007" is not a number there.
+inline constexpr std::size_t GameNumberLength = 6;
 
 // The decimal number in text if all of it is one and it lies in [lo, hi]; nothing otherwise.
 inline std::optional<int> parseWhole(std::string_view text, int lo, int hi)

@@ -68,9 +68,9 @@ std::optional<int> wholeNumber(const sql::Statement &st, int column, int lo, int
         break;
     }
     case SQLITE_TEXT: {
-        // Plain digits only: no number in range needs more than six of them.
+        // Plain digits only, no longer than a typed number may be.
         const std::string t = st.columnText(column);
-        return t.size() <= 6 ? parseWhole(t, lo, hi) : std::nullopt;
+        return t.size() <= GameNumberLength ? parseWhole(t, lo, hi) : std::nullopt;
     }
     default:
         return std::nullopt;
