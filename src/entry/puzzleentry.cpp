@@ -11,9 +11,10 @@ QString describe(const puzzles::Repeat &r)
 {
     switch (r.unit) {
     case puzzles::Repeat::Unit::Row:
-        return QStringLiteral("%1 is twice in row %2 (counted from the bottom).")
+        // Rows as players name them, row 1 at the top, as the hints and the cells' names do.
+        return QStringLiteral("%1 is twice in row %2 (counted from the top).")
             .arg(r.digit)
-            .arg(r.number);
+            .arg(10 - r.number);
     case puzzles::Repeat::Unit::Column:
         return QStringLiteral("%1 is twice in column %2 (counted from the left).")
             .arg(r.digit)
@@ -69,10 +70,7 @@ PuzzleEntry::Decision PuzzleEntry::enter()
                           .arg(MaxGameNumber));
     const int next = *highest + 1;
     m_board.setText(0, QString::number(next));
-    for (CellIndex i = 1; i <= CellCount; ++i) {
-        m_board.setBackColour(i, OpenColour);
-        m_board.setText(i, QString());
-    }
+    m_board.empty();
     return { Decision::Kind::Entered, next };
 }
 

@@ -1,28 +1,14 @@
 #include "input/board.h"
 
 #include "input/cellinput.h"
-#include "look/screen.h"
-
-#include <algorithm>
 
 #include <QApplication>
 #include <QEvent>
-#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QProxyStyle>
-#include <QStyle>
-#include <QStyleOptionFrame>
 
 namespace zov {
 namespace {
-
-// The game number shrinks in these steps; below the floor nothing is legible anyway.
-constexpr qreal NumberFontStep = 0.25;
-constexpr qreal NumberFontFloor = 1.0;
-// A pixel of the back on either side keeps the digits off the frame's shaded inner edge.
-constexpr int NumberClearance = 1;
 
 // Qt 6.4's Wayland plugin leaves KeypadModifier off the keypad's keys (xcb sets it); their
 // keysyms, XKB_KEY_KP_Space to XKB_KEY_KP_Equal, still tell them apart.
@@ -36,170 +22,22 @@ Qt::KeyboardModifiers withKeypad(const QKeyEvent &key)
     return key.modifiers();
 }
 
+// The key's place on the keyboard, where the platform numbers keys as evdev does.
+quint32 scanCodeOf(const QKeyEvent &key)
+{
+    static const bool evdev = QGuiApplication::platformName() == QLatin1String("xcb")
+        || QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    return evdev ? key.nativeScanCode() : 0;
+}
+
+std::uint8_t digitOf(const QString &text)
+{
+    if (text.size() == 1 && text.front() >= QLatin1Char('1') && text.front() <= QLatin1Char('9'))
+        return static_cast<std::uint8_t>(text.front().unicode() - u'0');
+    return 0;
+}
+
 } // namespace
-
-CellBox::CellBox(int index, QWidget *parent)
-    : QLineEdit(parent)
-    , m_index(index)
-{
-    setObjectName(QStringLiteral("txtRow1_%1").arg(index));
-    setAlignment(Qt::AlignCenter);
-    setTextMargins(0, 0, 0, 0);
-    setContextMenuPolicy(Qt::PreventContextMenu);
-    if (index == 0) {
-        setGeometry(twipsRect(GameNumberBoxLeft, GameNumberBoxTop, CellWidth, CellHeight));
-        QFont font(QStringLiteral("Tahoma"));
-        font.setPointSizeF(15.75);
-        font.setBold(true);
-        font.setStyleStrategy(QFont::NoFontMerging);
-        setFont(font);
-        setEnabled(false);
-        m_back = White;
-        m_fore = GameNumberTextColour;
-        setAccessibleName(QStringLiteral("Game No."));
-    } else {
-        // The cells take their font from the board's layer (see Board), set once for all 81.
-        setGeometry(twipsRect(cellLeft(index), cellTop(index), CellWidth, CellHeight));
-        setMaxLength(1);
-        setCursor(Qt::ArrowCursor);
-        m_fore = index == 1 ? Black : WindowTextColour;
-        setAccessibleName(
-            QStringLiteral("Row %1, column %2").arg(rowOf(index)).arg(columnOf(index)));
-    }
-    // Most boxes start in the scheme's own colours; setting a palette on each costs start-up time.
-    const QPalette scheme = QApplication::palette(this);
-    const Look look = lookOn(scheme);
-    if (look.back != scheme.color(QPalette::Active, QPalette::Base)
-        || look.fore != scheme.color(QPalette::Active, QPalette::Text)
-        || look.window != scheme.color(QPalette::Active, QPalette::Window) || index == 0)
-        updatePalette();
-    updateDescription();
-}
-
-void CellBox::setBackColour(ColourValue colour)
-{
-    if (colour == m_back)
-        return;
-    m_back = colour;
-    updatePalette();
-    updateDescription();
-}
-
-void CellBox::setForeColour(ColourValue colour)
-{
-    if (colour == m_fore)
-        return;
-    m_fore = colour;
-    updatePalette();
-}
-
-void CellBox::changeEvent(QEvent *event)
-{
-    // A new scheme, or a new style drawing the edges, while the game runs. A new application
-    // palette reaches a box inside a window as a change of its inherited palette; the box's own
-    // setPalette() brings one more, which finds nothing left to change.
-    switch (event->type()) {
-    case QEvent::ApplicationPaletteChange:
-    case QEvent::PaletteChange:
-    case QEvent::StyleChange:
-    case QEvent::ThemeChange:
-        updatePalette();
-        break;
-    default:
-        break;
-    }
-    QLineEdit::changeEvent(event);
-}
-
-QRect CellBox::numberArea() const
-{
-    QStyleOptionFrame panel;
-    initStyleOption(&panel);
-    return style()
-        ->subElementRect(QStyle::SE_LineEditContents, &panel, this)
-        .marginsRemoved(textMargins());
-}
-
-QFont CellBox::numberFont() const
-{
-    QFont shown = font();
-    const qreal room = numberArea().width() - 2 * NumberClearance;
-    const QString number = text();
-    while (QFontMetricsF(shown, this).horizontalAdvance(number) > room
-        && shown.pointSizeF() - NumberFontStep >= NumberFontFloor)
-        shown.setPointSizeF(shown.pointSizeF() - NumberFontStep);
-    return shown;
-}
-
-void CellBox::paintEvent(QPaintEvent *event)
-{
-    // A line edit scrolls a text wider than itself to the cursor at its end, so 101 and 201 would
-    // both show "01". The game-number box is disabled and has no cursor or selection to show:
-    // it draws its frame as a line edit does and the whole number centred inside it.
-    if (m_index != 0) {
-        QLineEdit::paintEvent(event);
-        return;
-    }
-    QPainter painter(this);
-    QStyleOptionFrame panel;
-    initStyleOption(&panel);
-    style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &painter, this);
-    const QRect area = numberArea();
-    // Some styles draw a disabled box in their own colours; the number's back is fixed. A pixel
-    // inside the contents is left to the frame's shading.
-    painter.fillRect(area.adjusted(1, 1, -1, -1), palette().color(QPalette::Base));
-    painter.setClipRect(area);
-    painter.setFont(numberFont());
-    painter.setPen(palette().color(QPalette::Text));
-    painter.drawText(area, Qt::AlignCenter, text());
-}
-
-CellBox::Look CellBox::lookOn(const QPalette &scheme) const
-{
-    Look look { shownBack(m_back, scheme), shownText(m_fore, m_back, scheme),
-        scheme.color(QPalette::Active, QPalette::Window) };
-    // Fusion draws the edge in the window colour darkened; other styles in their own colours.
-    // A desktop's settings may wrap it in a proxy style.
-    const QStyle *drawing = style();
-    while (const auto *proxy = qobject_cast<const QProxyStyle *>(drawing))
-        drawing = proxy->baseStyle();
-    if (drawing->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) == 0)
-        look.window = edgeWindow(scheme);
-    return look;
-}
-
-void CellBox::updatePalette()
-{
-    const QPalette scheme = QApplication::palette(this);
-    QPalette p = palette();
-    const Look look = lookOn(scheme);
-    const auto group = { QPalette::Active, QPalette::Inactive, QPalette::Disabled };
-    if (std::all_of(group.begin(), group.end(), [&](QPalette::ColorGroup g) {
-            return p.color(g, QPalette::Base) == look.back
-                && p.color(g, QPalette::Text) == look.fore
-                && p.color(g, QPalette::Window) == look.window;
-        }))
-        return;
-    // The disabled game-number box shows its colours as they are, not greyed out.
-    for (const auto group : { QPalette::Active, QPalette::Inactive, QPalette::Disabled }) {
-        p.setColor(group, QPalette::Base, look.back);
-        p.setColor(group, QPalette::Text, look.fore);
-        p.setColor(group, QPalette::Window, look.window);
-    }
-    setPalette(p);
-}
-
-void CellBox::updateDescription()
-{
-    if (m_index == 0)
-        return;
-    const QString description = m_back == GivenColour ? QStringLiteral("given")
-        : m_back == MarkColour                        ? QStringLiteral("marked")
-                                                      : QString();
-    // Each change is an accessibility event; unchanged ones cost start-up time for nothing.
-    if (description != accessibleDescription())
-        setAccessibleDescription(description);
-}
 
 Board::Board(QWidget *surface)
     : QObject(surface)
@@ -214,25 +52,169 @@ Board::Board(QWidget *surface)
     cellFont.setStyleStrategy(QFont::NoFontMerging);
     layer->setFont(cellFont);
     layer->lower();
+    m_boxes[0] = new GameNumberBox(surface);
+    for (int i = 1; i <= CellCount; ++i)
+        m_boxes[static_cast<std::size_t>(i)] = new CellBox(i, layer);
     for (int i = 0; i <= CellCount; ++i) {
-        auto *box = new CellBox(i, i == 0 ? surface : layer);
-        m_boxes[static_cast<std::size_t>(i)] = box;
+        BoardBox *box = txtRow1(i);
         // Connected first, before anyone else: the filter may write the text again, and later
         // slots would see the changes out of order.
-        connect(box, &QLineEdit::textChanged, this, [this, i] { CellInputFilter(i); });
+        connect(box, &QLineEdit::textChanged, this, [this, i] { textChanged(i); });
         if (i != 0)
             box->installEventFilter(this);
     }
 }
 
+void Board::setBackColour(int index, ColourValue c)
+{
+    if (index != 0 && c != backColour(index))
+        touch(index);
+    txtRow1(index)->setBackColour(c);
+}
+
+void Board::empty()
+{
+    for (CellIndex i = 1; i <= CellCount; ++i) {
+        setText(i, QString());
+        setBackColour(i, OpenColour);
+        setNotes(i, 0);
+    }
+}
+
 void Board::CellInputFilter(int index)
 {
-    CellBox *box = txtRow1(index);
+    BoardBox *box = txtRow1(index);
     // Read the box, not the signal's argument: a nested run may already have emptied it.
     if (!input::keepsText(box->text()))
         box->setText(QString());
     if (const auto colour = input::digitColour(box->text()))
         box->setForeColour(*colour);
+}
+
+void Board::textChanged(int index)
+{
+    if (index == 0) {
+        CellInputFilter(0);
+        return;
+    }
+    // Before the filter recolours it: the history keeps the cell as it was.
+    touch(index);
+    CellInputFilter(index);
+    CellBox *box = cell(index);
+    const std::uint8_t digit = digitOf(box->text());
+    const std::uint8_t was = box->digit();
+    box->settle(digit);
+    if (!digit || digit == was || m_replaying)
+        return;
+    // A placed digit takes its cell's notes, and its own note from every cell it sees.
+    setNotes(index, 0);
+    const input::Notes bit = input::noteBit(digit);
+    for (const int g : groupsOf(index))
+        for (const CellIndex j : groups()[static_cast<std::size_t>(g)])
+            if (notes(j) & bit)
+                setNotes(j, static_cast<input::Notes>(notes(j) & ~bit));
+}
+
+void Board::touch(CellIndex index)
+{
+    if (!m_replaying)
+        m_history.touch(index, state(index));
+}
+
+void Board::setNotes(CellIndex index, input::Notes n)
+{
+    if (n == notes(index))
+        return;
+    touch(index);
+    cell(index)->setNotes(n);
+}
+
+bool Board::toggleNote(CellIndex index, int digit)
+{
+    if (!m_notesTaken || backColour(index) == GivenColour || !text(index).isEmpty())
+        return false;
+    setNotes(index, static_cast<input::Notes>(notes(index) ^ input::noteBit(digit)));
+    return true;
+}
+
+input::Notes Board::allowed(CellIndex index) const
+{
+    input::Notes held = 0;
+    for (const int g : groupsOf(index))
+        for (const CellIndex j : groups()[static_cast<std::size_t>(g)])
+            if (const auto d = cell(j)->digit())
+                held = static_cast<input::Notes>(held | input::noteBit(d));
+    return static_cast<input::Notes>(input::AllNotes & ~held);
+}
+
+void Board::fillNotes()
+{
+    if (!m_notesTaken)
+        return;
+    for (CellIndex i = 1; i <= CellCount; ++i)
+        if (text(i).isEmpty() && backColour(i) != GivenColour)
+            setNotes(i, allowed(i));
+}
+
+void Board::setState(CellIndex index, const input::CellState &s)
+{
+    setText(index, s.digit ? QString(QChar(u'0' + s.digit)) : QString());
+    setBackColour(index, s.back);
+    // After the text: the filter recolours digits, and the colour kept must win.
+    if (s.fore != txtRow1(index)->foreColour()) {
+        touch(index);
+        txtRow1(index)->setForeColour(s.fore);
+    }
+    setNotes(index, s.notes);
+}
+
+void Board::sealStep()
+{
+    m_history.seal([this](CellIndex i) { return state(i); });
+}
+
+void Board::resetHistory() { m_history.reset(); }
+
+bool Board::undo()
+{
+    sealStep();
+    const auto *step = m_history.undo();
+    if (step)
+        replay(*step, false);
+    return step;
+}
+
+bool Board::redo()
+{
+    sealStep();
+    const auto *step = m_history.redo();
+    if (step)
+        replay(*step, true);
+    return step;
+}
+
+void Board::replay(const input::History::Step &step, bool forward)
+{
+    m_replaying = true;
+    for (const auto &change : step)
+        setState(change.cell, forward ? change.after : change.before);
+    m_replaying = false;
+    if (!step.empty())
+        cell(step.front().cell)->setFocus(Qt::OtherFocusReason);
+}
+
+void Board::outline(const std::vector<CellIndex> &cells)
+{
+    clearOutline();
+    for (const CellIndex i : cells)
+        if (isCell(i))
+            cell(i)->setOutlined(true);
+}
+
+void Board::clearOutline()
+{
+    for (CellIndex i = 1; i <= CellCount; ++i)
+        cell(i)->setOutlined(false);
 }
 
 bool Board::eventFilter(QObject *watched, QEvent *event)
@@ -243,8 +225,21 @@ bool Board::eventFilter(QObject *watched, QEvent *event)
         return QObject::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::KeyPress: {
+        // Each key the player presses begins a step of its own.
+        sealStep();
+        clearOutline();
         const auto *key = static_cast<QKeyEvent *>(event);
-        KeyDown(box->index(), key->key(), withKeypad(*key));
+        const Qt::KeyboardModifiers modifiers = withKeypad(*key);
+        if (const auto c = input::commandOf(key->key(), modifiers, scanCodeOf(*key))) {
+            command(box->index(), *c);
+            // Ctrl+Delete takes the notes and still does what it does in a box; the other
+            // commands typed nothing there, and the box's own undo must not act beside the
+            // board's.
+            if (c->command != input::Command::ClearNotes || key->key() != Qt::Key_Delete)
+                return true;
+            break;
+        }
+        KeyDown(box->index(), key->key(), modifiers);
         break;
     }
     case QEvent::MouseButtonPress:
@@ -256,8 +251,11 @@ bool Board::eventFilter(QObject *watched, QEvent *event)
         // into it, so the box never sees that button.
         if (button == Qt::MiddleButton)
             return true;
-        if (event->type() != QEvent::MouseButtonRelease)
+        if (event->type() != QEvent::MouseButtonRelease) {
+            sealStep();
+            clearOutline();
             MouseDown(box->index(), button);
+        }
         break;
     }
     default:
@@ -265,6 +263,33 @@ bool Board::eventFilter(QObject *watched, QEvent *event)
     }
     // The key or click goes on to the box as usual.
     return false;
+}
+
+void Board::command(CellIndex index, const input::KeyCommand &c)
+{
+    switch (c.command) {
+    case input::Command::ToggleNote:
+        toggleNote(index, c.digit);
+        break;
+    case input::Command::ClearNotes:
+        if (m_notesTaken)
+            clearNotes(index);
+        break;
+    case input::Command::FillNotes:
+        fillNotes();
+        break;
+    case input::Command::Undo:
+        undo();
+        return;
+    case input::Command::Redo:
+        redo();
+        return;
+    case input::Command::Keys:
+    case input::Command::Hint:
+        Q_EMIT commandKey(c.command);
+        return;
+    }
+    sealStep();
 }
 
 void Board::KeyDown(int index, int key, Qt::KeyboardModifiers modifiers)

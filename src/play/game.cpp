@@ -43,13 +43,10 @@ Game::Game(Board &board, store::PuzzleStore &store, Prompter &prompter)
 {
 }
 
-void Game::newGame(Pick pick)
+bool Game::newGame(Pick pick)
 {
     const Snapshot before = snapshot();
-    for (CellIndex i = 1; i <= CellCount; ++i) {
-        m_board.setText(i, QString());
-        m_board.setBackColour(i, OpenColour);
-    }
+    m_board.empty();
     const auto highest = m_store.highestGameNumber();
     std::optional<Choice> chosen;
     if (!highest)
@@ -58,7 +55,7 @@ void Game::newGame(Pick pick)
         chosen = pick == Pick::AtRandom ? drawNumber(*highest) : askNumber(*highest);
     if (!chosen) {
         restore(before);
-        return;
+        return false;
     }
     m_current = static_cast<GameNumber>(chosen->number);
     m_board.setText(0, QString::number(m_current));
@@ -67,6 +64,7 @@ void Game::newGame(Pick pick)
     for (CellIndex i = 1; i <= CellCount; ++i)
         if (!m_board.text(i).isEmpty())
             m_board.setBackColour(i, GivenColour);
+    return true;
 }
 
 Game::Load Game::tryLoad(int n, std::optional<Choice> &choice)
@@ -149,9 +147,12 @@ void Game::ApplyGivens()
 void Game::clear()
 {
     ApplyGivens();
-    for (CellIndex i = 1; i <= CellCount; ++i)
+    for (CellIndex i = 1; i <= CellCount; ++i) {
         if (m_board.backColour(i) != GivenColour)
             m_board.setText(i, QString());
+        // Notes are entries too.
+        m_board.clearNotes(i);
+    }
 }
 
 bool Game::solved() const { return puzzles::isSolved(gridOf(m_board)); }
@@ -168,12 +169,10 @@ void Game::done()
 Game::Snapshot Game::snapshot() const
 {
     Snapshot s;
-    for (int i = 0; i <= CellCount; ++i) {
-        const auto k = static_cast<std::size_t>(i);
-        s.texts[k] = m_board.text(i);
-        s.back[k] = m_board.backColour(i);
-        s.fore[k] = m_board.txtRow1(i)->foreColour();
-    }
+    s.gameNumber = m_board.text(0);
+    s.gameNumberFore = m_board.txtRow1(0)->foreColour();
+    for (CellIndex i = 1; i <= CellCount; ++i)
+        s.cells[static_cast<std::size_t>(i)] = m_board.state(i);
     s.current = m_current;
     s.rows = m_rsCurrentGame;
     return s;
@@ -181,13 +180,11 @@ Game::Snapshot Game::snapshot() const
 
 void Game::restore(const Snapshot &s)
 {
-    for (int i = 0; i <= CellCount; ++i) {
-        const auto k = static_cast<std::size_t>(i);
-        m_board.setText(i, s.texts[k]);
-        m_board.setBackColour(i, s.back[k]);
-        // After the text: the filter recolours digits, and the old colour must win.
-        m_board.txtRow1(i)->setForeColour(s.fore[k]);
-    }
+    m_board.setText(0, s.gameNumber);
+    // After the text: the filter recolours digits, and the old colour must win.
+    m_board.txtRow1(0)->setForeColour(s.gameNumberFore);
+    for (CellIndex i = 1; i <= CellCount; ++i)
+        m_board.setState(i, s.cells[static_cast<std::size_t>(i)]);
     m_current = s.current;
     m_rsCurrentGame = s.rows;
 }

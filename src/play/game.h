@@ -27,12 +27,12 @@ public:
 
     enum class Pick { AtRandom, Asked };
     // Empties the board, chooses a number (at random, or asked for), shows it and its givens.
-    // Cancelling the question or a store failure puts the board back as it was.
-    void newGame(Pick pick);
+    // Cancelling the question or a store failure puts the board back as it was; false then.
+    bool newGame(Pick pick);
     // Writes the current puzzle's digits into their cells, for rows whose number is the one
     // the game-number box shows.
     void ApplyGivens();
-    // The givens back, every other cell emptied; colours stay.
+    // The givens back, every other cell emptied and every note gone; colours stay.
     void clear();
     // The givens back, then "Congratulations" or "Sorry".
     void done();
@@ -45,8 +45,9 @@ public:
     // Everything New may change, so that a cancelled New can put it back.
     struct Snapshot
     {
-        std::array<QString, CellCount + 1> texts;
-        std::array<ColourValue, CellCount + 1> back {}, fore {};
+        QString gameNumber;
+        ColourValue gameNumberFore = 0;
+        std::array<input::CellState, CellCount + 1> cells {};
         GameNumber current = 0;
         std::vector<store::GameRow> rows;
     };

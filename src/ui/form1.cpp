@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
@@ -83,14 +84,19 @@ Form1::Form1(store::LibraryPlace library, Prompter &prompter, QWidget *parent)
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(cmdNew, &QPushButton::clicked, this, &Form1::cmdNewClick);
+    // Clear, and Done where it writes changed givens back, are a step each for undo.
     connect(cmdClear, &QPushButton::clicked, this, [this] {
+        beginAction();
         if (m_game)
             m_game->clear();
+        m_board->sealStep();
     });
     connect(cmdDone, &QPushButton::clicked, this, [this] {
+        beginAction();
         if (m_game)
             m_game->done();
     });
+    connect(m_board, &Board::commandKey, this, &Form1::command);
     // toggled fires once for every change of the value, whether clicked or set by the program.
     connect(chkAddMode, &QCheckBox::toggled, this, &Form1::chkAddModeClick);
     connect(cmdSave, &QPushButton::clicked, this, &Form1::cmdSaveClick);
@@ -129,10 +135,22 @@ void Form1::showCentred()
     QTimer::singleShot(0, this, [this] { setWindowIcon(programIcon()); });
 }
 
+void Form1::beginAction()
+{
+    m_board->sealStep();
+    m_board->clearOutline();
+}
+
 void Form1::cmdNewClick()
 {
-    if (m_game)
-        m_game->newGame(chkShuffle->isChecked() ? Game::Pick::AtRandom : Game::Pick::Asked);
+    beginAction();
+    if (!m_game)
+        return;
+    // A cancelled New puts the board back as it was, and leaves its history so too.
+    if (m_game->newGame(chkShuffle->isChecked() ? Game::Pick::AtRandom : Game::Pick::Asked))
+        m_board->resetHistory();
+    else
+        m_board->sealStep();
 }
 
 void Form1::setPlayControlsEnabled(bool play)
@@ -149,25 +167,80 @@ void Form1::chkAddModeClick()
 {
     if (!m_entry)
         return;
+    beginAction();
     if (!chkAddMode->isChecked()) {
         setPlayControlsEnabled(true);
+        // A stored puzzle has givens only: notes are for play. Each mode starts a history.
+        m_board->setNotesTaken(true);
+        m_board->resetHistory();
         return;
     }
     // Unticking runs this handler again, which gives the play controls back.
-    if (m_entry->enter().kind == PuzzleEntry::Decision::Kind::Refused)
+    if (m_entry->enter().kind == PuzzleEntry::Decision::Kind::Refused) {
         chkAddMode->setChecked(false);
-    else
-        setPlayControlsEnabled(false);
+        return;
+    }
+    setPlayControlsEnabled(false);
+    m_board->setNotesTaken(false);
+    m_board->resetHistory();
 }
 
 void Form1::cmdSaveClick()
 {
+    beginAction();
     if (!m_entry || m_entry->save().kind == PuzzleEntry::Decision::Kind::Refused)
         return;
     // Leaving the mode and asking for the next puzzle, as after any stored puzzle.
     chkShuffle->setChecked(false);
     chkAddMode->setChecked(false);
     cmdNewClick();
+}
+
+QString Form1::keysText()
+{
+    QStringList lines;
+    for (const auto &k : input::KeyList)
+        lines << QString::fromUtf8(k.keys.data(), static_cast<qsizetype>(k.keys.size()))
+                + QStringLiteral(": ")
+                + QString::fromUtf8(k.action.data(), static_cast<qsizetype>(k.action.size()));
+    return lines.join(QLatin1Char('\n'));
+}
+
+void Form1::keyPressEvent(QKeyEvent *event)
+{
+    const auto c = input::commandOf(event->key(), event->modifiers(), 0);
+    if (!c) {
+        QMainWindow::keyPressEvent(event);
+        return;
+    }
+    beginAction();
+    // Without a focused cell the note keys have nothing to act on.
+    switch (c->command) {
+    case input::Command::Undo:
+        m_board->undo();
+        break;
+    case input::Command::Redo:
+        m_board->redo();
+        break;
+    case input::Command::FillNotes:
+        m_board->fillNotes();
+        m_board->sealStep();
+        break;
+    case input::Command::Keys:
+    case input::Command::Hint:
+        command(c->command);
+        break;
+    case input::Command::ToggleNote:
+    case input::Command::ClearNotes:
+        break;
+    }
+    event->accept();
+}
+
+void Form1::command(input::Command c)
+{
+    if (c == input::Command::Keys)
+        m_prompter.messageBox(keysText(), MessageStyle::Plain, WindowCaption);
 }
 
 void Form1::mnuAboutClick()

@@ -14,6 +14,7 @@
 #include <optional>
 
 class QAction;
+class QKeyEvent;
 class QCheckBox;
 class QLabel;
 class QPushButton;
@@ -47,7 +48,18 @@ public:
     QLabel *Label1 = nullptr;
     QAction *mnuAbout = nullptr;
 
+    // The list of keys, in the keys window (F1).
+    static QString keysText();
+
+protected:
+    // Keys of the window's own that reach it from a button or check box; the cells hand theirs
+    // over through the board.
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
+    void command(input::Command command);
+    // Before and after each action of the buttons: a step of its own, and a hint's outline gone.
+    void beginAction();
     void cmdNewClick();
     void chkAddModeClick();
     void cmdSaveClick();

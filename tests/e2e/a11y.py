@@ -109,7 +109,8 @@ def main():
         nodes = []
         walk(app, nodes)
         names = {name: (role, desc, node) for role, name, desc, node in nodes}
-        cells = [names.get(f"Row {(i - 1) // 9 + 1}, column {(i - 1) % 9 + 1}") for i in range(1, 82)]
+        # Players name rows from the top: cell 1, bottom left, is row 9, column 1.
+        cells = [names.get(f"Row {9 - (i - 1) // 9}, column {(i - 1) % 9 + 1}") for i in range(1, 82)]
         check(all(cells), "all 81 cells are named by row and column")
         given = [c for c in cells if c and c[1] == "given"]
         check(15 <= len(given) <= 40, f"given cells say so in their description ({len(given)})")

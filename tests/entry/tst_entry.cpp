@@ -275,7 +275,7 @@ private Q_SLOTS:
         QTest::addColumn<Digits>("digits");
         QTest::addColumn<QString>("why");
         QTest::newRow("row") << Digits { { 1, '5' }, { 5, '5' }, { 40, '3' } }
-                             << QStringLiteral("5 is twice in row 1 (counted from the bottom).");
+                             << QStringLiteral("5 is twice in row 9 (counted from the top).");
         QTest::newRow("column") << Digits { { 3, '7' },
             { 30, '7' } } << QStringLiteral("7 is twice in column 3 (counted from the left).");
         QTest::newRow("box") << Digits { { 1, '2' }, { 11, '2' } }

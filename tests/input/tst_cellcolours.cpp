@@ -41,7 +41,7 @@ class TestCellColours : public QObject
     };
     // The back beside the digit, and the digit's full colour: the commonest colour in the box
     // that is clearly not the back (the glyph's smoothed rim has many colours, its body one).
-    static Shown shown(CellBox *box)
+    static Shown shown(BoardBox *box)
     {
         const QImage picture = box->grab().toImage();
         const QColor back = picture.pixelColor(4, picture.height() / 2);

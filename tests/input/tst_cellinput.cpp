@@ -19,7 +19,7 @@ class TestCellInput : public QObject
     QWidget *m_window = nullptr;
     Board *m_board = nullptr;
 
-    CellBox *cell(int i) { return m_board->txtRow1(i); }
+    BoardBox *cell(int i) { return m_board->txtRow1(i); }
 
     // The first and last columns of a picture that show the number: its colours are not grey,
     // the frame's and the back's are.
@@ -140,7 +140,7 @@ private Q_SLOTS:
     // scrolled to its last digits. Two digits always fit in the board's Tahoma.
     void gameNumberFitsItsBox()
     {
-        CellBox *box = cell(0);
+        GameNumberBox *box = m_board->gameNumberBox();
         const QRect area = box->numberArea();
         QVERIFY(area.left() > 0 && area.right() < box->width() - 1);
         const qreal room = area.width() - 2;
@@ -174,7 +174,7 @@ private Q_SLOTS:
     // 32767 stands whole and centred inside the frame.
     void gameNumbersLookDifferentAndWhole()
     {
-        CellBox *box = cell(0);
+        GameNumberBox *box = m_board->gameNumberBox();
         const auto picture = [&](int n) {
             m_board->setText(0, QString::number(n));
             return box->grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -201,7 +201,7 @@ private Q_SLOTS:
     // grey both out.
     void gameNumberBoxKeepsItsColoursWhenDisabled()
     {
-        CellBox *box = cell(0);
+        GameNumberBox *box = m_board->gameNumberBox();
         m_board->setText(0, QStringLiteral("12"));
         QVERIFY(!box->isEnabled());
         const QColor white(255, 255, 255), text(0, 192, 192);

@@ -36,7 +36,7 @@ private Q_SLOTS:
         Board board(&surface);
         const int index = 41;
         board.setText(index, QStringLiteral("3"));
-        CellBox *box = board.txtRow1(index);
+        CellBox *box = board.cell(index);
         const Qt::KeyboardModifiers mods = keypadModifier ? Qt::KeypadModifier : Qt::NoModifier;
         QKeyEvent press(QEvent::KeyPress, Qt::Key_7, mods, 0, keysym, 0, QStringLiteral("7"));
         QApplication::sendEvent(box, &press);

@@ -1,0 +1,97 @@
+#pragma once
+
+// The boxes of the board's array: the 81 cells and the game-number box. Each keeps its back and
+// text colours as the logical values the game reads back, and shows them through the desktop's
+// palette.
+
+#include "board/cells.h"
+#include "input/history.h"
+
+#include <QLineEdit>
+
+namespace zov {
+
+class BoardBox : public QLineEdit
+{
+    Q_OBJECT
+public:
+    int index() const { return m_index; }
+    ColourValue backColour() const { return m_back; }
+    void setBackColour(ColourValue colour);
+    ColourValue foreColour() const { return m_fore; }
+    void setForeColour(ColourValue colour);
+
+protected:
+    BoardBox(int index, ColourValue back, ColourValue fore, QWidget *parent);
+    // Sets the palette where the colours differ from the scheme's own; for the constructors of
+    // the boxes, once they are set up.
+    void showColours();
+    void changeEvent(QEvent *event) override;
+    virtual void backChanged() { }
+
+private:
+    // The colours the box shows on a scheme: back, text, and the window colour its edge is
+    // drawn from.
+    struct Look
+    {
+        QColor back, fore, window;
+    };
+    Look lookOn(const QPalette &scheme) const;
+    void updatePalette();
+    int m_index;
+    ColourValue m_back;
+    ColourValue m_fore;
+};
+
+// A cell of the board: it holds nothing or one digit, and, while empty, the player's notes.
+class CellBox : public BoardBox
+{
+    Q_OBJECT
+public:
+    CellBox(CellIndex index, QWidget *parent);
+
+    input::Notes notes() const { return m_notes; }
+    void setNotes(input::Notes notes);
+    // Drawn round the cell while a hint shows it.
+    bool outlined() const { return m_outlined; }
+    void setOutlined(bool on);
+
+    // The digit the cell held when its text last settled, 0 for none.
+    std::uint8_t digit() const { return m_digit; }
+    void settle(std::uint8_t digit) { m_digit = digit; }
+    input::CellState state() const { return { m_digit, m_notes, backColour(), foreColour() }; }
+
+    // Where a note of `digit` is drawn: the ninth of the contents that a keypad would give it,
+    // 1 at the top left and 9 at the bottom right.
+    QRect noteArea(int digit) const;
+    QFont noteFont() const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void backChanged() override { updateDescription(); }
+
+private:
+    void updateDescription();
+    input::Notes m_notes = 0;
+    std::uint8_t m_digit = 0;
+    bool m_outlined = false;
+};
+
+// The disabled box beside the board that shows the puzzle's number.
+class GameNumberBox : public BoardBox
+{
+    Q_OBJECT
+public:
+    explicit GameNumberBox(QWidget *parent);
+
+    // Where the number is drawn, and in which font: the box's own font when the whole number
+    // fits with a pixel to spare on either side, otherwise the largest smaller size, in quarter
+    // points, that fits so.
+    QRect numberArea() const;
+    QFont numberFont() const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};
+
+} // namespace zov

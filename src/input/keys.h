@@ -1,0 +1,53 @@
+#pragma once
+
+// The keys the board and the window add to the ones the cells have always had, and the list of
+// every key and mouse action that the keys window, the README and the manual page show.
+
+#include <Qt>
+#include <QtGlobal>
+#include <optional>
+#include <string_view>
+
+namespace zov::input {
+
+enum class Command { ToggleNote, ClearNotes, FillNotes, Undo, Redo, Keys, Hint };
+struct KeyCommand
+{
+    Command command;
+    int digit = 0; // the note toggled
+};
+
+// Ctrl with a key of the main keyboard, or F1: keys that typed nothing in a cell and moved
+// nothing. The keypad's keys are never commands, whatever the modifiers, so that they keep
+// their effect. A note's digit is known by the key, so that Ctrl+Shift+digit works on layouts
+// whose digits need Shift; `scanCode` is the key's evdev-based code (X11 and Wayland) or 0.
+std::optional<KeyCommand> commandOf(int key, Qt::KeyboardModifiers modifiers, quint32 scanCode);
+
+struct KeyHelp
+{
+    std::string_view keys, action;
+};
+// In the order shown.
+inline constexpr KeyHelp KeyList[] = {
+    { "1 to 9", "type a digit into a cell; Backspace or Delete takes it away" },
+    { "Arrow keys",
+        "move to the next cell; Right at the end of a row goes on in the row above, "
+        "Left at the start of a row in the row below" },
+    { "Keypad 1 to 9",
+        "with Num Lock on, replace the digit of an open or marked cell in one "
+        "stroke" },
+    { "Right-click", "mark an open cell, or take the mark away" },
+    { "Ctrl+1 to Ctrl+9",
+        "note a digit in an empty open or marked cell, or take the note away "
+        "(with Shift too, where the digits need Shift)" },
+    { "Ctrl+Shift+N",
+        "fill the notes of every empty open or marked cell with the digits that "
+        "its row, column and box allow" },
+    { "Ctrl+0 or Ctrl+Delete", "clear the notes of the cell" },
+    { "Ctrl+Z", "undo the last change to the board" },
+    { "Ctrl+Shift+Z or Ctrl+Y", "redo what was undone" },
+    { "Ctrl+H", "a hint: the easiest next step, told a little more at each More" },
+    { "F1", "this list of keys" },
+};
+
+} // namespace zov::input
