@@ -112,10 +112,10 @@ std::optional<Game::Choice> Game::askNumber(int highest)
         const auto reply = m_prompter.inputBox(prompt, WindowCaption, defaultText);
         if (!reply)
             return std::nullopt;
-        // Six characters at most, as the box has always taken: "0000007" is not a number here.
         const QString typed = reply->trimmed();
-        const auto n
-            = typed.size() <= 6 ? parseWhole(typed.toStdString(), 1, highest) : std::nullopt;
+        const auto n = static_cast<std::size_t>(typed.size()) <= GameNumberLength
+            ? parseWhole(typed.toStdString(), 1, highest)
+            : std::nullopt;
         QString problem;
         if (n) {
             std::optional<Choice> choice;

@@ -138,6 +138,85 @@ private Q_SLOTS:
         QCOMPARE(parts[0], parts[1]);
         qInfo("library now holds %s puzzles", qPrintable(parts[0]));
     }
+
+    // From a loaded puzzle, random actions of every kind and then as many undos give back the
+    // loaded puzzle exactly (texts, back and text colours, notes); as many redos then give back
+    // the state after the actions.
+    void undoAndRedoRetraceEveryAction()
+    {
+        const quint32 seed = qEnvironmentVariableIsSet("ZOVUDEDODA_SEED")
+            ? qEnvironmentVariable("ZOVUDEDODA_SEED").toUInt()
+            : QRandomGenerator::global()->generate();
+        const int actions = qEnvironmentVariableIsSet("ZOVUDEDODA_RANDOM_ACTIONS")
+            ? qEnvironmentVariable("ZOVUDEDODA_RANDOM_ACTIONS").toInt()
+            : 3000;
+        qInfo("seed %u (set ZOVUDEDODA_SEED to repeat), %d actions", seed, actions);
+        QRandomGenerator rnd(seed);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Zovudedoda.mdb"));
+        test::makeLibrary(path, 3, 28);
+        test::ScriptedPrompter prompter;
+        Form1 form(path, prompter);
+        QVERIFY(form.Load());
+        form.showCentred();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        Board &board = form.board();
+        const auto picture = [&] {
+            std::vector<input::CellState> p;
+            for (int i = 1; i <= CellCount; ++i)
+                p.push_back(board.state(i));
+            return p;
+        };
+        const auto loaded = picture();
+        const Qt::Key digits[] = { Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4, Qt::Key_5, Qt::Key_6,
+            Qt::Key_7, Qt::Key_8, Qt::Key_9 };
+        for (int a = 0; a < actions; ++a) {
+            CellBox *cell = board.cell(static_cast<int>(rnd.bounded(1, 82)));
+            cell->setFocus();
+            const Qt::Key digit = digits[rnd.bounded(9)];
+            switch (rnd.bounded(10)) {
+            case 0:
+            case 1:
+                QTest::keyClick(cell, digit);
+                break;
+            case 2:
+                QTest::keyClick(cell, digit, Qt::KeypadModifier);
+                break;
+            case 3:
+                QTest::keyClick(cell, rnd.bounded(2) ? Qt::Key_Backspace : Qt::Key_Delete);
+                break;
+            case 4:
+                QTest::mouseClick(cell, Qt::RightButton);
+                break;
+            case 5:
+            case 6:
+                QTest::keyClick(cell, digit, Qt::ControlModifier);
+                break;
+            case 7:
+                QTest::keyClick(cell, rnd.bounded(3) ? Qt::Key_N : Qt::Key_0,
+                    rnd.bounded(3) ? Qt::ControlModifier | Qt::ShiftModifier : Qt::ControlModifier);
+                break;
+            case 8:
+                QTest::mouseClick(rnd.bounded(4) ? form.cmdDone : form.cmdClear, Qt::LeftButton);
+                break;
+            default:
+                QTest::keyClick(cell, Qt::Key_End);
+                break;
+            }
+        }
+        const auto after = picture();
+        QWidget *at = board.cell(1);
+        for (int a = 0; a < actions; ++a)
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : at,
+                Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(!board.history().canUndo());
+        QVERIFY2(picture() == loaded, "undone back to the loaded puzzle");
+        for (int a = 0; a < actions; ++a)
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : at,
+                Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(!board.history().canRedo());
+        QVERIFY2(picture() == after, "redone to the state after the actions");
+    }
 };
 
 QTEST_MAIN(TestRandomPlay)
