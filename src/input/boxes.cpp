@@ -20,9 +20,9 @@ constexpr qreal NumberFontStep = 0.25;
 constexpr qreal NumberFontFloor = 1.0;
 // A pixel of the back on either side keeps the digits off the frame's shaded inner edge.
 constexpr int NumberClearance = 1;
-// Notes: nine pixels at 96 dpi give a digit's ink 6 to 7 pixels, the most a ninth of the cell
+// Notes: ten pixels at 96 dpi give a digit's ink 7 pixels, the most a ninth of the cell
 // holds with a pixel between neighbours.
-constexpr qreal NotePointSize = 6.75;
+constexpr qreal NotePointSize = 7.5;
 constexpr int OutlineWidth = 2;
 
 QRect contentsOf(const QLineEdit &box, const QStyleOptionFrame &panel)
