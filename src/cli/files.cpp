@@ -1,6 +1,6 @@
 #include "cli/files.h"
 
-#include "store/puzzlestore.h"
+#include "store/tempname.h"
 
 #include <cerrno>
 #include <cstdio>

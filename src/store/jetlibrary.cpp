@@ -4,6 +4,7 @@
 #include "store/jetprotocol.h"
 #include "store/process.h"
 #include "store/reasons.h"
+#include "store/tempname.h"
 
 #include <cerrno>
 #include <cmath>

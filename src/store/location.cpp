@@ -3,6 +3,7 @@
 #include "store/fd.h"
 #include "store/process.h"
 #include "store/puzzlestore.h"
+#include "store/tempname.h"
 
 #include "board/identity.h"
 

@@ -5,6 +5,7 @@
 // accident, and a puzzle is stored in one transaction.
 
 #include "board/puzzle.h"
+#include "store/filekind.h"
 #include "store/result.h"
 
 #include <memory>
@@ -15,12 +16,6 @@
 struct sqlite3;
 
 namespace zov::store {
-
-// What a file's first bytes say it is.
-enum class FileKind { Missing, Unreadable, Empty, SQLite, Jet3, Jet4, Ace, Unknown };
-FileKind detectFileKind(const std::string &path);
-// The same from the file's first bytes (at least 32 where the file has them).
-FileKind kindOfHeader(const char *head, std::size_t size);
 
 // The row and puzzle types live in board/ so that the puzzles need not include the store.
 using zov::GameRow;
@@ -76,9 +71,5 @@ private:
     std::unique_ptr<Handle> m_db;
     std::string m_path;
 };
-
-std::string describe(FileKind kind);
-// A fresh name in the folder of `path`, for a file that is renamed into place when whole.
-std::string temporaryNameBeside(const std::string &path);
 
 } // namespace zov::store

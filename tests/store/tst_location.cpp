@@ -1,6 +1,7 @@
 #include "cli/dbtool.h"
 #include "store/location.h"
 #include "store/puzzlestore.h"
+#include "store/tempname.h"
 #include "support/otheruser.h"
 #include "support/testsupport.h"
 

@@ -1,0 +1,58 @@
+#include "store/connection.h"
+
+#include <filesystem>
+
+namespace zov::store {
+namespace fs = std::filesystem;
+
+std::string absolutePath(const std::string &path)
+{
+    std::error_code ec;
+    const fs::path p = fs::absolute(fs::path(path), ec);
+    return ec ? path : p.lexically_normal().string();
+}
+
+void harden(sqlite3 *db)
+{
+    int ignored = 0;
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, &ignored);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, &ignored);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, &ignored);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_VIEW, 0, &ignored);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, &ignored);
+    // A double-quoted name that is no column must be an error, not a string.
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, &ignored);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, &ignored);
+    sqlite3_busy_timeout(db, PuzzleStore::BusyTimeoutMs);
+}
+
+Error errorFrom(sqlite3 *db, int code, const std::string &what)
+{
+    const std::string detail = db ? sqlite3_errmsg(db) : sqlite3_errstr(code);
+    switch (code & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return Error { Error::Kind::Locked,
+            what + ": the file is locked by another program. Close it there and try again." };
+    case SQLITE_READONLY:
+        return Error { Error::Kind::ReadOnly,
+            what + ": the library is read-only (" + detail + ")." };
+    case SQLITE_PERM:
+    case SQLITE_CANTOPEN:
+        return Error { Error::Kind::ReadOnly,
+            what + ": the library cannot be written (" + detail + ")." };
+    case SQLITE_FULL:
+        return Error { Error::Kind::DiskFull, what + ": the disk is full." };
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+        return Error { Error::Kind::Damaged, what + ": the file is damaged (" + detail + ")." };
+    case SQLITE_IOERR:
+        // Exceeding the file-size limit or running out of room shows up as a write error.
+        return Error { Error::Kind::DiskFull,
+            what + ": the file could not be written (" + detail + ")." };
+    default:
+        return Error { Error::Kind::Refused, what + ": " + detail + "." };
+    }
+}
+
+} // namespace zov::store

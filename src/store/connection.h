@@ -1,0 +1,37 @@
+#pragma once
+
+// What every part of the store does with a SQLite connection: opening it only by an absolute
+// path, hardening it against what a file may hold, and turning SQLite's result codes into the
+// store's errors. Private to the store.
+
+#include "store/puzzlestore.h"
+#include "store/result.h"
+
+#include <memory>
+#include <sqlite3.h>
+#include <string>
+
+namespace zov::store {
+
+struct Closer
+{
+    void operator()(sqlite3 *db) const { sqlite3_close_v2(db); }
+};
+using DbPtr = std::unique_ptr<sqlite3, Closer>;
+
+struct PuzzleStore::Handle
+{
+    DbPtr db;
+};
+
+// SQLite reads "file:" names as URIs; an absolute path never starts that way.
+std::string absolutePath(const std::string &path);
+
+// Nothing in a file may run code or change data behind our back: no triggers, no views, no
+// functions from the schema, no extensions.
+void harden(sqlite3 *db);
+
+// `code` (from `db` when there is one) as the store's error, after `what` failed.
+Error errorFrom(sqlite3 *db, int code, const std::string &what);
+
+} // namespace zov::store
