@@ -70,21 +70,6 @@ Status makeFolders(const fs::path &folder)
     return success();
 }
 
-// "<library>.tmp-<pid>-<number>", as temporaryNameBeside makes it.
-bool isTemporaryNameOf(const std::string &name, const std::string &library)
-{
-    const std::string prefix = library + ".tmp-";
-    if (name.compare(0, prefix.size(), prefix) != 0)
-        return false;
-    const std::string_view rest = std::string_view(name).substr(prefix.size());
-    const auto dash = rest.find('-');
-    const auto digits = [](std::string_view t) {
-        return !t.empty() && t.find_first_not_of("0123456789") == std::string_view::npos;
-    };
-    return dash != std::string_view::npos && digits(rest.substr(0, dash))
-        && digits(rest.substr(dash + 1));
-}
-
 // Removes `path` when it is still the file `seen` and no copier holds its lock.
 bool removeIfUnlocked(const std::string &path, const struct stat &seen)
 {
