@@ -1,6 +1,7 @@
 // In-process time of the player's actions (New at random, Clear, Done, storing an 81-digit
-// puzzle) on a 1-puzzle and a 32000-puzzle library, with the modal boxes answered at once.
-// Medians over many runs; the two libraries are measured interleaved.
+// puzzle; a note toggled, every cell's notes filled, a Clear undone) on a 1-puzzle and a
+// 32000-puzzle library, with the modal boxes answered at once. Medians over many runs; the two
+// libraries are measured interleaved.
 
 #include "store/puzzlestore.h"
 #include "ui/form1.h"
@@ -71,7 +72,7 @@ int main(int argc, char **argv)
         std::unique_ptr<Form1> form;
         // The same file as the window's, opened the same way.
         std::optional<store::PuzzleStore> store;
-        std::vector<double> newMs, clearMs, doneMs, storeMs;
+        std::vector<double> newMs, clearMs, doneMs, storeMs, noteMs, fillMs, undoMs;
     };
     std::vector<Subject> subjects;
     for (int count : { 1, 32000 }) {
@@ -81,18 +82,40 @@ int main(int argc, char **argv)
         if (!form->Load() || !store)
             return 1;
         subjects.push_back({ count == 1 ? "1 puzzle" : "32000 puzzles", std::move(form),
-            std::move(*store), {}, {}, {}, {} });
+            std::move(*store), {}, {}, {}, {}, {}, {}, {} });
     }
     const int runs = argc > 1 ? std::atoi(argv[1]) : 201;
     for (int r = 0; r < runs; ++r)
         for (auto &s : subjects) {
             Form1 &f = *s.form;
             f.chkShuffle->setChecked(true);
-            s.newMs.push_back(timeMs([&] { f.game()->newGame(Game::Pick::AtRandom); }));
+            Board &b = f.board();
+            // New as the window runs it: a new puzzle and a new history.
+            s.newMs.push_back(timeMs([&] {
+                f.game()->newGame(Game::Pick::AtRandom);
+                b.resetHistory();
+            }));
+            const int open = 2; // an open cell of the benchmark's puzzles
+            s.noteMs.push_back(timeMs([&] {
+                b.toggleNote(open, 4);
+                b.sealStep();
+            }));
+            s.fillMs.push_back(timeMs([&] {
+                b.fillNotes();
+                b.sealStep();
+            }));
             for (int i = 1; i <= 81; ++i)
-                if (f.board().text(i).isEmpty())
-                    f.board().setText(i, QStringLiteral("5"));
-            s.clearMs.push_back(timeMs([&] { f.game()->clear(); }));
+                if (b.text(i).isEmpty())
+                    b.setText(i, QStringLiteral("5"));
+            b.sealStep();
+            s.clearMs.push_back(timeMs([&] {
+                f.game()->clear();
+                b.sealStep();
+            }));
+            s.undoMs.push_back(timeMs([&] { b.undo(); }));
+            // Done, and the next New, start from the board they started from before undo was.
+            f.game()->clear();
+            b.sealStep();
             s.doneMs.push_back(timeMs([&] { f.game()->done(); }));
         }
     // Storing comes last: the 81-digit puzzles it adds would otherwise be drawn by New, and the
@@ -110,8 +133,14 @@ int main(int argc, char **argv)
             f.chkAddMode->setChecked(false);
         }
     std::printf("in-process time of each action, median of %d runs (store: 60 runs)\n", runs);
-    for (auto &s : subjects)
+    for (auto &s : subjects) {
         std::printf("  %-14s New %.3f ms, Clear %.3f ms, Done %.3f ms, store 81 digits %.3f ms\n",
             s.name, median(s.newMs), median(s.clearMs), median(s.doneMs), median(s.storeMs));
+        const double n = median(s.newMs);
+        std::printf("  %-14s note toggled %.4f ms (x%.3f New), notes filled %.3f ms (x%.3f), "
+                    "Clear undone %.3f ms (x%.3f), Clear x%.3f\n",
+            "", median(s.noteMs), median(s.noteMs) / n, median(s.fillMs), median(s.fillMs) / n,
+            median(s.undoMs), median(s.undoMs) / n, median(s.clearMs) / n);
+    }
     return 0;
 }
