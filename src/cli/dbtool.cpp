@@ -202,8 +202,8 @@ void addPrint(CLI::App &app, Request &req)
     print
         ->add_option("--per-page", req.sheet.perPage, "puzzles on a page: 1, 2, 4 or 6 (default 1)")
         ->type_name("N")
-        ->transform(wholeIn(1, 6))
-        ->check(CLI::IsMember({ 1, 2, 4, 6 }));
+        ->transform(wholeIn(std::begin(PageSizes)[0], std::end(PageSizes)[-1]))
+        ->check(CLI::IsMember(std::vector<int>(std::begin(PageSizes), std::end(PageSizes))));
     print
         ->add_option_function<std::string>(
             "--paper",
