@@ -104,7 +104,9 @@ ConfinedInput openConfined(const char *path, std::FILE *out, std::FILE *err)
     loadCharacterSets(in.file.get());
     ::tzset(); // libmdb formats dates; the time zone is read now, not under the filter
     bufferOutput(out);
-    in.confinement = confineReader(in.file.get(), { 20, readerAddressSpace(in.size) });
+    ReaderLimits limits; // processor time as confinement.h sets it
+    limits.addressSpace = readerAddressSpace(in.size);
+    in.confinement = confineReader(in.file.get(), limits);
     if (!in.confinement.filtered)
         std::fprintf(err,
             "%s: reading without a seccomp filter, under the resource limits alone: %s\n",
