@@ -22,7 +22,9 @@ enum class Arrow { Left, Up, Right, Down };
 // The four arrow keys, whatever Shift, Ctrl, Alt or the keypad say (the keypad's 2, 4, 6, 8
 // with Num Lock off are arrow keys too).
 std::optional<Arrow> arrowOf(int key);
-// The cell an arrow leads to; nothing at the edges of the board.
+// The cell an arrow leads to: Right from a row's last cell goes on to the first cell of the row
+// above, Left from its first cell to the last of the row below; nothing past cell 1 or 81, nor
+// up from the top row or down from the bottom one.
 std::optional<CellIndex> arrowTarget(CellIndex from, Arrow arrow);
 // Keypad 1 to 9 with Num Lock on: they overwrite a cell's digit in one stroke.
 bool isOverwriteKey(int key, Qt::KeyboardModifiers modifiers);

@@ -15,7 +15,8 @@ struct Repeat
     int digit = 0;
     Unit unit = Unit::Row;
     // Rows are counted from the bottom, columns from the left; boxes 1 to 9 from the bottom
-    // left, as the board numbers them.
+    // left, as CellIndex numbers them. Text a player reads names rows from the top (row 1 is
+    // the top row, as in the hints and the tool's r1c1), so messages turn the row round.
     int number = 0;
 };
 
