@@ -125,8 +125,8 @@ struct Tool
             for (int c = 0; c < 9; ++c) {
                 if (c == 3 || c == 6)
                     io.out << "| ";
-                const int d = g[static_cast<std::size_t>(r * 9 + c)];
-                io.out << (d ? static_cast<char>('0' + d) : '.') << (c == 8 ? "\n" : " ");
+                io.out << puzzles::cellChar(g[static_cast<std::size_t>(r * 9 + c)])
+                       << (c == 8 ? "\n" : " ");
             }
         }
     }

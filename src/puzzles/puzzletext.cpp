@@ -37,16 +37,7 @@ const char *formatName(TextFormat format) { return FormatNames[static_cast<int>(
 
 namespace {
 
-constexpr std::string_view Blanks = "0.*_xX";
 constexpr std::string_view Bom = "\xEF\xBB\xBF";
-
-// The digit a cell's character stands for (0 for a blank), or -1.
-int cellValue(char ch)
-{
-    if (ch >= '1' && ch <= '9')
-        return ch - '0';
-    return Blanks.find(ch) != std::string_view::npos ? 0 : -1;
-}
 
 // The text's lines without their line ends, after an optional byte-order mark.
 std::vector<std::string_view> splitLines(std::string_view text)
@@ -111,17 +102,15 @@ void readLines(ParsedText &out, const std::vector<std::string_view> &lines)
                 { lineNo, "expected 81 characters, found " + std::to_string(token.size()) });
             continue;
         }
-        Grid grid {};
-        const auto bad
-            = std::find_if(token.begin(), token.end(), [](char c) { return cellValue(c) < 0; });
-        if (bad != token.end()) {
+        const auto grid = fromText(token);
+        if (!grid) {
+            const auto bad
+                = std::find_if(token.begin(), token.end(), [](char c) { return cellValue(c) < 0; });
             out.problems.push_back({ lineNo,
                 "expected 1-9 or a blank (0 . * _ x X), found '" + std::string(1, *bad) + "'" });
             continue;
         }
-        for (std::size_t p = 0; p < 81; ++p)
-            grid[p] = static_cast<std::uint8_t>(cellValue(token[p]));
-        accept(out, grid, lineNo);
+        accept(out, *grid, lineNo);
     }
 }
 
@@ -212,10 +201,10 @@ ParsedText parsePuzzleText(std::string_view text, std::optional<TextFormat> form
 
 std::string formatPuzzle(const Grid &grid, TextFormat format)
 {
-    const auto cell = [&](int r, int c) {
-        const int d = grid[static_cast<std::size_t>(r * 9 + c)];
-        return d ? static_cast<char>('0' + d) : '.';
-    };
+    if (format == TextFormat::Line)
+        return toText(grid) + '\n';
+    const auto cell
+        = [&](int r, int c) { return cellChar(grid[static_cast<std::size_t>(r * 9 + c)]); };
     std::string text;
     for (int r = 0; r < 9; ++r) {
         if (format == TextFormat::Ss && (r == 3 || r == 6))
@@ -225,8 +214,7 @@ std::string formatPuzzle(const Grid &grid, TextFormat format)
                 text += '|';
             text += cell(r, c);
         }
-        if (format != TextFormat::Line)
-            text += '\n';
+        text += '\n';
     }
     text += '\n';
     return text;

@@ -75,23 +75,19 @@ std::optional<Grid> fromText(std::string_view text)
         return std::nullopt;
     Grid grid {};
     for (std::size_t p = 0; p < 81; ++p) {
-        const char ch = text[p];
-        if (ch == '.' || ch == '0')
-            grid[p] = 0;
-        else if (ch >= '1' && ch <= '9')
-            grid[p] = static_cast<std::uint8_t>(ch - '0');
-        else
+        const int value = cellValue(text[p]);
+        if (value < 0)
             return std::nullopt;
+        grid[p] = static_cast<std::uint8_t>(value);
     }
     return grid;
 }
 
 std::string toText(const Grid &grid)
 {
-    std::string text(81, '.');
+    std::string text(81, BlankCell);
     for (std::size_t p = 0; p < 81; ++p)
-        if (grid[p] >= 1 && grid[p] <= 9)
-            text[p] = static_cast<char>('0' + grid[p]);
+        text[p] = cellChar(grid[p]);
     return text;
 }
 

@@ -25,7 +25,24 @@ inline bool hasUniqueSolution(const Grid &grid) { return countSolutions(grid, 2)
 // Clues are removed down to `targetClues`, or as far as uniqueness allows.
 Grid generate(std::mt19937_64 &rng, int targetClues);
 
-// Reads 81 characters of 1-9, with 0 or '.' for blanks. Anything else gives nothing.
+// The 81-character form, top-left cell first, and the cells of every other text form: a digit
+// 1-9, or a blank. Any of Blanks reads as a blank, as the puzzle files of other programs write
+// them; a blank is written as '.'.
+inline constexpr std::string_view Blanks = "0.*_xX";
+inline constexpr char BlankCell = '.';
+// The digit a cell's character stands for, 0 for a blank, or -1 for anything else.
+constexpr int cellValue(char ch)
+{
+    if (ch >= '1' && ch <= '9')
+        return ch - '0';
+    return Blanks.find(ch) != std::string_view::npos ? 0 : -1;
+}
+// The character of a cell holding `digit` (a blank for anything but 1-9).
+constexpr char cellChar(int digit)
+{
+    return digit >= 1 && digit <= 9 ? static_cast<char>('0' + digit) : BlankCell;
+}
+// Reads exactly 81 cell characters. Anything else gives nothing.
 std::optional<Grid> fromText(std::string_view text);
 std::string toText(const Grid &grid);
 

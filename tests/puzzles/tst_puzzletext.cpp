@@ -175,6 +175,32 @@ private Q_SLOTS:
         QVERIFY(!formatNamed("csv"));
     }
 
+    // One codec for the 81-character form: the plain reader takes every blank the line format
+    // takes (a blank refused there but taken here, or the other way, fails), refuses the same
+    // characters, and writes each blank back as '.'.
+    void theLineReaderAndThePlainReaderTakeTheSameCells()
+    {
+        for (int ch = 1; ch < 256; ++ch) {
+            std::string text(Line);
+            text[1] = static_cast<char>(ch); // a blank in Line
+            const auto plain = fromText(text);
+            const auto parsed = parsePuzzleText(text, TextFormat::Line);
+            const bool blank
+                = ch == '0' || ch == '.' || ch == '*' || ch == '_' || ch == 'x' || ch == 'X';
+            const QByteArray what = "character " + QByteArray::number(ch);
+            QVERIFY2(plain.has_value() == blank || (ch >= '1' && ch <= '9'), what);
+            if (blank) {
+                QVERIFY2(parsed.problems.empty(), what);
+                QVERIFY2(*plain == lineGrid(), what);
+                QCOMPARE(toText(*plain), std::string(Line));
+            } else if (ch < '1' || ch > '9') {
+                QVERIFY2(!parsed.problems.empty(), what);
+            }
+        }
+        QVERIFY(!fromText(std::string(Line) + "."));
+        QVERIFY(!fromText(std::string_view(Line, 80)));
+    }
+
     // The library's cell 1 is the bottom-left cell, the text's first character the top-left.
     void rowsAndTextMeetAtTheRightCorner()
     {
