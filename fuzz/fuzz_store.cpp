@@ -6,11 +6,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    static const std::string path = "/tmp/zovudedoda-fuzz-" + std::to_string(::getpid()) + ".mdb";
+    static const std::string path = zov::fuzz::scratchFile("store.mdb");
+    if (path.empty())
+        return 0;
     if (FILE *f = std::fopen(path.c_str(), "wb")) {
         std::fwrite(data, 1, size, f);
         std::fclose(f);
