@@ -1,6 +1,7 @@
 #include "input/keys.h"
 #include "look/screen.h"
 #include "support/testsupport.h"
+#include "support/windowsupport.h"
 #include "ui/form1.h"
 #include "ui/resources.h"
 
@@ -24,21 +25,8 @@ class TestNotes : public QObject
 
     Board &board() { return m_form->board(); }
     CellBox *cell(int i) { return board().cell(i); }
-    // The first open cell, and one that is given.
-    int openCell(int after = 0)
-    {
-        for (int i = after + 1; i <= CellCount; ++i)
-            if (board().backColour(i) == OpenColour && board().text(i).isEmpty())
-                return i;
-        return 0;
-    }
-    int givenCell()
-    {
-        for (int i = 1; i <= CellCount; ++i)
-            if (board().backColour(i) == GivenColour)
-                return i;
-        return 0;
-    }
+    int openCell(int after = 0) { return test::openCell(board(), after); }
+    int givenCell() { return test::givenCell(board()); }
     void ctrl(int i, Qt::Key key, Qt::KeyboardModifiers more = {})
     {
         cell(i)->setFocus();
@@ -66,11 +54,8 @@ private Q_SLOTS:
         if (!QFile::exists(path))
             test::makeLibrary(path, 2, 30);
         m_prompter = {};
-        m_form = std::make_unique<Form1>(path, m_prompter);
-        QVERIFY(m_form->Load());
-        m_form->showCentred();
-        QApplication::setActiveWindow(m_form.get());
-        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        m_form = test::openWindow(path, m_prompter);
+        QVERIFY(m_form);
     }
     void cleanup()
     {

@@ -1,4 +1,5 @@
 #include "support/testsupport.h"
+#include "support/windowsupport.h"
 #include "ui/form1.h"
 #include "ui/resources.h"
 
@@ -32,20 +33,8 @@ class TestUndo : public QObject
             p[std::size_t(i)] = board().state(i);
         return p;
     }
-    int openCell(int after = 0)
-    {
-        for (int i = after + 1; i <= CellCount; ++i)
-            if (board().backColour(i) == OpenColour && board().text(i).isEmpty())
-                return i;
-        return 0;
-    }
-    int givenCell()
-    {
-        for (int i = 1; i <= CellCount; ++i)
-            if (board().backColour(i) == GivenColour)
-                return i;
-        return 0;
-    }
+    int openCell(int after = 0) { return test::openCell(board(), after); }
+    int givenCell() { return test::givenCell(board()); }
     void key(int i, Qt::Key k, Qt::KeyboardModifiers mods = {})
     {
         cell(i)->setFocus();
@@ -76,11 +65,8 @@ private Q_SLOTS:
     void init()
     {
         m_prompter = {};
-        m_form = std::make_unique<Form1>(m_path, m_prompter);
-        QVERIFY(m_form->Load());
-        m_form->showCentred();
-        QApplication::setActiveWindow(m_form.get());
-        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        m_form = test::openWindow(m_path, m_prompter);
+        QVERIFY(m_form);
     }
     void cleanup()
     {
