@@ -271,6 +271,57 @@ private Q_SLOTS:
         }
     }
 
+    // Within a grade the library's easy-to-hard numbering follows score(): more steps, harder
+    // steps and deeper guesses score higher. A score whose order inverts or flattens (the
+    // easiest puzzle of a band numbered last) fails here.
+    void scoreRisesWithMoreAndHarderSteps()
+    {
+        Rating base;
+        base.grade = 3;
+        base.solved = true;
+        base.solutions = 1;
+        base.counts[static_cast<std::size_t>(Technique::HiddenSingle)] = 40;
+        base.counts[static_cast<std::size_t>(Technique::Pointing)] = 2;
+        for (int t = 0; t < TechniqueCount; ++t) {
+            const auto name = QByteArray(techniqueName(static_cast<Technique>(t)).data());
+            Rating more = base;
+            ++more.counts[static_cast<std::size_t>(t)];
+            QVERIFY2(more.score() > base.score(), "one step more of " + name);
+            // The same number of steps, one of them of this technique instead of a hidden
+            // single: a harder grade's technique scores higher, one of the same grade equal.
+            Rating harder = more;
+            --harder.counts[static_cast<std::size_t>(Technique::HiddenSingle)];
+            if (gradeOf(static_cast<Technique>(t)) > gradeOf(Technique::HiddenSingle))
+                QVERIFY2(harder.score() > base.score(), "a step of " + name);
+            else
+                QCOMPARE(harder.score(), base.score());
+        }
+        Rating deeper = base;
+        deeper.trialDepth = 1;
+        QVERIFY(deeper.score() > base.score());
+        QVERIFY(Rating {}.score() < base.score());
+
+        // On a real puzzle of the easiest grade, where every step places a digit: each digit
+        // given away from its solution leaves a step fewer, and a lower score.
+        std::mt19937_64 rng(7);
+        const auto puzzle = generateGraded(rng, 1, 5000);
+        QVERIFY(puzzle);
+        Grid solution {};
+        QCOMPARE(countSolutions(*puzzle, 2, &solution), 1);
+        Grid easier = *puzzle;
+        double last = rate(easier).score();
+        for (std::size_t p = 0; p < 81; ++p) {
+            if (easier[p] != 0)
+                continue;
+            easier[p] = solution[p];
+            const Rating r = rate(easier);
+            if (r.grade != 1)
+                break;
+            QVERIFY2(r.score() < last, toText(easier).c_str());
+            last = r.score();
+        }
+    }
+
     // The counts line names the grade and every technique used, in the order they are tried.
     void describesGradeAndCounts()
     {
