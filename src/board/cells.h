@@ -38,16 +38,37 @@ constexpr std::array<int, 3> groupsOf(CellIndex i)
     return { rowOf(i) - 1, 8 + boxOf(i), 17 + columnOf(i) };
 }
 
-// Colours are 0x00BBGGRR values, or references to the desktop's scheme (top bit set).
+// Colours are 0x00BBGGRR values, or references to the desktop's scheme (top bit set) with the
+// scheme colour's index in the low byte.
 using ColourValue = std::uint32_t;
-inline constexpr ColourValue OpenColour = 0x80000005; // window background
-inline constexpr ColourValue GivenColour = 0x8000000A; // active border
-inline constexpr ColourValue MarkColour = 0x80000013; // inactive caption text
+inline constexpr ColourValue SystemColourBit = 0x80000000u;
+enum class SystemColour : std::uint8_t {
+    WindowBackground = 5,
+    WindowText = 8,
+    ActiveBorder = 10,
+    ButtonText = 18,
+    InactiveCaptionText = 19,
+};
+constexpr ColourValue systemColour(SystemColour c)
+{
+    return SystemColourBit | static_cast<ColourValue>(c);
+}
+constexpr bool isSystemColour(ColourValue c) { return (c & SystemColourBit) != 0; }
+// The scheme colour a reference names; meaningful only where isSystemColour holds.
+constexpr SystemColour systemColourOf(ColourValue c) { return SystemColour(c & 0xFF); }
+
+inline constexpr ColourValue OpenColour = systemColour(SystemColour::WindowBackground);
+inline constexpr ColourValue GivenColour = systemColour(SystemColour::ActiveBorder);
+inline constexpr ColourValue MarkColour = systemColour(SystemColour::InactiveCaptionText);
+// The scheme's text colour, the colour of an empty cell's cursor and of the About window's lines.
+inline constexpr ColourValue WindowTextColour = systemColour(SystemColour::WindowText);
 inline constexpr ColourValue Black = 0x00000000;
 inline constexpr ColourValue White = 0x00FFFFFF;
 inline constexpr ColourValue GameNumberTextColour = 0x00C0C000;
-
-constexpr bool isSystemColour(ColourValue c) { return (c & 0x80000000u) != 0; }
+// The About window's frame and lines, and its two links at rest and under the pointer.
+inline constexpr ColourValue LightGrey = 0x00C0C0C0;
+inline constexpr ColourValue LinkRestColour = 0x00000000;
+inline constexpr ColourValue LinkHoverColour = 0x00FF0000;
 
 // Text colour of the digits "1" to "9".
 inline constexpr std::array<ColourValue, 9> DigitColours = {

@@ -26,17 +26,17 @@ QColor screenColour(ColourValue value, const QPalette &palette)
     if (!isSystemColour(value))
         return QColor(static_cast<int>(value & 0xFF), static_cast<int>((value >> 8) & 0xFF),
             static_cast<int>((value >> 16) & 0xFF));
-    switch (value & 0xFF) {
-    case 5: // window background: an open cell
+    switch (systemColourOf(value)) {
+    case SystemColour::WindowBackground: // an open cell
         return palette.color(QPalette::Active, QPalette::Base);
-    case 8: // window text
+    case SystemColour::WindowText:
         return palette.color(QPalette::Active, QPalette::Text);
-    case 10: // active border: a given cell, a quiet grey
+    case SystemColour::ActiveBorder: // a given cell, a quiet grey
         return mix(palette.color(QPalette::Active, QPalette::Mid),
             palette.color(QPalette::Active, QPalette::Base), 0.6);
-    case 18: // button text
+    case SystemColour::ButtonText:
         return palette.color(QPalette::Active, QPalette::ButtonText);
-    case 19: // inactive caption text: a marked cell, a light tint of the highlight
+    case SystemColour::InactiveCaptionText: // a marked cell, a light tint of the highlight
         return mix(palette.color(QPalette::Active, QPalette::Highlight),
             palette.color(QPalette::Active, QPalette::Base), 0.45);
     default:

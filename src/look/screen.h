@@ -12,9 +12,6 @@
 
 namespace zov {
 
-// The scheme's text colour, the colour of an empty cell's cursor and of the About window's lines.
-inline constexpr ColourValue WindowTextColour = 0x80000008;
-
 // The least CIEDE2000 distance between any two of the open, given and marked backs, and
 // between a cell's edge and any of them.
 inline constexpr double MinBackDistance = 9.0;

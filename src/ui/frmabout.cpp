@@ -18,7 +18,6 @@
 namespace zov {
 namespace {
 
-constexpr ColourValue LightGrey = 0x00C0C0C0;
 // The lines are small text: they keep the contrast of ordinary text on the fixed grey frame,
 // or what they have on the light default if that is less.
 constexpr double TextRatio = 4.5;

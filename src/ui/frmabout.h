@@ -17,8 +17,6 @@ namespace zov {
 
 inline const QString AboutWebAddress = QStringLiteral("www.example.org/zovudedoda");
 inline const QString AboutEmailAddress = QStringLiteral("zovudedoda@example.org");
-inline constexpr ColourValue LinkHoverColour = 0x00FF0000;
-inline constexpr ColourValue LinkRestColour = 0x00000000;
 
 class frmAbout : public QDialog
 {
