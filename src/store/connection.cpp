@@ -12,18 +12,39 @@ std::string absolutePath(const std::string &path)
     return ec ? path : p.lexically_normal().string();
 }
 
-void harden(sqlite3 *db)
+Status applySettings(sqlite3 *db, std::span<const DbSetting> settings)
 {
-    int ignored = 0;
-    sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, &ignored);
-    sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, &ignored);
-    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, &ignored);
-    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_VIEW, 0, &ignored);
-    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, &ignored);
-    // A double-quoted name that is no column must be an error, not a string.
-    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, &ignored);
-    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, &ignored);
-    sqlite3_busy_timeout(db, PuzzleStore::BusyTimeoutMs);
+    for (const DbSetting &s : settings) {
+        int now = -1;
+        const int rc = sqlite3_db_config(db, s.op, s.value, &now);
+        if (rc != SQLITE_OK || now != s.value)
+            return Error { Error::Kind::Refused,
+                std::string("the library cannot be opened safely: SQLite ")
+                    + (rc != SQLITE_OK ? std::string("refused the setting ") + s.name + " ("
+                                + sqlite3_errstr(rc) + ")"
+                                       : std::string("did not keep the setting ") + s.name)
+                    + "." };
+    }
+    return success();
+}
+
+Status harden(sqlite3 *db)
+{
+    static constexpr DbSetting settings[] = {
+        { SQLITE_DBCONFIG_DEFENSIVE, 1, "DEFENSIVE" },
+        { SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, "TRUSTED_SCHEMA" },
+        { SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, "ENABLE_TRIGGER" },
+        { SQLITE_DBCONFIG_ENABLE_VIEW, 0, "ENABLE_VIEW" },
+        { SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, "ENABLE_LOAD_EXTENSION" },
+        // A double-quoted name that is no column must be an error, not a string.
+        { SQLITE_DBCONFIG_DQS_DML, 0, "DQS_DML" },
+        { SQLITE_DBCONFIG_DQS_DDL, 0, "DQS_DDL" },
+    };
+    if (Status applied = applySettings(db, settings); !applied)
+        return applied;
+    if (const int rc = sqlite3_busy_timeout(db, PuzzleStore::BusyTimeoutMs); rc != SQLITE_OK)
+        return errorFrom(db, rc, "The library cannot be opened");
+    return success();
 }
 
 Error errorFrom(sqlite3 *db, int code, const std::string &what)

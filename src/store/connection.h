@@ -8,6 +8,7 @@
 #include "store/result.h"
 
 #include <memory>
+#include <span>
 #include <sqlite3.h>
 #include <string>
 
@@ -27,9 +28,20 @@ struct PuzzleStore::Handle
 // SQLite reads "file:" names as URIs; an absolute path never starts that way.
 std::string absolutePath(const std::string &path);
 
+// One sqlite3_db_config switch and the value it must hold.
+struct DbSetting
+{
+    int op;
+    int value;
+    const char *name;
+};
+// Sets each switch and reads it back; the first that SQLite refuses or that does not hold is
+// the error, and the connection must not be used then.
+Status applySettings(sqlite3 *db, std::span<const DbSetting> settings);
+
 // Nothing in a file may run code or change data behind our back: no triggers, no views, no
-// functions from the schema, no extensions.
-void harden(sqlite3 *db);
+// functions from the schema, no extensions. A connection it fails on is refused.
+Status harden(sqlite3 *db);
 
 // `code` (from `db` when there is one) as the store's error, after `what` failed.
 Error errorFrom(sqlite3 *db, int code, const std::string &what);

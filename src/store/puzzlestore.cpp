@@ -110,7 +110,8 @@ Result<PuzzleStore> PuzzleStore::open(const std::string &givenPath, Emptiness em
     if (rc != SQLITE_OK)
         return Error { Error::Kind::NotALibrary,
             std::string("the file cannot be opened (") + sqlite3_errstr(rc) + ")." };
-    harden(db.get());
+    if (Status hardened = harden(db.get()); !hardened)
+        return hardened.error();
 
     {
         sql::Statement st(db.get(), schema::GameDeclaration);

@@ -130,7 +130,8 @@ Status PuzzleStore::writeFile(
     DbPtr db(raw);
     if (rc != SQLITE_OK)
         return errorFrom(raw, rc, "The library cannot be created");
-    harden(db.get());
+    if (Status hardened = harden(db.get()); !hardened)
+        return hardened;
     if (const int e = sql::exec(db.get(), schema::JournalDelete); e != SQLITE_OK)
         return errorFrom(db.get(), e, "The library cannot be created");
     sql::Transaction tx(db.get());

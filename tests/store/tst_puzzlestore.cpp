@@ -1,3 +1,4 @@
+#include "store/connection.h"
 #include "store/puzzlestore.h"
 #include "support/testsupport.h"
 
@@ -187,6 +188,26 @@ private Q_SLOTS:
         QVERIFY(store->appendPuzzles({ { { 5, 5 } } }, 3));
         QCOMPARE(test::sqlite(path, QStringLiteral("SELECT COUNT(*) FROM Game")),
             QStringList { QStringLiteral("3") });
+    }
+
+    // A hardening switch that SQLite refuses leaves no connection to use: the refusal is an
+    // error that names the switch, not something passed over. The real switches all hold.
+    void aRefusedHardeningSettingRefusesTheConnection()
+    {
+        sqlite3 *raw = nullptr;
+        QCOMPARE(sqlite3_open(":memory:", &raw), SQLITE_OK);
+        const DbPtr db(raw);
+        QVERIFY(harden(db.get()));
+        int on = -1;
+        QCOMPARE(sqlite3_db_config(db.get(), SQLITE_DBCONFIG_ENABLE_TRIGGER, -1, &on), SQLITE_OK);
+        QCOMPARE(on, 0);
+        const DbSetting unknown[]
+            = { { SQLITE_DBCONFIG_DEFENSIVE, 1, "DEFENSIVE" }, { 99999, 1, "NO_SUCH_SETTING" } };
+        const auto refused = applySettings(db.get(), unknown);
+        QVERIFY(!refused);
+        QCOMPARE(refused.error().kind, Kind::Refused);
+        QVERIFY2(refused.error().reason.find("NO_SUCH_SETTING") != std::string::npos,
+            refused.error().reason.c_str());
     }
 
     // Another program holding the write lock makes us wait a bounded time, then report.
