@@ -2,6 +2,7 @@
 
 #include "ui/resources.h"
 
+#include "look/fonts.h"
 #include "look/screen.h"
 #include "play/prompter.h"
 
@@ -107,7 +108,7 @@ frmAbout::frmAbout(QWidget *parent)
 
     // The dialog face of this screen's scale (see dialogFont), a quarter point larger.
     QFont linkFont = font();
-    linkFont.setPointSizeF(8.25);
+    linkFont.setPointSizeF(ScalableFacePoints);
     linkFont.setUnderline(true);
     for (QLabel *link : { Label2, Label13 }) {
         link->setFont(linkFont);

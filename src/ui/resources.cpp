@@ -1,5 +1,7 @@
 #include "ui/resources.h"
 
+#include "look/fonts.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QFont>
@@ -44,14 +46,12 @@ FontConfigPreload::~FontConfigPreload()
 QFont dialogFont(qreal devicePixelRatio, qreal logicalDpi)
 {
     if (qFuzzyCompare(devicePixelRatio, 1.0) && qFuzzyCompare(logicalDpi, BitmapDpi)) {
-        QFont font(QStringLiteral("MS Sans Serif"));
-        font.setPointSize(8);
+        QFont font(BitmapFace);
+        font.setPointSize(BitmapFacePoints);
         return font;
     }
-    // Tahoma at the classic 8.25 points keeps the bitmap's letter widths at 96 dpi within a
-    // pixel, and its rounded pixel sizes stay closest to the bitmap's ink height times the scale.
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSizeF(8.25);
+    QFont font(ScalableFace);
+    font.setPointSizeF(ScalableFacePoints);
     return font;
 }
 
@@ -69,10 +69,10 @@ void loadBoardFont()
     }
     const QFont dialog = dialogFont(ratio, dpi);
     addFontFile("tahomabd.ttf");
-    addFontFile(dialog.family() == QLatin1String("Tahoma") ? "tahoma.ttf" : "ms_sans_serif.ttf");
+    addFontFile(dialog.family() == ScalableFace ? "tahoma.ttf" : "ms_sans_serif.ttf");
     const QString fallback = QStringLiteral("DejaVu Sans");
-    QFont::insertSubstitution(QStringLiteral("Tahoma"), fallback);
-    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), fallback);
+    QFont::insertSubstitution(ScalableFace, fallback);
+    QFont::insertSubstitution(BitmapFace, fallback);
     QApplication::setFont(dialog);
 }
 

@@ -1,5 +1,7 @@
 #include "ui/resources.h"
 
+#include "look/fonts.h"
+
 #include <QFile>
 #include <QFont>
 #include <QFontDatabase>
@@ -56,8 +58,8 @@ private Q_SLOTS:
         QTest::addColumn<qreal>("ratio");
         QTest::addColumn<qreal>("dpi");
         QTest::addColumn<QString>("family");
-        const QString bitmap = QStringLiteral("MS Sans Serif");
-        const QString scalable = QStringLiteral("Tahoma");
+        const QString bitmap = BitmapFace;
+        const QString scalable = ScalableFace;
         QTest::newRow("1, 96 dpi") << 1.0 << 96.0 << bitmap;
         QTest::newRow("1.25") << 1.25 << 96.0 << scalable;
         QTest::newRow("1.5") << 1.5 << 96.0 << scalable;
@@ -75,7 +77,7 @@ private Q_SLOTS:
         const QFont font = dialogFont(ratio, dpi);
         QCOMPARE(font.family(), family);
         // Drawn the same as it always was at 1: 8 points; the classic 8.25 elsewhere.
-        QCOMPARE(font.pointSizeF(), family == QLatin1String("Tahoma") ? 8.25 : 8.0);
+        QCOMPARE(font.pointSizeF(), family == ScalableFace ? 8.25 : 8.0);
     }
 
     // The stand-in must keep the captions' widths, or they would no longer fit their controls,
@@ -92,7 +94,7 @@ private Q_SLOTS:
         QFETCH(QString, caption);
         const QFont bitmap = dialogFont(1, 96);
         if (QFontInfo(bitmap).family() != bitmap.family()
-            || QFontInfo(dialogFont(2, 96)).family() != QLatin1String("Tahoma"))
+            || QFontInfo(dialogFont(2, 96)).family() != ScalableFace)
             QSKIP("fonts-wine's MS Sans Serif and Tahoma are not installed");
         const QFont scalable = dialogFont(1.5, 96);
         QVERIFY(qAbs(QFontMetrics(scalable).horizontalAdvance(caption)
