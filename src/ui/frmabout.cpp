@@ -106,7 +106,9 @@ frmAbout::frmAbout(QWidget *parent)
     Label2 = label(Frame2, "Label2", QStringLiteral("E-MAIL : ") + AboutEmailAddress, 1680, true);
     Label13 = label(Frame2, "Label13", QStringLiteral("URL : ") + AboutWebAddress, 2040, true);
 
-    // The dialog face of this screen's scale (see dialogFont), a quarter point larger.
+    // The dialog face of this screen's scale (see dialogFont), underlined, at the scalable
+    // face's size: its own size on the scalable path; on the bitmap path a quarter point over
+    // the captions' 8, which draws the same bitmap glyphs.
     QFont linkFont = font();
     linkFont.setPointSizeF(ScalableFacePoints);
     linkFont.setUnderline(true);
