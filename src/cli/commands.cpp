@@ -7,8 +7,6 @@
 #include "store/puzzlestore.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <map>
 #include <random>
 
@@ -201,7 +199,8 @@ struct Tool
         return writeOutput([&](std::ostream &out) -> std::optional<std::string> {
             for (const auto &[n, grid] : *list)
                 out << puzzles::formatPuzzle(grid, format);
-            return out ? std::nullopt : std::optional<std::string>(std::strerror(errno));
+            return out ? std::nullopt
+                       : std::optional<std::string>("not all of it could be written");
         });
     }
 

@@ -2,6 +2,7 @@
 #include "puzzles/grader.h"
 #include "support/testsupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -71,6 +72,49 @@ private Q_SLOTS:
         QCOMPARE(run.status, 1);
         QVERIFY(run.err.contains(QLatin1String(":2: expected 81 characters")));
         QCOMPARE(test::fileBytes(db), before);
+    }
+
+    // A file that cannot be read or written is named with the system's reason for it, never
+    // with a stale one ("Success"), and nothing is stored or left behind.
+    void fileErrorsCarryTheSystemsReason_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("import of a missing file")
+            << QStringList { QStringLiteral("import"), QStringLiteral("DIR/missing.txt") }
+            << QStringLiteral("missing.txt: cannot be read: No such file or directory");
+        QTest::newRow("import below a plain file")
+            << QStringList { QStringLiteral("import"), QStringLiteral("DIR/plain/in.txt") }
+            << QStringLiteral("in.txt: cannot be read: Not a directory");
+        QTest::newRow("import of a folder") << QStringList { QStringLiteral("import"),
+            QStringLiteral("DIR") } << QStringLiteral(": cannot be read: it is a folder");
+        QTest::newRow("export below a plain file") << QStringList {
+            QStringLiteral("export"), QStringLiteral("-o"), QStringLiteral("DIR/plain/out.txt")
+        } << QStringLiteral("out.txt: cannot be written: Not a directory");
+        QTest::newRow("export to a missing folder") << QStringList {
+            QStringLiteral("export"), QStringLiteral("-o"), QStringLiteral("DIR/missing/out.txt")
+        } << QStringLiteral("out.txt: cannot be written: No such file or directory");
+    }
+    void fileErrorsCarryTheSystemsReason()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        writeFile(dir.filePath(QStringLiteral("plain")), "not a folder\n");
+        const QString db = dir.filePath(QStringLiteral("lib.mdb"));
+        test::makeLibrary(db, 2);
+        const QByteArray before = test::fileBytes(db);
+        std::vector<std::string> list;
+        for (QString a : args)
+            list.push_back(
+                QFile::encodeName(a.replace(QLatin1String("DIR"), dir.path())).toStdString());
+        const Run run = tool(db, list);
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.contains(message), qPrintable(run.err));
+        QVERIFY2(!run.err.contains(QLatin1String("Success")), qPrintable(run.err));
+        QCOMPARE(test::fileBytes(db), before);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+            QStringList({ QStringLiteral("lib.mdb"), QStringLiteral("plain") }));
     }
 
     // check names every kind of fault with its puzzle number, and fails.
