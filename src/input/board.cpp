@@ -1,6 +1,7 @@
 #include "input/board.h"
 
 #include "input/cellinput.h"
+#include "look/fonts.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -46,7 +47,7 @@ Board::Board(QWidget *surface)
     auto *layer = new QWidget(surface);
     layer->setObjectName(QStringLiteral("board"));
     layer->setGeometry(surface->rect());
-    QFont cellFont(QStringLiteral("Tahoma"), 18, QFont::Bold);
+    QFont cellFont(ScalableFace, 18, QFont::Bold);
     // Cells show only the digits 1 to 9: looking up fallback fonts for other scripts only
     // costs start-up time.
     cellFont.setStyleStrategy(QFont::NoFontMerging);

@@ -1,5 +1,6 @@
 #include "input/boxes.h"
 
+#include "look/fonts.h"
 #include "look/screen.h"
 
 #include <algorithm>
@@ -239,7 +240,7 @@ GameNumberBox::GameNumberBox(QWidget *parent)
     : BoardBox(0, White, GameNumberTextColour, parent)
 {
     setGeometry(twipsRect(GameNumberBoxLeft, GameNumberBoxTop, CellWidth, CellHeight));
-    QFont font(QStringLiteral("Tahoma"));
+    QFont font(ScalableFace);
     font.setPointSizeF(15.75);
     font.setBold(true);
     font.setStyleStrategy(QFont::NoFontMerging);
