@@ -42,8 +42,8 @@ private Q_SLOTS:
         const QString text = m_dir.filePath(QStringLiteral("in.txt"));
         const QByteArray puzzle
             = "8..........36......7..9.2...5...7.......457.....1...3...1....68..85...1..9....4..";
-        writeFile(
-            text, "# two puzzles\n" + puzzle + "\n" + QByteArray(test::SolvedText) + " solved\n");
+        QVERIFY(writeFile(
+            text, "# two puzzles\n" + puzzle + "\n" + QByteArray(test::SolvedText) + " solved\n"));
         QCOMPARE(tool(db, { "create" }).status, 0);
         const Run imported = tool(db, { "import", QFile::encodeName(text).toStdString() });
         QCOMPARE(imported.status, 0);
@@ -66,7 +66,7 @@ private Q_SLOTS:
         const QString db = m_dir.filePath(QStringLiteral("bad.mdb"));
         test::makeLibrary(db, 2);
         const QString text = m_dir.filePath(QStringLiteral("bad.txt"));
-        writeFile(text, QByteArray(test::SolvedText) + "\nnot a puzzle\n");
+        QVERIFY(writeFile(text, QByteArray(test::SolvedText) + "\nnot a puzzle\n"));
         const QByteArray before = test::fileBytes(db);
         const Run run = tool(db, { "import", QFile::encodeName(text).toStdString() });
         QCOMPARE(run.status, 1);
@@ -100,7 +100,7 @@ private Q_SLOTS:
         QFETCH(QStringList, args);
         QFETCH(QString, message);
         QTemporaryDir dir;
-        writeFile(dir.filePath(QStringLiteral("plain")), "not a folder\n");
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("plain")), "not a folder\n"));
         const QString db = dir.filePath(QStringLiteral("lib.mdb"));
         test::makeLibrary(db, 2);
         const QByteArray before = test::fileBytes(db);
@@ -159,7 +159,7 @@ private Q_SLOTS:
         // Without the top row's only 7 a puzzle has two solutions.
         const QByteArray twoSolutions
             = "..2..34.8.5.2.....3......2...1.56..7..69.21..4..18.2...4......1.....5.8.9.78..54.";
-        writeFile(text, "# graded\n" + pointing + "\n\n" + twoSolutions + "\n");
+        QVERIFY(writeFile(text, "# graded\n" + pointing + "\n\n" + twoSolutions + "\n"));
         QCOMPARE(tool(db, { "create" }).status, 0);
         QCOMPARE(tool(db, { "import", QFile::encodeName(text).toStdString() }).status, 0);
 

@@ -120,7 +120,7 @@ private Q_SLOTS:
         test::makeLibrary(db, 2);
         const QByteArray before = test::fileBytes(db);
         const QString file = fresh("txt");
-        test::writeFile(file, text);
+        QVERIFY(test::writeFile(file, text));
         const Run run = tool(db, { "import", test::path8(file) });
         QCOMPARE(run.status, 1);
         QVERIFY2(run.err.contains(file + where), qPrintable(run.err));

@@ -188,7 +188,7 @@ private Q_SLOTS:
         const QString path = file(2);
         QByteArray bytes = fileBytes(path);
         bytes[4 * 4096] = '\x07'; // the table definition of Game, page 4, made something else
-        writeFile(path, bytes);
+        QVERIFY(writeFile(path, bytes));
         QProcess reader;
         reader.setStandardErrorFile(m_dir.filePath(QStringLiteral("session.log")));
         reader.start(RealReader, { path });

@@ -206,7 +206,7 @@ private Q_SLOTS:
         QDir().mkpath(QFileInfo(ownLibrary()).path());
         QByteArray jet(4096, '\0');
         jet.replace(0, 20, QByteArray("\x00\x01\x00\x00Standard Jet DB\x00", 20));
-        test::writeFile(ownLibrary(), jet);
+        QVERIFY(test::writeFile(ownLibrary(), jet));
         const auto place = locate();
         QCOMPARE(qpath(place.path), ownLibrary());
         QCOMPARE(store::detectFileKind(place.path), store::FileKind::Jet3);
@@ -258,12 +258,12 @@ private Q_SLOTS:
         const QByteArray whole = test::fileBytes(shared);
         QVERIFY(whole.size() > 65536);
         if (fault == QLatin1String("truncated"))
-            test::writeFile(shared, whole.left(whole.size() / 2));
+            QVERIFY(test::writeFile(shared, whole.left(whole.size() / 2)));
         if (fault == QLatin1String("junk"))
-            test::writeFile(shared, QByteArray(8192, 'x'));
+            QVERIFY(test::writeFile(shared, QByteArray(8192, 'x')));
         if (fault == QLatin1String("blocked")) {
             // A file where a folder should be: refused even for root.
-            test::writeFile(m_home + QStringLiteral("/.local"), "not a folder");
+            QVERIFY(test::writeFile(m_home + QStringLiteral("/.local"), "not a folder"));
         }
         const QByteArray seedBytes = test::fileBytes(shared);
 
@@ -324,7 +324,7 @@ private Q_SLOTS:
         else if (kind == QLatin1String("link"))
             QVERIFY(QFile::link(shared, leftover));
         else
-            test::writeFile(leftover, QByteArray(5000, 'x'));
+            QVERIFY(test::writeFile(leftover, QByteArray(5000, 'x')));
         if (kind == QLatin1String("foreign"))
             QCOMPARE(::chown(QFile::encodeName(leftover).constData(), 65534, 65534), 0);
         if (kind != QLatin1String("fresh") && kind != QLatin1String("link")) {

@@ -65,7 +65,7 @@ private Q_SLOTS:
         QFETCH(int, kind);
         const QString path = file(QTest::currentDataTag());
         if (sql.isEmpty())
-            writeFile(path, bytes);
+            QVERIFY(writeFile(path, bytes));
         else
             test::sqlite(path, sql);
         const QByteArray before = test::fileBytes(path);

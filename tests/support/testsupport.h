@@ -47,8 +47,9 @@ store::Puzzle samplePuzzle(int n, int clues = 30);
 void makeLibrary(const QString &path, int count, int clues = 30);
 // A file name as the store takes it.
 std::string path8(const QString &path);
-// Writes `bytes` to `path`, failing the running test where it cannot.
-void writeFile(const QString &path, const QByteArray &bytes);
+// Writes `bytes` to `path`; false, with the reason on the test's log, where it cannot. Call it
+// as QVERIFY(writeFile(...)), so that the test stops there.
+[[nodiscard]] bool writeFile(const QString &path, const QByteArray &bytes);
 // The project's source tree.
 QString sourceDir();
 // The public benchmark puzzle sets beside the project (../shared/bench/puzzles); the folder
