@@ -24,6 +24,9 @@ namespace {
 
 constexpr int ClientWidth = 7170;
 constexpr int ClientHeight = 5400;
+// Where the board's last column ends, and where "Add Game Mode" ends right of it.
+constexpr int BoardRight = cellLeft(cellAt(1, 9)) + CellWidth;
+constexpr int ColumnRight = 5520 + 1575;
 
 template <class W> W *place(W *widget, const char *name, int left, int top, int width, int height)
 {
@@ -47,6 +50,7 @@ Form1::Form1(store::LibraryPlace library, Prompter &prompter, QWidget *parent)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(WindowCaption);
+    keepDialogFace(this);
     auto *surface = new QWidget(this);
     surface->setObjectName(QStringLiteral("client"));
     surface->setFixedSize(ClientWidth / TwipsPerPixel, ClientHeight / TwipsPerPixel);
@@ -67,6 +71,11 @@ Form1::Form1(store::LibraryPlace library, Prompter &prompter, QWidget *parent)
     cmdSave = place(
         new QPushButton(QStringLiteral("Add Game"), surface), "cmdSave", 5640, 4200, 1095, 615);
     cmdSave->setEnabled(false);
+    // A style whose indicators are wider than the layout allows for gets wider boxes: in the
+    // column of buttons, or for "Add Game Mode" towards the board.
+    fitCheckBox(chkShuffle, twipsRect(5640, 480, ColumnRight - 5640, 255));
+    fitCheckBox(chkAddMode,
+        twipsRect(BoardRight + TwipsPerPixel, 3720, ColumnRight - BoardRight - TwipsPerPixel, 255));
     for (auto *b : { cmdNew, cmdClear, cmdDone, cmdSave })
         b->setAutoDefault(false);
 

@@ -82,6 +82,7 @@ frmAbout::frmAbout(QWidget *parent)
     Q_UNUSED(factoryInstalled);
 
     setWindowTitle(WindowCaption);
+    keepDialogFace(this);
     setWindowIcon(programIcon());
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
         | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);

@@ -3,12 +3,15 @@
 #include "look/fonts.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFile>
 #include <QFont>
 #include <QFontDatabase>
 #include <QScreen>
 
+#include <algorithm>
 #include <fontconfig/fontconfig.h>
+#include <optional>
 #include <system_error>
 
 namespace zov {
@@ -16,6 +19,14 @@ namespace {
 
 constexpr qreal BitmapDpi = 96;
 const QString WineFonts = QStringLiteral("/usr/share/wine/fonts/");
+
+// The screen's scale and dpi for which loadBoardFont chose the dialog font. Kept as numbers: a
+// QFont left to static destruction would outlive the application's font cache.
+struct DialogScreen
+{
+    qreal ratio, dpi;
+};
+std::optional<DialogScreen> dialogScreen;
 
 void addFontFile(const char *file)
 {
@@ -74,6 +85,31 @@ void loadBoardFont()
     QFont::insertSubstitution(ScalableFace, fallback);
     QFont::insertSubstitution(BitmapFace, fallback);
     QApplication::setFont(dialog);
+    dialogScreen = DialogScreen { ratio, dpi };
+}
+
+void keepDialogFace(QWidget *window)
+{
+    QFont face
+        = dialogScreen ? dialogFont(dialogScreen->ratio, dialogScreen->dpi) : QApplication::font();
+    // Every property counts as the window's own, so that no later application font reaches
+    // its captions, not even in weight or slant.
+    face.setResolveMask(QFont::AllPropertiesResolved);
+    window->setFont(face);
+}
+
+void fitCheckBox(QCheckBox *box, const QRect &room)
+{
+    QRect placed = box->geometry();
+    const int wanted = std::min(box->sizeHint().width(), room.width());
+    if (wanted <= placed.width())
+        return;
+    placed.setWidth(wanted);
+    if (placed.right() > room.right())
+        placed.moveRight(room.right());
+    if (placed.left() < room.left())
+        placed.moveLeft(room.left());
+    box->setGeometry(placed);
 }
 
 } // namespace zov

@@ -6,8 +6,11 @@
 
 #include <thread>
 
+class QCheckBox;
 class QFont;
 class QIcon;
+class QRect;
+class QWidget;
 
 namespace zov {
 // Reads the desktop's font configuration on a thread of its own while the application connects
@@ -36,6 +39,14 @@ void loadBoardFont();
 // its letters keep their size and only move apart. There Tahoma stands in, which was drawn to
 // its metrics and is scalable.
 QFont dialogFont(qreal devicePixelRatio, qreal logicalDpi);
+// Keeps `window` and everything in it in the dialog font loadBoardFont chose (or the
+// application's font of the moment, if it has not run), whatever font the desktop gives the
+// application later: Qt's qt6ct theme, for one, sets its own once the event loop runs. The
+// window's controls have fixed sizes, laid out for that face.
+void keepDialogFace(QWidget *window);
+// Widens a check box whose style leaves its caption too little room beside the indicator: to
+// the right first, then to the left, as far as `room` allows. A box that fits keeps its place.
+void fitCheckBox(QCheckBox *box, const QRect &room);
 // The program's own icon, drawn at 16, 32 and 48 pixels.
 QIcon programIcon();
 } // namespace zov

@@ -1,6 +1,7 @@
 #include "support/testsupport.h"
 #include "ui/form1.h"
 #include "ui/frmabout.h"
+#include "ui/resources.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -30,6 +31,9 @@ class TestForm1 : public QObject
     }
 
 private Q_SLOTS:
+    // The window's face, as the game sets it before the window opens: the controls are sized
+    // for it.
+    void initTestCase() { loadBoardFont(); }
     void init()
     {
         const QString path = m_dir.filePath(QStringLiteral("lib.mdb"));
