@@ -23,24 +23,20 @@ endforeach()
 install(FILES data/icons/zovudedoda.svg
   DESTINATION share/icons/hicolor/scalable/apps RENAME org.example.Zovudedoda.svg)
 install(FILES data/org.example.Zovudedoda.metainfo.xml DESTINATION share/metainfo)
+# The default library the build made, only where none is: in a portable folder it may hold the
+# player's puzzles. Read by every player, written by none in the system layout: each copies it
+# into their own folder.
+install(CODE "
+  set(db \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${ZOVUDEDODA_DATA_DIR}/${ZOVUDEDODA_LIBRARY_FILE_NAME}\")
+  if(EXISTS \"\${db}\")
+    message(STATUS \"Kept: \${db}\")
+  else()
+    file(INSTALL DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${ZOVUDEDODA_DATA_DIR}\" TYPE FILE
+      PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ FILES \"${ZOVUDEDODA_SHIPPED_DB}\")
+  endif()
+")
 install(CODE "
   set(prefix \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\")
-  # The default library only where none is: in a portable folder it may hold the player's
-  # puzzles. The installed tool makes it, under a temporary name renamed into place.
-  set(db \"\${prefix}/${ZOVUDEDODA_DATA_DIR}/Zovudedoda.mdb\")
-  if(NOT EXISTS \"\${db}\")
-    file(MAKE_DIRECTORY \"\${prefix}/${ZOVUDEDODA_DATA_DIR}\")
-    execute_process(COMMAND \"\${prefix}/${ZOVUDEDODA_BIN_DIR}/zovudedoda-db\" --db \"\${db}\"
-      create --from \"${PROJECT_SOURCE_DIR}/data/library.txt\" RESULT_VARIABLE made
-      OUTPUT_QUIET)
-    if(NOT made EQUAL 0)
-      message(FATAL_ERROR \"Could not make the default library \${db}\")
-    endif()
-    # Read by every player, written by none: each copies it into their own folder.
-    if(\"${ZOVUDEDODA_INSTALL_LAYOUT}\" STREQUAL \"system\")
-      file(CHMOD \"\${db}\" PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
-    endif()
-  endif()
   set(ZOVUDEDODA_EXEC \"\${CMAKE_INSTALL_PREFIX}/${ZOVUDEDODA_BIN_DIR}/zovudedoda\")
   configure_file(\"${PROJECT_SOURCE_DIR}/data/org.example.Zovudedoda.desktop.in\"
     \"\${prefix}/share/applications/org.example.Zovudedoda.desktop\" @ONLY)

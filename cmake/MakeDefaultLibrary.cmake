@@ -1,10 +1,7 @@
-# Makes the default puzzle library from the committed text file, unless a library is
-# already there. The tool builds it under a temporary name and renames it into place.
-if(EXISTS "${DB}")
+# Copies the default puzzle library FROM to TO unless a library is already at TO, under a
+# temporary name renamed into place, so that an interrupted build leaves no half file.
+if(EXISTS "${TO}")
   return()
 endif()
-execute_process(COMMAND "${TOOL}" --db "${DB}" create --from "${SOURCE}"
-  RESULT_VARIABLE result)
-if(NOT result EQUAL 0)
-  message(FATAL_ERROR "Could not make the default puzzle library ${DB}")
-endif()
+file(COPY_FILE "${FROM}" "${TO}.tmp")
+file(RENAME "${TO}.tmp" "${TO}")

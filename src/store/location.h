@@ -11,7 +11,8 @@
 
 namespace zov::store {
 
-inline constexpr char LibraryFileName[] = "Zovudedoda.mdb";
+// Set by the build, which names the file it makes and installs the same way.
+inline constexpr char LibraryFileName[] = ZOVUDEDODA_LIBRARY_FILE_NAME;
 
 // The variables the per-user folder is found from, handed in so that callers (and tests)
 // decide where they come from.
