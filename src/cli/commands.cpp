@@ -15,6 +15,9 @@ namespace {
 
 using Grid = puzzles::Grid;
 
+// The faults of a puzzle file listed one by one; the rest are counted.
+constexpr std::size_t ProblemsShown = 10;
+
 struct Tool
 {
     const Request &req;
@@ -35,10 +38,22 @@ struct Tool
             fail(shownName(file) + ": cannot be read: " + *problem);
             return std::nullopt;
         }
+        // Random bytes would parse as thousands of faulty lines.
+        if (!puzzles::looksLikeText(text)) {
+            fail(shownName(file)
+                + ": not a puzzle text (it holds bytes no text has); nothing "
+                  "was stored");
+            return std::nullopt;
+        }
         auto parsed = puzzles::parsePuzzleText(text, req.format);
-        for (const auto &p : parsed.problems)
-            io.err << shownName(file) << ':' << p.line << ": " << p.reason << " ("
-                   << puzzles::formatName(parsed.format) << " format)\n";
+        const std::size_t shown = std::min(parsed.problems.size(), ProblemsShown);
+        for (std::size_t k = 0; k < shown; ++k)
+            io.err << shownName(file) << ':' << parsed.problems[k].line << ": "
+                   << parsed.problems[k].reason << " (" << puzzles::formatName(parsed.format)
+                   << " format)\n";
+        if (parsed.problems.size() > shown)
+            io.err << ToolName << ": " << shownName(file) << ": " << parsed.problems.size() - shown
+                   << " more problem(s) not shown\n";
         if (parsed.droppedHeaders)
             io.err << ToolName << ": " << shownName(file) << ": " << parsed.droppedHeaders
                    << " header line(s) dropped: the library keeps only the digits\n";

@@ -107,7 +107,7 @@ void readLines(ParsedText &out, const std::vector<std::string_view> &lines)
             const auto bad
                 = std::find_if(token.begin(), token.end(), [](char c) { return cellValue(c) < 0; });
             out.problems.push_back({ lineNo,
-                "expected 1-9 or a blank (0 . * _ x X), found '" + std::string(1, *bad) + "'" });
+                "expected 1-9 or a blank (0 . * _ x X), found '" + shownCharacter(*bad) + "'" });
             continue;
         }
         accept(out, *grid, lineNo);
@@ -125,7 +125,7 @@ std::optional<std::string> readRow(std::string_view line, TextFormat format, std
         if (cellValue(ch) < 0)
             return "expected 1-9 or a blank (0 . * _ x X)"
                 + std::string(format == TextFormat::Ss ? " in groups of three split by '|'" : "")
-                + ", found '" + std::string(1, ch) + "'";
+                + ", found '" + shownCharacter(ch) + "'";
         cells += ch;
     }
     if (cells.size() != 9)
@@ -172,6 +172,24 @@ void readGrids(ParsedText &out, const std::vector<std::string_view> &lines, Text
 }
 
 } // namespace
+
+bool looksLikeText(std::string_view text)
+{
+    return std::none_of(text.begin(), text.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return (u < 0x20 && c != '\t' && c != '\n' && c != '\v' && c != '\f' && c != '\r')
+            || u == 0x7f;
+    });
+}
+
+std::string shownCharacter(char ch)
+{
+    const auto u = static_cast<unsigned char>(ch);
+    if (u >= 0x20 && u < 0x7f)
+        return std::string(1, ch);
+    static constexpr char Hex[] = "0123456789ABCDEF";
+    return std::string { '\\', 'x', Hex[u >> 4], Hex[u & 0xf] };
+}
 
 TextFormat detectFormat(std::string_view text)
 {

@@ -42,6 +42,13 @@ struct ParsedText
     int droppedHeaders = 0; // .sdk header lines, which the library has no place for
 };
 
+// True when `text` may be a puzzle text at all: no NUL byte, and no control character but tab,
+// line and page ends. Anything else (an image, a database, random bytes) is no text to parse.
+bool looksLikeText(std::string_view text);
+// A character of the text as a message shows it: printable ASCII as it is, any other byte as
+// \xNN, so that no byte of a file reaches a terminal raw.
+std::string shownCharacter(char ch);
+
 // The format a text is in, judged by its first line that is neither empty nor a comment.
 TextFormat detectFormat(std::string_view text);
 // Every puzzle of the text, in `format` or the detected one. A blank is any of 0 . * _ x X;

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <random>
 #include <sstream>
 
 using namespace zov;
@@ -39,6 +40,16 @@ QByteArray sdk()
     for (int r = 0; r < 9; ++r)
         text += QByteArray(Line + r * 9, 9) + '\n';
     return text;
+}
+
+// Bytes from a fixed seed, as a file that is no text at all holds them.
+QByteArray randomBytes(int size)
+{
+    std::mt19937 rng(28);
+    QByteArray bytes(size, '\0');
+    for (char &c : bytes)
+        c = static_cast<char>(rng() & 0xff);
+    return bytes;
 }
 
 } // namespace
@@ -110,6 +121,46 @@ private Q_SLOTS:
         QTest::newRow("digit twice in a column")
             << QByteArray(Line) + "\n" + QByteArray(Line).replace(72, 1, "8") + '\n'
             << QStringLiteral(":2:") << QStringLiteral("a digit stands twice");
+        // A byte that is not printable reaches the terminal as \xNN, never raw.
+        QTest::newRow("byte above ASCII")
+            << QByteArray(Line).replace(3, 1, "\xE9") + '\n'
+            << QStringLiteral(":1:") << QStringLiteral("found '\\xE9'");
+        QTest::newRow("sdk row with a byte above ASCII") << sdk().replace("..36.....",
+            "..36\x80....") << QStringLiteral(":2:") << QStringLiteral("found '\\x80'");
+        // What is no text at all is refused whole, before any line is parsed.
+        QTest::newRow("escape character")
+            << QByteArray(Line).replace(3, 1, "\x1b") + '\n'
+            << QStringLiteral(": ") << QStringLiteral("not a puzzle text");
+        QTest::newRow("NUL byte") << QByteArray(Line) + '\n' + QByteArray(1, '\0') + '\n'
+                                  << QStringLiteral(": ") << QStringLiteral("not a puzzle text");
+        QTest::newRow("random bytes")
+            << randomBytes(1 << 20) << QStringLiteral(": ") << QStringLiteral("not a puzzle text");
+    }
+
+    // A file with many faults lists ten of them and counts the rest in one line; a file that is
+    // no text at all gets one line only.
+    void manyFaultsAreCountedNotListed()
+    {
+        const QString db = fresh("mdb");
+        test::makeLibrary(db, 2);
+        const QByteArray before = test::fileBytes(db);
+        QByteArray text;
+        for (int k = 0; k < 25; ++k)
+            text += "not a puzzle\n";
+        const Run faulty = tool(db, { "import", "-" }, text);
+        QCOMPARE(faulty.status, 1);
+        const QStringList lines = faulty.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 12);
+        QVERIFY2(lines[9].startsWith(QLatin1String("standard input:10: expected 1-9")),
+            qPrintable(faulty.err));
+        QCOMPARE(lines[10],
+            QStringLiteral("zovudedoda-db: standard input: 15 more problem(s) not shown"));
+        QVERIFY2(
+            lines[11].contains(QLatin1String("25 malformed puzzle(s)")), qPrintable(faulty.err));
+        const Run random = tool(db, { "import", "-" }, randomBytes(1 << 20));
+        QCOMPARE(random.status, 1);
+        QCOMPARE(random.err.count(QLatin1Char('\n')), 1);
+        QCOMPARE(test::fileBytes(db), before);
     }
     void brokenFilesStoreNothing()
     {
