@@ -1,7 +1,7 @@
 // The Jet reader without its confinement, built for the benchmark only: the same parsing from
 // memory, so that the cost of the walls is the difference between the two.
 #include "store/jetprotocol.h"
-#include "store/mdbreader.h"
+#include "jet/mdbreader.h"
 
 #include <cstdio>
 #include <fcntl.h>

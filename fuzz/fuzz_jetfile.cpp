@@ -3,7 +3,7 @@
 // temporary file so that reading it takes the reader's own path. A crash here is a flaw in libmdb
 // or in the reader; the confined reader must turn either into a clean refusal.
 #include "fuzz.h"
-#include "store/mdbreader.h"
+#include "jet/mdbreader.h"
 
 #include <cstdint>
 #include <cstdio>

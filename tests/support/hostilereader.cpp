@@ -7,7 +7,7 @@
 // ZOVUDEDODA_HOSTILE_TRY=probe only reports the confinement: exit 0 when all of it is in force,
 // 77 without a seccomp filter, 78 without the address-space limit (a sanitizer build).
 #include "store/jetprotocol.h"
-#include "store/mdbreader.h"
+#include "jet/mdbreader.h"
 
 #include <cerrno>
 #include <cstdio>

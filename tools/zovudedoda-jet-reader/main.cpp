@@ -1,5 +1,5 @@
 #include "store/jetprotocol.h"
-#include "store/mdbreader.h"
+#include "jet/mdbreader.h"
 
 #include <cstdio>
 

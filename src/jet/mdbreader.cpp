@@ -1,4 +1,4 @@
-#include "store/mdbreader.h"
+#include "jet/mdbreader.h"
 
 #include "store/jetprotocol.h"
 #include "store/reasons.h"

@@ -5,7 +5,7 @@
 // describes. Linked only into that program (and the tests and fuzz targets that drive its
 // parts), so the game never loads libmdb.
 
-#include "store/confinement.h"
+#include "jet/confinement.h"
 #include "store/fd.h"
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "store/confinement.h"
+#include "jet/confinement.h"
 
 #include <cerrno>
 #include <csignal>
