@@ -236,7 +236,8 @@ struct Tool
     int print(store::PuzzleStore &store);
     bool printRating(const std::string &where, const Grid &grid);
     int ungradedResult(int ungraded);
-    int library();
+    using OnLibrary = int (Tool::*)(store::PuzzleStore &);
+    int library(OnLibrary command, store::PuzzleStore::Emptiness empty);
 };
 
 int Tool::check(store::PuzzleStore &store)
@@ -403,44 +404,73 @@ int Tool::print(store::PuzzleStore &store)
 }
 
 // The commands that work on a library: it is made from its seed first where that is the game's
-// own and still missing, then opened.
-int Tool::library()
+// own and still missing, then opened; `empty` says whether the command may find it empty.
+int Tool::library(OnLibrary command, store::PuzzleStore::Emptiness empty)
 {
-    using Command = int (Tool::*)(store::PuzzleStore &);
-    static const std::map<std::string, Command> commands { { "list", &Tool::list },
-        { "show", &Tool::show }, { "solve", &Tool::solve }, { "import", &Tool::importFile },
-        { "export", &Tool::exportPuzzles }, { "check", &Tool::check }, { "rate", &Tool::rate },
-        { "generate", &Tool::generate }, { "print", &Tool::print } };
-    const auto command = commands.find(req.command);
-    if (command == commands.end())
-        return fail("no such command: " + req.command);
     if (req.gameLibrary)
         if (const auto provided = store::provideLibrary(*req.gameLibrary); !provided)
             return storeFailure(provided.error());
-    const bool filling = req.command == "import" || req.command == "generate";
-    auto opened = store::PuzzleStore::open(req.db,
-        filling ? store::PuzzleStore::Emptiness::Allow : store::PuzzleStore::Emptiness::Refuse);
+    auto opened = store::PuzzleStore::open(req.db, empty);
     if (!opened)
         return storeFailure(opened.error());
-    return (this->*(command->second))(*opened);
+    return (this->*command)(*opened);
+}
+
+// The library's puzzles are read, so it must hold one; import and generate may fill an empty one.
+int onLibrary(const Request &request, const Streams &streams, Tool::OnLibrary command,
+    store::PuzzleStore::Emptiness empty = store::PuzzleStore::Emptiness::Refuse)
+{
+    Tool tool { request, streams };
+    return tool.library(command, empty);
 }
 
 } // namespace
 
-int runCommand(const Request &request, const Streams &streams)
+int where(const Request &request, const Streams &streams)
+{
+    streams.out << request.db << '\n';
+    return 0;
+}
+
+int create(const Request &request, const Streams &streams)
 {
     Tool tool { request, streams };
-    if (request.command == "where") {
-        streams.out << request.db << '\n';
-        return 0;
-    }
-    if (request.command == "create")
-        return tool.create();
-    if (request.command == "import-jet")
-        return tool.importJet();
-    if (request.command == "rate" && !request.file.empty())
+    return tool.create();
+}
+
+int importJet(const Request &request, const Streams &streams)
+{
+    Tool tool { request, streams };
+    return tool.importJet();
+}
+
+int list(const Request &r, const Streams &s) { return onLibrary(r, s, &Tool::list); }
+int show(const Request &r, const Streams &s) { return onLibrary(r, s, &Tool::show); }
+int solve(const Request &r, const Streams &s) { return onLibrary(r, s, &Tool::solve); }
+int check(const Request &r, const Streams &s) { return onLibrary(r, s, &Tool::check); }
+int exportPuzzles(const Request &r, const Streams &s)
+{
+    return onLibrary(r, s, &Tool::exportPuzzles);
+}
+int print(const Request &r, const Streams &s) { return onLibrary(r, s, &Tool::print); }
+
+int importFile(const Request &r, const Streams &s)
+{
+    return onLibrary(r, s, &Tool::importFile, store::PuzzleStore::Emptiness::Allow);
+}
+
+int generate(const Request &r, const Streams &s)
+{
+    return onLibrary(r, s, &Tool::generate, store::PuzzleStore::Emptiness::Allow);
+}
+
+int rate(const Request &r, const Streams &s)
+{
+    if (!r.file.empty()) {
+        Tool tool { r, s };
         return tool.rateFile();
-    return tool.library();
+    }
+    return onLibrary(r, s, &Tool::rate);
 }
 
 } // namespace zov::cli

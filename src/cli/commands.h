@@ -23,7 +23,6 @@ struct NumberRange
 // Everything a command line asks for; each command reads the fields it defined.
 struct Request
 {
-    std::string command;
     std::string db; // the library's path
     std::optional<store::LibraryPlace> gameLibrary; // made before first use when set
     std::string file; // create --from, import, rate --file, import-jet
@@ -44,7 +43,23 @@ struct Streams
     std::ostream &err;
 };
 
-// Runs the request's command: 0 done, 1 failed. Messages go to `err` with the tool's prefix.
-int runCommand(const Request &request, const Streams &streams);
+// The commands, one per subcommand, each run by its subcommand's callback once the whole
+// command line is parsed and checked: 0 done, 1 failed. Messages go to `err` with the tool's
+// prefix. The commands on a library make the game's own from its seed first where it is the
+// game's and still missing.
+using Command = int (*)(const Request &request, const Streams &streams);
+int where(const Request &request, const Streams &streams);
+int create(const Request &request, const Streams &streams);
+int importJet(const Request &request, const Streams &streams);
+int list(const Request &request, const Streams &streams);
+int show(const Request &request, const Streams &streams);
+int solve(const Request &request, const Streams &streams);
+int check(const Request &request, const Streams &streams);
+int importFile(const Request &request, const Streams &streams);
+int exportPuzzles(const Request &request, const Streams &streams);
+// Of a file (--file) without a library, else of the library's puzzles.
+int rate(const Request &request, const Streams &streams);
+int generate(const Request &request, const Streams &streams);
+int print(const Request &request, const Streams &streams);
 
 } // namespace zov::cli

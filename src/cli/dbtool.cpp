@@ -7,6 +7,7 @@
 #include "puzzles/grader.h"
 
 #include <CLI/CLI.hpp>
+#include <functional>
 #include <iostream>
 #include <limits>
 
@@ -54,6 +55,32 @@ NumberRange numberRange(const std::string &text)
     return { *first, *last };
 }
 
+// One run of the tool: what the command line asks for, where the command writes, and its status.
+struct Session
+{
+    Request req;
+    Streams io;
+    int status = 0;
+};
+
+// A check across a subcommand's options, made before its command runs; it throws
+// CLI::ValidationError, a usage error.
+using Check = std::function<void(const Request &)>;
+
+// A subcommand whose callback runs `run`: CLI11 calls it once the whole command line is parsed
+// and every option is set, so each command is declared and dispatched in this one place.
+CLI::App *command(CLI::App &app, Session &s, Command run, const char *name, const std::string &what,
+    Check check = {})
+{
+    CLI::App *sub = app.add_subcommand(name, what);
+    sub->callback([&s, run, check = std::move(check)] {
+        if (check)
+            check(s.req);
+        s.status = run(s.req, s.io);
+    });
+    return sub;
+}
+
 void addRanges(CLI::App &sub, Request &req, const std::string &what)
 {
     sub.add_option_function<std::vector<std::string>>(
@@ -85,44 +112,51 @@ void addNumber(CLI::App &sub, Request &req, const std::string &what)
         ->transform(wholeIn(1, MaxGameNumber));
 }
 
-void addLibraryCommands(CLI::App &app, Request &req)
+void addLibraryCommands(CLI::App &app, Session &s)
 {
-    app.add_subcommand("where", "print the path of the library used without --db");
-    app.add_subcommand("list", "puzzle numbers, their clue counts and grades");
-    addNumber(*app.add_subcommand("show", "puzzle N as a grid, top row first"), req,
+    Request &req = s.req;
+    command(app, s, cli::where, "where", "print the path of the library used without --db");
+    command(app, s, cli::list, "list", "puzzle numbers, their clue counts and grades");
+    addNumber(*command(app, s, cli::show, "show", "puzzle N as a grid, top row first"), req,
         "the puzzle's number");
-    app.add_subcommand("check",
+    command(app, s, cli::check, "check",
         "check every row and puzzle: numbers without gaps, no digit twice in a row, column or "
         "box, exactly one solution");
-    addNumber(*app.add_subcommand("solve", "the solution of puzzle N"), req, "the puzzle's number");
-    auto *jet = app.add_subcommand(
-        "import-jet", "convert a library of the earlier version in place; the original is kept");
+    addNumber(*command(app, s, cli::solve, "solve", "the solution of puzzle N"), req,
+        "the puzzle's number");
+    auto *jet = command(app, s, cli::importJet, "import-jet",
+        "convert a library of the earlier version in place; the original is kept");
     jet->add_option("FILE", req.file, "the library to convert")->required()->type_name("FILE");
 }
 
-void addTextCommands(CLI::App &app, Request &req)
+void addTextCommands(CLI::App &app, Session &s)
 {
+    Request &req = s.req;
     const std::string formats = "puzzle text format: line, sdk or ss (default: judged from the "
                                 "content)";
-    auto *create = app.add_subcommand("create", "make a new library, empty or from a puzzle file");
+    auto *create
+        = command(app, s, cli::create, "create", "make a new library, empty or from a puzzle file");
     create->add_option("--from", req.file, "the puzzle file to fill it from ('-': standard input)")
         ->type_name("FILE");
     addFormat(*create, req, formats);
-    auto *import = app.add_subcommand("import", "append the puzzles of a puzzle file");
+    auto *import
+        = command(app, s, cli::importFile, "import", "append the puzzles of a puzzle file");
     import->add_option("FILE", req.file, "the puzzle file ('-': standard input)")
         ->required()
         ->type_name("FILE");
     addFormat(*import, req, formats);
-    auto *exported = app.add_subcommand("export", "puzzles as text, every one or those asked for");
+    auto *exported = command(
+        app, s, cli::exportPuzzles, "export", "puzzles as text, every one or those asked for");
     addRanges(*exported, req, "puzzle numbers N or ranges N-M (default: every puzzle)");
     addFormat(*exported, req, "line (81 characters, the default), sdk or ss");
     exported->add_option("-o,--output", req.output, "the file to write ('-': standard output)")
         ->type_name("FILE");
 }
 
-void addRate(CLI::App &app, Request &req)
+void addRate(CLI::App &app, Session &s)
 {
-    auto *rate = app.add_subcommand("rate",
+    Request &req = s.req;
+    auto *rate = command(app, s, cli::rate, "rate",
         "the grade of puzzle N, of every puzzle, or of each puzzle of a file, and how often each "
         "technique was needed");
     rate->footer(Grades);
@@ -138,11 +172,17 @@ void addRate(CLI::App &app, Request &req)
         ->needs(file);
 }
 
-void addGenerate(CLI::App &app, Request &req)
+void addGenerate(CLI::App &app, Session &s)
 {
-    auto *gen = app.add_subcommand("generate",
+    Request &req = s.req;
+    const auto gradesInOrder = [](const Request &r) {
+        if (r.gradeFrom && *r.gradeFrom > *r.gradeTo)
+            throw CLI::ValidationError("--grade-from", "must not be above --grade-to");
+    };
+    auto *gen = command(app, s, cli::generate, "generate",
         "append COUNT new half-turn symmetric puzzles with one solution; with grades, in equal "
-        "shares per grade from the easiest");
+        "shares per grade from the easiest",
+        gradesInOrder);
     gen->footer(Grades);
     gen->add_option("COUNT", req.count, "how many")
         ->type_name("N")
@@ -169,15 +209,12 @@ void addGenerate(CLI::App &app, Request &req)
            "--seed", [&req](int s) { req.seed = s; }, "seed of the random numbers")
         ->type_name("S")
         ->transform(wholeIn(0, std::numeric_limits<int>::max()));
-    gen->callback([&req] {
-        if (req.gradeFrom && *req.gradeFrom > *req.gradeTo)
-            throw CLI::ValidationError("--grade-from", "must not be above --grade-to");
-    });
 }
 
-void addPrint(CLI::App &app, Request &req)
+void addPrint(CLI::App &app, Session &s)
 {
-    auto *print = app.add_subcommand("print", "printable puzzle sheets as PDF or SVG");
+    Request &req = s.req;
+    auto *print = command(app, s, cli::print, "print", "printable puzzle sheets as PDF or SVG");
     addRanges(*print, req, "puzzle numbers N or ranges N-M");
     print->get_option("RANGE")->required();
     print
@@ -217,8 +254,9 @@ void addPrint(CLI::App &app, Request &req)
         "--solutions", req.sheet.solutions, "the solutions follow, smaller, on pages of their own");
 }
 
-void define(CLI::App &app, Request &req)
+void define(CLI::App &app, Session &s)
 {
+    Request &req = s.req;
     app.set_version_flag("--version", std::string(Name) + " " + ZOVUDEDODA_VERSION);
     app.require_subcommand(1);
     // Subcommands hand what they do not know to the main command: --db goes anywhere.
@@ -231,11 +269,11 @@ void define(CLI::App &app, Request &req)
            },
            "the library to work on (default: the game's own)")
         ->type_name("PATH");
-    addLibraryCommands(app, req);
-    addTextCommands(app, req);
-    addRate(app, req);
-    addGenerate(app, req);
-    addPrint(app, req);
+    addLibraryCommands(app, s);
+    addTextCommands(app, s);
+    addRate(app, s);
+    addGenerate(app, s);
+    addPrint(app, s);
     // Set last: subcommands would inherit it.
     app.footer(std::string(Grades)
         + "Without --db the game's own library is used, made from the default one if missing.\n"
@@ -273,11 +311,11 @@ int runDbTool(const std::vector<std::string> &args, const store::LibraryPlace &g
 int runDbTool(std::vector<std::string> args, const store::LibraryPlace &gameLibrary,
     std::ostream &out, std::ostream &err, std::istream &in)
 {
-    Request req;
-    req.db = gameLibrary.path;
-    req.gameLibrary = gameLibrary;
+    Session session { {}, { in, out, err }, 0 };
+    session.req.db = gameLibrary.path;
+    session.req.gameLibrary = gameLibrary;
     CLI::App app("Work on the puzzle library of zovudedoda.", std::string(Name));
-    define(app, req);
+    define(app, session);
     // "help" and "help COMMAND", as the earlier tool understood them.
     const std::ptrdiff_t first = args.size() >= 2 && args[0] == "--db" ? 2 : 0;
     if (std::ssize(args) > first && args[static_cast<std::size_t>(first)] == "help") {
@@ -285,6 +323,7 @@ int runDbTool(std::vector<std::string> args, const store::LibraryPlace &gameLibr
         args.push_back("--help");
     }
     std::reverse(args.begin(), args.end()); // CLI11 takes them last first
+    // The chosen subcommand's callback runs the command at the end of parsing.
     try {
         app.parse(args);
     } catch (const CLI::ParseError &e) {
@@ -292,8 +331,7 @@ int runDbTool(std::vector<std::string> args, const store::LibraryPlace &gameLibr
             return app.exit(e, out, err);
         return usageError(app, e, err);
     }
-    req.command = app.get_subcommands().front()->get_name();
-    return runCommand(req, { in, out, err });
+    return session.status;
 }
 
 } // namespace zov::cli
