@@ -128,6 +128,48 @@ def main():
         time.sleep(0.4)
         check(cells[open_cell - 1][2].description == "marked", "a marked cell says marked")
 
+        # The keys window (F1) and the hint box (Ctrl+H) are read as dialogs with their words and
+        # buttons; the cells a hint shows say so.
+        main_wid = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Zovudedoda$"],
+                                  capture_output=True, text=True).stdout.split()[0]
+
+        def tree():
+            found = []
+            walk(app, found)
+            return found
+
+        def press(*keys):
+            subprocess.run(["xdotool", "key", "--delay", "40", *keys], check=True)
+
+        def until(condition, timeout=10):
+            end = time.time() + timeout
+            while True:
+                answer = condition()
+                if answer or time.time() > end:
+                    return answer
+                time.sleep(0.2)
+
+        subprocess.run(["xdotool", "windowfocus", "--sync", main_wid], check=True)
+        subprocess.run(["xdotool", "mousemove", str(ext.x + ext.width // 2),
+                        str(ext.y + ext.height // 2), "click", "1"], check=True)
+        press("F1")
+        keys_text = until(lambda: [n for r, n, d, _ in tree() if "Ctrl+Z" in (n or "")])
+        check(bool(keys_text), "the keys window's list reaches the accessibility tree")
+        press("Return")
+        until(lambda: not [n for r, n, d, _ in tree() if "Ctrl+Z" in (n or "")])
+        press("ctrl+h")
+        buttons = until(lambda: {n for r, n, d, _ in tree() if r == "push button"} >= {"More", "Close"}
+                        and {n for r, n, d, _ in tree() if r == "push button"})
+        check(bool(buttons), f"the hint box's More and Close buttons are in the tree ({buttons})")
+        hint_label = [n for r, n, d, _ in tree() if r == "label" and n and
+                      ("look" in n or "wrong" in n or "solution" in n)]
+        check(bool(hint_label), f"the hint's words are a label in the tree ({hint_label[:1]})")
+        press("Return", "Return")  # More, More: the last level
+        shown = until(lambda: [n for r, n, d, _ in tree() if "shown by the hint" in (d or "")])
+        check(bool(shown), f"the cells the hint shows say so ({len(shown or [])} cells)")
+        press("Escape")
+        until(lambda: not [n for r, n, d, _ in tree() if r == "push button" and n == "More"])
+
         # The About window's two lines are links.
         wid = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Zovudedoda$"],
                              capture_output=True, text=True).stdout.split()[0]

@@ -14,7 +14,7 @@ import tempfile
 import time
 
 import e2e_args
-from e2e_pixels import Shot, cell_rect, nearest_digit
+from e2e_pixels import Shot, cell_digit, cell_rect, nearest_digit
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 REFERENCE = os.path.join(HERE, "reference", "light-default-5000.png")
@@ -61,7 +61,8 @@ class Game:
             shutil.copy2(os.path.join(bin_dir, f), work)
         with open(os.path.join(work, "one.txt"), "w") as f:
             f.write(line + "\n")
-        db = os.path.join(work, "Zovudedoda.mdb")
+        self.work = work
+        self.db = db = os.path.join(work, "Zovudedoda.mdb")
         run(os.path.join(work, "zovudedoda-db"), "--db", db, "create", "--from",
             os.path.join(work, "one.txt"))
         self.proc = subprocess.Popen([os.path.join(work, "zovudedoda")], cwd=work,
@@ -159,6 +160,38 @@ def scenario(game, text):
         run("xdotool", "windowfocus", "--sync", box[-1])
         run("xdotool", "key", "Return")
         check(until(lambda: windows("^Zovudedoda$") == [game.win]), "Return closes it")
+
+    # A hint: Ctrl+H, More, More, Apply places a digit; Ctrl+Z takes it back. The notes typed
+    # above go first, so that the hint starts from the puzzle as loaded.
+    run("xdotool", "windowfocus", "--sync", game.win)
+    game.click_cell(cell)
+    game.key("ctrl+z", "ctrl+z", "ctrl+z", "ctrl+z")
+    until(lambda: not game.notes(cell) and not game.notes(other))
+
+    def digits():
+        shot = game.shot()
+        return {i: cell_digit(shot, 0, game.menu, 1, i) for i in empty}
+
+    before = digits()
+    game.key("ctrl+h")
+    box = until(lambda: [w for w in windows("^Zovudedoda$") if w != game.win])
+    check(bool(box), "Ctrl+H opens the hint box")
+    if box:
+        run("xdotool", "windowfocus", "--sync", box[-1])
+        game.key("Return", "Return", "Return")  # More, More, Apply
+        check(until(lambda: windows("^Zovudedoda$") == [game.win]), "Apply closes the hint box")
+        placed = until(lambda: {i: d for i, d in digits().items() if d and not before[i]})
+        solution = run(os.path.join(game.work, "zovudedoda-db"), "--db", game.db, "solve", "1")
+        rows = [l.replace(" ", "").replace("|", "") for l in solution.splitlines()]
+        rows = [l for l in rows if len(l) == 9 and l.isdigit()]
+        right = bool(placed) and len(rows) == 9 and all(
+            int(rows[9 - (i - 1) // 9 - 1][(i - 1) % 9]) == d for i, d in placed.items())
+        check(len(placed or {}) == 1 and right,
+              f"Apply places one digit, the solution's, on the screen ({placed})")
+        run("xdotool", "windowfocus", "--sync", game.win)
+        game.key("ctrl+z")
+        check(until(lambda: not {i for i, d in digits().items() if d and not before[i]}),
+              "Ctrl+Z takes the hint's digit back")
 
 
 def main():
