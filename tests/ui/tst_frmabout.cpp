@@ -1,12 +1,18 @@
 #include "look/contrast.h"
 #include "look/screen.h"
 #include "ui/frmabout.h"
+#include "ui/resources.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QStyleOption>
 #include <QTest>
 #include <QTimer>
 
@@ -193,6 +199,64 @@ private Q_SLOTS:
         QCOMPARE(about.Label4->text(), QStringLiteral("Made in Thailand"));
         QVERIFY(about.Label13->text().startsWith(QLatin1String("URL : www.example.org")));
         QCOMPARE(about.Frame2->palette().color(QPalette::Window), QColor(192, 192, 192));
+    }
+
+    // Under every style Qt has here, and a desktop font of 9 to 13 points set after the window
+    // opened, each line fits its label, the frame's caption its title and "OK" its button;
+    // a message box takes the desktop's font.
+    void captionsWholeUnderAnyDesktopFontAndStyle_data()
+    {
+        QTest::addColumn<QString>("style");
+        QTest::addColumn<int>("points");
+        for (const QString &style : QStyleFactory::keys())
+            for (const int points : { 9, 11, 13 })
+                QTest::addRow("%s, %d pt", qPrintable(style), points) << style << points;
+    }
+    void captionsWholeUnderAnyDesktopFontAndStyle()
+    {
+        QFETCH(QString, style);
+        QFETCH(int, points);
+        const QFont before = QApplication::font();
+        const QString styleBefore = QApplication::style()->name();
+        const auto restore = qScopeGuard([&] {
+            QApplication::setFont(before);
+            QApplication::setStyle(styleBefore);
+        });
+        loadBoardFont();
+        QApplication::setStyle(style);
+        frmAbout about;
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), points));
+        QCoreApplication::processEvents();
+        // What does not fit its room, said; empty where it fits.
+        const auto overflow = [](const QWidget *w, const QString &text, const QRect &room) {
+            const int width = w->fontMetrics().horizontalAdvance(text);
+            return width <= room.width()
+                ? QString()
+                : QStringLiteral("%1: %2 px in %3").arg(text).arg(width).arg(room.width());
+        };
+        for (const QLabel *l :
+            { about.Label3, about.Label4, about.Label1, about.Label2, about.Label13 })
+            QVERIFY2(overflow(l, l->text(), l->contentsRect()).isEmpty(),
+                qPrintable(overflow(l, l->text(), l->contentsRect())));
+        QStyleOptionGroupBox frame;
+        frame.initFrom(about.Frame2);
+        frame.text = about.Frame2->title();
+        frame.subControls = QStyle::SC_GroupBoxLabel;
+        const QString title = overflow(about.Frame2, frame.text,
+            about.Frame2->style()->subControlRect(
+                QStyle::CC_GroupBox, &frame, QStyle::SC_GroupBoxLabel, about.Frame2));
+        QVERIFY2(title.isEmpty(), qPrintable(title));
+        QStyleOptionButton button;
+        button.initFrom(about.Command1);
+        button.text = about.Command1->text();
+        const QString ok = overflow(about.Command1, button.text,
+            about.Command1->style()->subElementRect(
+                QStyle::SE_PushButtonContents, &button, about.Command1));
+        QVERIFY2(ok.isEmpty(), qPrintable(ok));
+        QMessageBox box;
+        QCOMPARE(box.font().pointSize(), points);
     }
 };
 

@@ -2,14 +2,21 @@
 
 #include "look/fonts.h"
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QFile>
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QImage>
+#include <QLabel>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QStyleOptionButton>
 #include <QtTest>
+#include <memory>
 
 using namespace zov;
 
@@ -36,6 +43,15 @@ int inkHeight(const QFont &font, const QString &text, qreal ratio)
                 bottom = qMax(bottom, y);
             }
     return bottom < top ? 0 : bottom - top + 1;
+}
+
+// The width the style leaves a check box's caption beside its indicator.
+int captionRoom(const QCheckBox &box)
+{
+    QStyleOptionButton option;
+    option.initFrom(&box);
+    option.text = box.text();
+    return box.style()->subElementRect(QStyle::SE_CheckBoxContents, &option, &box).width();
 }
 
 } // namespace
@@ -108,6 +124,89 @@ private Q_SLOTS:
                 qPrintable(
                     QStringLiteral("%1 px at %2, %3 px at 1").arg(height).arg(ratio).arg(atOne)));
         }
+    }
+
+    // A window keeps its face when the desktop sets another application font after it opened
+    // (as Qt's qt6ct theme does), in every property; a window without one follows the desktop.
+    void keptWindowsIgnoreLaterApplicationFonts()
+    {
+        const QFont before = QApplication::font();
+        const auto restore = qScopeGuard([&] { QApplication::setFont(before); });
+        QWidget window;
+        keepDialogFace(&window);
+        auto *label = new QLabel(QStringLiteral("Game No."), &window);
+        const QFont kept = label->font();
+        QFont desktop(QStringLiteral("DejaVu Sans"), 13, QFont::Bold, true);
+        desktop.setUnderline(true);
+        QApplication::setFont(desktop);
+        QWidget other;
+        for (const QFont &font : { label->font(), window.font() }) {
+            QCOMPARE(font.family(), kept.family());
+            QCOMPARE(font.pointSizeF(), kept.pointSizeF());
+            QCOMPARE(font.weight(), kept.weight());
+            QVERIFY(!font.italic());
+            QVERIFY(!font.underline());
+        }
+        QCOMPARE(other.font().pointSize(), 13);
+        QVERIFY(other.font().bold());
+    }
+
+    // Under every style Qt has here, the two check boxes of the window give their captions room
+    // enough, within the room they are given; where a style already does (Fusion, Windows, at
+    // the design face), the box keeps its place to the pixel.
+    void checkBoxesFitTheirCaptions_data()
+    {
+        QTest::addColumn<QString>("style");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QRect>("design");
+        QTest::addColumn<QRect>("room");
+        for (const QString &style : QStyleFactory::keys()) {
+            QTest::addRow("%s, Random", qPrintable(style))
+                << style << QStringLiteral("Random") << QRect(376, 32, 65, 17)
+                << QRect(376, 32, 97, 17);
+            QTest::addRow("%s, Add Game Mode", qPrintable(style))
+                << style << QStringLiteral("Add Game Mode") << QRect(368, 248, 105, 17)
+                << QRect(362, 248, 111, 17);
+        }
+    }
+    void checkBoxesFitTheirCaptions()
+    {
+        QFETCH(QString, style);
+        QFETCH(QString, caption);
+        QFETCH(QRect, design);
+        QFETCH(QRect, room);
+        if (QFontInfo(dialogFont(1, 96)).family() != BitmapFace)
+            QSKIP("fonts-wine's MS Sans Serif is not installed");
+        const std::unique_ptr<QStyle> drawn(QStyleFactory::create(style));
+        QVERIFY(drawn);
+        QWidget surface;
+        surface.setFont(dialogFont(1, 96));
+        QCheckBox box(caption, &surface);
+        box.setStyle(drawn.get());
+        box.setGeometry(design);
+        const bool fitted = captionRoom(box) >= box.fontMetrics().horizontalAdvance(caption);
+        fitCheckBox(&box, room);
+        QVERIFY2(captionRoom(box) >= box.fontMetrics().horizontalAdvance(caption),
+            qPrintable(QStringLiteral("%1 px for %2 px")
+                           .arg(captionRoom(box))
+                           .arg(box.fontMetrics().horizontalAdvance(caption))));
+        QVERIFY(room.contains(box.geometry()));
+        QCOMPARE(box.geometry().top(), design.top());
+        QCOMPARE(box.height(), design.height());
+        if (style == QLatin1String("Fusion") || style == QLatin1String("Windows")) {
+            QVERIFY(fitted);
+            QCOMPARE(box.geometry(), design);
+        }
+    }
+
+    // A caption wider than all the room there is: the box takes the room, and no more.
+    void checkBoxStaysInsideTooLittleRoom()
+    {
+        QWidget surface;
+        QCheckBox box(QStringLiteral("A caption far wider than the room it has"), &surface);
+        box.setGeometry(40, 10, 30, 17);
+        fitCheckBox(&box, QRect(20, 10, 60, 17));
+        QCOMPARE(box.geometry(), QRect(20, 10, 60, 17));
     }
 };
 
