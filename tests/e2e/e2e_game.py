@@ -11,10 +11,7 @@ import sys
 import tempfile
 import time
 import e2e_args  # noqa: E402
-
-TWIPS = 15
-DIGIT_RGB = {1: (0, 0, 128), 2: (255, 0, 0), 3: (0, 128, 0), 4: (0, 192, 192), 5: (128, 0, 0),
-             6: (0, 255, 0), 7: (128, 128, 255), 8: (128, 0, 128), 9: (128, 128, 0)}
+from e2e_pixels import DIGIT_RGB, TWIPS, cell_rect  # noqa: E402
 
 failures = []
 
@@ -25,18 +22,22 @@ def check(condition, what):
         failures.append(what)
 
 
+def until(condition, timeout=10):
+    """Polls `condition` until it holds or `timeout` seconds pass; returns its last value. The
+    state is waited for, never a guessed time, so a loaded machine only makes it slower."""
+    end = time.time() + timeout
+    while True:
+        value = condition()
+        if value or time.time() >= end:
+            return value
+        time.sleep(0.05)
+
+
 def run(*args, timeout=20, check_rc=True):
     r = subprocess.run(args, capture_output=True, text=True, timeout=timeout)
     if check_rc and r.returncode != 0:
         raise RuntimeError(f"{args}: {r.stderr.strip()}")
     return r.stdout
-
-
-def cell_rect(i):
-    row, col = (i - 1) // 9 + 1, (i - 1) % 9 + 1
-    left = 840 + 480 * (col - 1) + 120 * ((col - 1) // 3)
-    top = 4560 - 480 * (row - 1) - 120 * ((row - 1) // 3)
-    return left // TWIPS, top // TWIPS, 33, 34
 
 
 class Screen:
@@ -315,16 +316,14 @@ def scenario(bin_dir, work):
     # New without Random asks for the number.
     g.click(*g.button("random"))
     g.click(*g.button("new"))
-    time.sleep(0.3)
-    check(len(g.visible("^zovudedoda$")) == 2, "New without Random opens the input box")
+    check(until(lambda: len(g.visible("^zovudedoda$")) == 2),
+          "New without Random opens the input box")
     g.dialog()
     g.key("ctrl+a")
     g.type("2")
     g.key("Return")
-    time.sleep(0.5)
-    s = Screen()
     two = sorted(int(r) for r in g.sql("SELECT \"Index\" FROM Game WHERE GameNo = 2"))
-    check(given_cells(g, s, open_rgb) == two, "puzzle 2 is on the board")
+    check(until(lambda: given_cells(g, Screen(), open_rgb) == two), "puzzle 2 is on the board")
 
     # Add Game Mode, type three digits, Add Game; the rows are in the file.
     highest = int(g.sql("SELECT MAX(GameNo) FROM Game")[0])
@@ -334,11 +333,11 @@ def scenario(bin_dir, work):
         g.click_cell(i)
         g.type(d)
     g.click(*g.button("save"))
-    time.sleep(0.3)
-    check(len(g.visible("^zovudedoda$")) == 2, "after Add Game the input box asks which to play")
+    check(until(lambda: len(g.visible("^zovudedoda$")) == 2),
+          "after Add Game the input box asks which to play")
     g.dialog()
     g.key("Escape")
-    time.sleep(0.3)
+    g.wait_closed()
     stored = g.sql(f"SELECT \"Index\" || ':' || Number FROM Game WHERE GameNo = {highest + 1} "
                    "ORDER BY \"Index\"")
     check(stored == ["1:4", "41:5", "81:6"], f"the new puzzle is stored as {highest + 1}")
@@ -346,14 +345,16 @@ def scenario(bin_dir, work):
 
     # About opens and OK closes it.
     g.click(20, -10)
-    time.sleep(0.5)
-    wins = g.visible("^Zovudedoda$")
-    sizes = [run("xdotool", "getwindowgeometry", w).split("Geometry: ")[1].strip() for w in wins]
+
+    def sizes_of_windows():
+        return [run("xdotool", "getwindowgeometry", w).split("Geometry: ")[1].strip()
+                for w in g.visible("^Zovudedoda$")]
+    until(lambda: "264x216" in sizes_of_windows())
+    sizes = sizes_of_windows()
     check("264x216" in sizes, f"the About window opens at 264x216 ({sizes})")
     g.dialog()
     g.key("Return")
-    time.sleep(0.3)
-    check(len(g.visible("^zovudedoda$")) == 1, "OK closes the About window")
+    check(until(lambda: len(g.visible("^zovudedoda$")) == 1), "OK closes the About window")
 
     # Closing the window ends the program with status 0.
     close_window(int(g.win))
@@ -429,7 +430,7 @@ def ask_for(g, number):
     g.key("ctrl+a")
     g.type(str(number))
     g.key("Return")
-    time.sleep(0.5)
+    g.wait_closed()
 
 
 def scenario_numbers(bin_dir, work, scale=1):
@@ -718,8 +719,7 @@ def scenario_scheme(bin_dir, work, scheme, pictures):
     # The About window: fixed grey frame, the lines in the scheme's text colour made readable
     # there, the links in their fixed colours.
     g.click(20, -10)
-    time.sleep(0.6)
-    about = [w for w in g.visible("^Zovudedoda$") if w != g.win][-1]
+    about = until(lambda: [w for w in g.visible("^Zovudedoda$") if w != g.win])[-1]
     geo = dict(l.split("=") for l in run("xdotool", "getwindowgeometry", "--shell", about).split())
     ax, ay = int(geo["X"]), int(geo["Y"])
 
