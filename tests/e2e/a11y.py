@@ -125,7 +125,9 @@ def main():
         ext = cells[open_cell - 1][2].queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
         subprocess.run(["xdotool", "mousemove", str(ext.x + ext.width // 2),
                         str(ext.y + ext.height // 2), "click", "3"], check=True)
-        time.sleep(0.4)
+        end = time.time() + 10
+        while cells[open_cell - 1][2].description != "marked" and time.time() < end:
+            time.sleep(0.1)
         check(cells[open_cell - 1][2].description == "marked", "a marked cell says marked")
 
         # The keys window (F1) and the hint box (Ctrl+H) are read as dialogs with their words and
@@ -178,10 +180,12 @@ def main():
             text=True).stdout.split())
         subprocess.run(["xdotool", "mousemove", str(int(geo["X"]) + 20), str(int(geo["Y"]) + 8),
                         "click", "1"], check=True)
-        time.sleep(1)
-        nodes = []
-        walk(app, nodes)
-        links = [(n, d) for r, n, d, _ in nodes if r == "link"]
+        def links_shown():
+            nodes = []
+            walk(app, nodes)
+            return [(n, d) for r, n, d, _ in nodes if r == "link"]
+        until(lambda: len(links_shown()) == 2)
+        links = links_shown()
         check(len(links) == 2 and any("example.org" in n for n, _ in links),
               f"the About window's two link lines are links ({links})")
     finally:
