@@ -36,6 +36,16 @@ class Skip(Exception):
     pass
 
 
+def until(condition, timeout=10):
+    """Polls `condition` until it holds or `timeout` seconds pass; returns its last value."""
+    end = time.time() + timeout
+    while True:
+        value = condition()
+        if value or time.time() >= end:
+            return value
+        time.sleep(0.05)
+
+
 def check(condition, what):
     print(("ok   " if condition else "FAIL ") + what, flush=True)
     if not condition:
@@ -272,7 +282,7 @@ def scenario(s):
             return origin[0] + left + cw - 6, origin[1] + top + ch // 2
 
         pointer.click(*centre(target), BTN_RIGHT)
-        time.sleep(0.3)
+        until(lambda: cell_back(shot(), *origin, 1, target) not in (open_rgb, given_rgb))
         mark = cell_back(shot(), *origin, 1, target)
         check(mark not in (open_rgb, given_rgb), f"a right-click marks cell {target} ({mark})")
         pointer.click(*centre(grey[0]), BTN_RIGHT)
@@ -282,10 +292,10 @@ def scenario(s):
         pointer.click(*centre(target), BTN_LEFT)
         time.sleep(0.2)
         s.keys("8")
-        check(digit(target) == 8, f"a left-click puts the focus in cell {target}; 8 lands there")
+        check(until(lambda: digit(target) == 8), f"a left-click puts the focus in cell {target}; 8 lands there")
         pointer.click(*centre(target), BTN_RIGHT)
-        time.sleep(0.3)
-        check(cell_back(shot(), *origin, 1, target) == open_rgb, "a second right-click unmarks")
+        check(until(lambda: cell_back(shot(), *origin, 1, target) == open_rgb),
+              "a second right-click unmarks")
     finally:
         pointer.close()
 
