@@ -110,6 +110,21 @@ echo "   $((SECONDS - started)) s"
 [ "$before" = "$(sha256sum <"$root$shipped")" ] || { echo "the shipped library changed"; exit 1; }
 echo "ok   the shipped library is unchanged"
 
+# The package's own autopkgtest (debian/tests) on the package as installed here, with
+# autopkgtest's null runner: inside this throwaway root, so that the test's dependencies it
+# installs and the player it runs as never reach the machine running CI. After the players,
+# because it installs Xvfb and more, and the players must get by on the package's Depends.
+echo "== autopkgtest (null runner)"
+mkdir -p "$root/tmp/source"
+cp -r "$source_dir/debian" "$root/tmp/source/"
+in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+  autopkgtest >"$work/autopkgtest-install.log" 2>&1 \
+  || { tail -20 "$work/autopkgtest-install.log"; echo "autopkgtest cannot be installed"; exit 1; }
+in_root autopkgtest --no-built-binaries /tmp/source -- null \
+  >"$work/autopkgtest.log" 2>&1 || { cat "$work/autopkgtest.log"; echo "autopkgtest failed"; exit 1; }
+grep -E '^(installed-tool|installed-game) ' "$work/autopkgtest.log" || true
+echo "   $((SECONDS - started)) s"
+
 echo "== removing the package"
 in_root env DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq zovudedoda >"$work/purge.log" 2>&1 \
   || { tail -20 "$work/purge.log"; exit 1; }
