@@ -111,6 +111,14 @@ Cells xChainEnds(const CandidateGrid &g, const StrongLinks &links, Mask m, int s
     return ends;
 }
 
+void tellChain(StepPattern &seen, int start, const Cells &ends, Mask m)
+{
+    seen.cells = { start };
+    seen.ends.clear();
+    ends.each([&](int e) { seen.ends.push_back(e); });
+    seen.digits = m;
+}
+
 } // namespace
 
 // Per digit, chains of cells where the digit is in one of two places of a unit, coloured
@@ -126,10 +134,21 @@ bool colouring(CandidateGrid &g, Rater &r)
                 continue;
             std::array<int, 81> chain {};
             const int size = colourChain(links, start, colour, chain);
+            auto tell = [&](int falseColour) {
+                if (auto *seen = r.watched()) {
+                    seen->cells.assign(chain.begin(), chain.begin() + size);
+                    seen->colours.clear();
+                    for (int k = 0; k < size; ++k)
+                        seen->colours.push_back(colour[chain[k]]);
+                    seen->falseColour = falseColour;
+                    seen->digits = m;
+                }
+            };
             if (const int wrong = clashingColour(colour, chain, size); wrong >= 0) {
                 for (int k = 0; k < size; ++k)
                     if (colour[chain[k]] == wrong)
                         r.remove(g, chain[k], m);
+                tell(wrong);
                 return true;
             }
             bool progress = false;
@@ -143,8 +162,10 @@ bool colouring(CandidateGrid &g, Rater &r)
                 if (seen[0] && seen[1])
                     progress |= r.remove(g, p, m);
             }
-            if (progress)
+            if (progress) {
+                tell(-1);
                 return true;
+            }
         }
         return false;
     });
@@ -157,10 +178,16 @@ bool xChain(CandidateGrid &g, Rater &r)
 {
     return eachDigitsLinks(g, r, Technique::XChain, [&](Mask m, const StrongLinks &links) {
         const Cells holders = holding(g, m);
-        for (int s = 0; s < 81; ++s)
-            if (links.count[s] != 0
-                && r.removeFromSeers(g, holders & units.peerSet[s], xChainEnds(g, links, m, s), m))
+        for (int s = 0; s < 81; ++s) {
+            if (links.count[s] == 0)
+                continue;
+            const Cells ends = xChainEnds(g, links, m, s);
+            if (r.removeFromSeers(g, holders & units.peerSet[s], ends, m)) {
+                if (auto *seen = r.watched())
+                    tellChain(*seen, s, ends, m);
                 return true;
+            }
+        }
         return false;
     });
 }
@@ -197,8 +224,11 @@ bool xyChain(CandidateGrid &g, Rater &r)
                     queue[tail++] = { q, w };
                 }
             }
-            if (r.removeFromSeers(g, holding(g, a) & units.peerSet[s], ends, a))
+            if (r.removeFromSeers(g, holding(g, a) & units.peerSet[s], ends, a)) {
+                if (auto *seen = r.watched())
+                    tellChain(*seen, s, ends, a);
                 return r.counted(Technique::XYChain);
+            }
         }
     }
     return false;

@@ -25,6 +25,18 @@ bool fish(CandidateGrid &g, Rater &r, int n, Technique tech)
                         if (!(chosenLines >> i & 1))
                             progress |= r.remove(g, line[static_cast<std::size_t>(i)], m);
                 }
+                if (auto *seen = r.watched(); seen && progress) {
+                    seen->units.clear();
+                    seen->cells.clear();
+                    for (unsigned l = chosenLines; l; l &= l - 1)
+                        seen->units.push_back(base + lowest(l));
+                    for (unsigned c = covered; c; c &= c - 1)
+                        seen->units.push_back(cover + lowest(c));
+                    for (int p = 0; p < 81; ++p)
+                        if ((g.cand[p] & m) && (chosenLines >> units.of[p][base / 9] % 9 & 1))
+                            seen->cells.push_back(p);
+                    seen->digits = m;
+                }
                 return progress;
             });
             if (found)

@@ -26,8 +26,16 @@ bool eachConfinedDigit(
             for (const auto p : units.cells[static_cast<std::size_t>(other)])
                 if (units.of[p][static_cast<std::size_t>(u / 9)] != u)
                     progress |= r.remove(g, p, m);
-            if (progress)
-                return r.counted(tech);
+            if (!progress)
+                continue;
+            if (auto *seen = r.watched()) {
+                seen->units = { u, other };
+                seen->cells.clear();
+                for (unsigned s = at; s; s &= s - 1)
+                    seen->cells.push_back(units.cells[static_cast<std::size_t>(u)][lowest(s)]);
+                seen->digits = m;
+            }
+            return r.counted(tech);
         }
     return false;
 }

@@ -93,8 +93,18 @@ bool Rater::step(CandidateGrid &g, int depth)
     return false;
 }
 
+bool Rater::watchedStep(CandidateGrid &g, StepPattern &pattern)
+{
+    m_watch = &pattern;
+    const bool found = step(g, 0);
+    m_watch = nullptr;
+    return found;
+}
+
 bool Rater::counted(Technique tech)
 {
+    if (m_watch)
+        m_watch->technique = tech;
     ++m_rating.counts[static_cast<std::size_t>(tech)];
     if (m_options.log)
         m_options.log->push_back(std::string(techniqueName(tech)) + ':' + m_pending);

@@ -9,6 +9,8 @@
 
 #include <initializer_list>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace zov::puzzles::grading {
 
@@ -24,6 +26,26 @@ inline constexpr std::array<int, TechniqueCount> Grades {
 
 enum class Outcome { Solved, Broken, Stuck };
 
+// What one step looked at and what it changed, for telling a person about it (the hints). Only
+// a watched step fills it, so rating pays nothing for it.
+struct StepPattern
+{
+    Technique technique = Technique::Trial;
+    // The units looked at: a single's unit; the box, then the line (pointing) or the line,
+    // then the box (claiming); a subset's unit; a fish's base lines, then its cover lines.
+    std::vector<int> units;
+    // The pattern's cells: a single's cell; the cells holding the digit (locked candidates,
+    // fish); a subset's cells; a wing's pivot, then its pincers; a colouring's chain; a
+    // chain's first cell.
+    std::vector<int> cells;
+    std::vector<int> colours; // simple colouring: 0 or 1 for each of `cells`
+    int falseColour = -1; // simple colouring: the colour seen twice in a unit, or -1
+    std::vector<int> ends; // chains: the cells that hold the digit if the first one does not
+    Mask digits = 0; // the pattern's digits (a wing's and a chain's: the digit removed)
+    std::vector<std::pair<int, Mask>> removed; // in the order removed
+    int placedCell = -1, placedDigit = 0;
+};
+
 class Rater
 {
 public:
@@ -38,6 +60,10 @@ public:
         if (g.onPath && m_solution[p] != d)
             ++m_rating.unsoundSteps;
         note(p, '=', m);
+        if (m_watch) {
+            m_watch->placedCell = p;
+            m_watch->placedDigit = d;
+        }
         g.grid[p] = static_cast<std::uint8_t>(d);
         g.cand[p] = 0;
         --g.empty;
@@ -53,6 +79,8 @@ public:
         if (g.onPath && (m >> (m_solution[p] - 1) & 1))
             ++m_rating.unsoundSteps;
         note(p, '-', m);
+        if (m_watch)
+            m_watch->removed.emplace_back(p, m);
         g.cand[p] = static_cast<Mask>(g.cand[p] & ~m);
         return true;
     }
@@ -63,6 +91,13 @@ public:
     // The step just taken made progress with `tech`. True, for the technique to return.
     bool counted(Technique tech);
 
+    // Where a step is watched, the pattern it fills; techniques describe what they found
+    // only then (and before they count it).
+    StepPattern *watched() const { return m_watch; }
+    // One step of the easiest technique that applies (no trial), told into `pattern`: false
+    // when none applies.
+    bool watchedStep(CandidateGrid &g, StepPattern &pattern);
+
 private:
     const Grid &m_solution;
     const RateOptions &m_options;
@@ -70,6 +105,7 @@ private:
     unsigned m_enabled = 0;
     int m_depth = 0; // guesses held during the step being taken
     std::string m_pending; // what the step being taken changed, for the log
+    StepPattern *m_watch = nullptr;
 
     bool on(Technique tech) const;
     bool step(CandidateGrid &g, int depth);

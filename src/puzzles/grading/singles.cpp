@@ -20,6 +20,11 @@ bool hiddenSingle(CandidateGrid &g, Rater &r)
         const Mask m = static_cast<Mask>(single & -single);
         for (const auto p : units.cells[u])
             if (g.cand[p] & m) {
+                if (auto *seen = r.watched()) {
+                    seen->units = { u };
+                    seen->cells = { p };
+                    seen->digits = m;
+                }
                 r.place(g, p, lowest(m) + 1);
                 return r.counted(Technique::HiddenSingle);
             }
@@ -31,6 +36,10 @@ bool nakedSingle(CandidateGrid &g, Rater &r)
 {
     for (int p = 0; p < 81; ++p)
         if (!g.grid[p] && bits(g.cand[p]) == 1) {
+            if (auto *seen = r.watched()) {
+                seen->cells = { p };
+                seen->digits = g.cand[p];
+            }
             r.place(g, p, lowest(g.cand[p]) + 1);
             return r.counted(Technique::NakedSingle);
         }

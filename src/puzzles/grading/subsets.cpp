@@ -17,6 +17,14 @@ bool nakedSubset(CandidateGrid &g, Rater &r, int n, Technique tech)
             for (const auto p : units.cells[u])
                 if (!cells.chose(chosen, p))
                     progress |= r.remove(g, p, digits);
+            if (auto *seen = r.watched(); seen && progress) {
+                seen->units = { u };
+                seen->cells.clear();
+                for (const auto p : units.cells[u])
+                    if (cells.chose(chosen, p))
+                        seen->cells.push_back(p);
+                seen->digits = digits;
+            }
             return progress;
         });
         if (found)
@@ -38,6 +46,13 @@ bool hiddenSubset(CandidateGrid &g, Rater &r, int n, Technique tech)
             for (unsigned m = cells; m; m &= m - 1)
                 progress
                     |= r.remove(g, units.cells[u][static_cast<std::size_t>(lowest(m))], others);
+            if (auto *seen = r.watched(); seen && progress) {
+                seen->units = { u };
+                seen->cells.clear();
+                for (unsigned m = cells; m; m &= m - 1)
+                    seen->cells.push_back(units.cells[u][static_cast<std::size_t>(lowest(m))]);
+                seen->digits = digits.idBits(chosen);
+            }
             return progress;
         });
         if (found)

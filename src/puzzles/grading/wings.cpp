@@ -38,8 +38,13 @@ bool xyWing(CandidateGrid &g, Rater &r)
             const Mask z = static_cast<Mask>(ca & ~pivot);
             const Mask want = static_cast<Mask>((pivot & ~ca) | z);
             for (const auto c : units.peers[p])
-                if (c != a && g.cand[c] == want && r.removeSeenBy(g, { a, c }, z))
+                if (c != a && g.cand[c] == want && r.removeSeenBy(g, { a, c }, z)) {
+                    if (auto *seen = r.watched()) {
+                        seen->cells = { p, a, c };
+                        seen->digits = z;
+                    }
                     return true;
+                }
             return false;
         });
 }
@@ -54,8 +59,13 @@ bool xyzWing(CandidateGrid &g, Rater &r)
                 const Mask cc = g.cand[c];
                 if (c <= a || bits(cc) != 2 || (cc & pivot) != cc || cc == ca)
                     continue;
-                if (r.removeSeenBy(g, { p, a, static_cast<int>(c) }, static_cast<Mask>(ca & cc)))
+                if (r.removeSeenBy(g, { p, a, static_cast<int>(c) }, static_cast<Mask>(ca & cc))) {
+                    if (auto *seen = r.watched()) {
+                        seen->cells = { p, a, c };
+                        seen->digits = static_cast<Mask>(ca & cc);
+                    }
                     return true;
+                }
             }
             return false;
         });

@@ -1,0 +1,575 @@
+#include "puzzles/hints/hint.h"
+
+#include "puzzles/grading/rater.h"
+#include "puzzles/hints/words.h"
+#include "puzzles/sudoku.h"
+
+#include <algorithm>
+#include <map>
+
+namespace zov::puzzles::hints {
+namespace {
+
+using grading::AllDigits;
+using grading::bits;
+using grading::CandidateGrid;
+using grading::lowest;
+using grading::Mask;
+using grading::StepPattern;
+using grading::units;
+
+Mask bitOf(int digit) { return static_cast<Mask>(1u << (digit - 1)); }
+
+// The digits a cell's row, column and box hold.
+Mask seenBy(const Grid &shown, int p)
+{
+    Mask seen = 0;
+    for (const auto q : units.peers[p])
+        if (shown[q])
+            seen = static_cast<Mask>(seen | bitOf(shown[q]));
+    return seen;
+}
+
+// The board as the grader sees it: a cell's notes where it has some, else every digit its
+// row, column and box allow.
+CandidateGrid candidatesOf(const BoardState &state)
+{
+    CandidateGrid g;
+    g.grid = state.shown;
+    for (int p = 0; p < 81; ++p) {
+        if (state.shown[p]) {
+            --g.empty;
+            continue;
+        }
+        const Mask allowed = static_cast<Mask>(AllDigits & ~seenBy(state.shown, p));
+        g.cand[p] = state.notes[p] ? static_cast<Mask>(allowed & state.notes[p]) : allowed;
+    }
+    return g;
+}
+
+// Two equal digits in one unit: the unit and both cells, or nothing.
+struct Repeat
+{
+    int unit = -1, a = -1, b = -1;
+};
+Repeat repeatOn(const Grid &shown)
+{
+    for (int u = 0; u < 27; ++u)
+        for (int i = 0; i < 9; ++i)
+            for (int j = i + 1; j < 9; ++j) {
+                const int a = units.cells[u][i], b = units.cells[u][j];
+                if (shown[a] && shown[a] == shown[b])
+                    return { u, a, b };
+            }
+    return {};
+}
+
+// A cell of the same unit showing the same digit as `p`, or -1.
+int clashWith(const Grid &shown, int p)
+{
+    for (const auto q : units.peers[p])
+        if (shown[q] == shown[p])
+            return q;
+    return -1;
+}
+
+std::string cellNotation(int p)
+{
+    return { 'r', static_cast<char>('1' + p / 9), 'c', static_cast<char>('1' + p % 9) };
+}
+
+std::string removalNotation(const words::Removals &removed)
+{
+    std::string text;
+    for (const auto &[p, m] : removed) {
+        if (!text.empty())
+            text += ' ';
+        text += cellNotation(p) + '-';
+        for (int d = 0; d < 9; ++d)
+            if (m >> d & 1)
+                text += static_cast<char>('1' + d);
+    }
+    return text;
+}
+
+// An elimination's changes: each cell's candidates (its notes, or what it allows) minus
+// what goes; a cell named twice loses both.
+std::vector<CellChange> removalChanges(const CandidateGrid &before, const words::Removals &removed)
+{
+    std::map<int, Mask> gone;
+    for (const auto &[p, m] : removed)
+        gone[p] = static_cast<Mask>(gone[p] | m);
+    std::vector<CellChange> changes;
+    for (const auto &[p, m] : gone)
+        changes.push_back({ p, 0, static_cast<std::uint16_t>(before.cand[p] & ~m) });
+    return changes;
+}
+
+Hint placement(Technique t, int p, int d, words::Levels levels, std::vector<int> pattern)
+{
+    Hint h;
+    h.kind = Hint::Kind::Step;
+    h.technique = t;
+    h.levels = std::move(levels);
+    h.pattern = std::move(pattern);
+    h.changes = { { p, d, 0 } };
+    h.notation = cellNotation(p) + '=' + static_cast<char>('0' + d);
+    return h;
+}
+
+Hint elimination(Technique t, const CandidateGrid &before, const words::Removals &removed,
+    words::Levels levels, std::vector<int> pattern)
+{
+    Hint h;
+    h.kind = Hint::Kind::Step;
+    h.technique = t;
+    h.levels = std::move(levels);
+    h.pattern = std::move(pattern);
+    h.changes = removalChanges(before, removed);
+    h.notation = removalNotation(removed);
+    return h;
+}
+
+// The cells that lose something, each with the lowest of the `ends` it sees that lies
+// nearest along the chain (`distance`, -1 where unreached).
+template <class Distance>
+std::map<int, std::vector<int>> byEnd(
+    const words::Removals &removed, const std::vector<int> &ends, Distance distance)
+{
+    std::map<int, std::vector<int>> groups;
+    for (const auto &[x, m] : removed) {
+        int best = -1;
+        for (const int e : ends)
+            if (units.sees[x][e] && distance(e) >= 0 && (best < 0 || distance(e) < distance(best)))
+                best = e;
+        groups[best].push_back(x);
+    }
+    return groups;
+}
+
+// The strong links of digit bit `m`: for each pair of cells, a unit where they are its only
+// two places.
+std::vector<std::pair<int, int>> strongLinksFrom(const CandidateGrid &g, Mask m, int p)
+{
+    std::vector<std::pair<int, int>> links; // to, unit
+    for (const auto u : units.of[p]) {
+        const Mask at = grading::where(g, u, m);
+        if (bits(at) != 2)
+            continue;
+        for (unsigned s = at; s; s &= s - 1) {
+            const int q = units.cells[u][static_cast<std::size_t>(lowest(s))];
+            if (q != p)
+                links.emplace_back(q, u);
+        }
+    }
+    return links;
+}
+
+// The x-chains behind a step: from the first cell, false, along strong links (true) and any
+// sight of another holder (false) to each end used.
+std::vector<words::XChain> xChainsOf(
+    const CandidateGrid &g, const StepPattern &seen, const words::Removals &removed)
+{
+    const Mask m = seen.digits;
+    const int s = seen.cells.front();
+    // State: cell * 2 + (1 when it holds the digit).
+    std::array<int, 162> parent, viaUnit, dist;
+    parent.fill(-1);
+    viaUnit.fill(-1);
+    dist.fill(-1);
+    std::vector<int> queue { s * 2 };
+    dist[static_cast<std::size_t>(s * 2)] = 0;
+    for (std::size_t head = 0; head < queue.size(); ++head) {
+        const int state = queue[head], p = state / 2;
+        auto visit = [&](int next, int unit) {
+            if (dist[static_cast<std::size_t>(next)] >= 0)
+                return;
+            dist[static_cast<std::size_t>(next)] = dist[static_cast<std::size_t>(state)] + 1;
+            parent[static_cast<std::size_t>(next)] = state;
+            viaUnit[static_cast<std::size_t>(next)] = unit;
+            queue.push_back(next);
+        };
+        if (state % 2) {
+            for (const auto q : units.peers[p])
+                if (g.cand[q] & m)
+                    visit(q * 2, -1);
+        } else {
+            for (const auto &[q, u] : strongLinksFrom(g, m, p))
+                visit(q * 2 + 1, u);
+        }
+    }
+    std::vector<words::XChain> chains;
+    const auto groups = byEnd(
+        removed, seen.ends, [&](int e) { return dist[static_cast<std::size_t>(e * 2 + 1)]; });
+    for (const auto &[e, xs] : groups) {
+        words::XChain chain;
+        chain.removedBy = xs;
+        if (e >= 0)
+            for (int state = e * 2 + 1; state >= 0;
+                 state = parent[static_cast<std::size_t>(state)]) {
+                chain.cells.insert(chain.cells.begin(), state / 2);
+                if (state % 2)
+                    chain.units.insert(
+                        chain.units.begin(), viaUnit[static_cast<std::size_t>(state)]);
+            }
+        chains.push_back(std::move(chain));
+    }
+    return chains;
+}
+
+// The xy-chains behind a step: two-candidate cells, each forced by the one before it.
+std::vector<words::XYChain> xyChainsOf(
+    const CandidateGrid &g, const StepPattern &seen, const words::Removals &removed)
+{
+    const Mask a = seen.digits;
+    const int s = seen.cells.front();
+    // State: cell * 9 + the digit (0-8) it is forced to.
+    std::array<int, 729> parent, dist;
+    parent.fill(-1);
+    dist.fill(-1);
+    const int start = s * 9 + lowest(static_cast<Mask>(g.cand[s] & ~a));
+    std::vector<int> queue { start };
+    dist[static_cast<std::size_t>(start)] = 0;
+    for (std::size_t head = 0; head < queue.size(); ++head) {
+        const int state = queue[head], p = state / 9;
+        const Mask v = static_cast<Mask>(1u << (state % 9));
+        for (const auto q : units.peers[p]) {
+            if (bits(g.cand[q]) != 2 || !(g.cand[q] & v))
+                continue;
+            const int next = q * 9 + lowest(static_cast<Mask>(g.cand[q] & ~v));
+            if (dist[static_cast<std::size_t>(next)] >= 0)
+                continue;
+            dist[static_cast<std::size_t>(next)] = dist[static_cast<std::size_t>(state)] + 1;
+            parent[static_cast<std::size_t>(next)] = state;
+            queue.push_back(next);
+        }
+    }
+    const int digit = lowest(a);
+    std::vector<words::XYChain> chains;
+    const auto groups = byEnd(
+        removed, seen.ends, [&](int e) { return dist[static_cast<std::size_t>(e * 9 + digit)]; });
+    for (const auto &[e, xs] : groups) {
+        words::XYChain chain;
+        chain.removedBy = xs;
+        if (e >= 0)
+            for (int state = e * 9 + digit; state >= 0;
+                 state = parent[static_cast<std::size_t>(state)]) {
+                chain.cells.insert(chain.cells.begin(), { state / 9, g.cand[state / 9] });
+                chain.forced.insert(chain.forced.begin(), state % 9 + 1);
+            }
+        chains.push_back(std::move(chain));
+    }
+    return chains;
+}
+
+words::Colouring colouringOf(const CandidateGrid &g, const StepPattern &seen)
+{
+    words::Colouring c;
+    c.digit = lowest(seen.digits) + 1;
+    c.falseGroup = seen.falseColour;
+    for (std::size_t k = 0; k < seen.cells.size(); ++k)
+        (seen.colours[k] ? c.groupB : c.groupA).push_back(seen.cells[k]);
+    std::sort(c.groupA.begin(), c.groupA.end());
+    std::sort(c.groupB.begin(), c.groupB.end());
+    const auto &wrong = c.falseGroup == 1 ? c.groupB : c.groupA;
+    if (c.falseGroup >= 0) {
+        for (std::size_t i = 0; i < wrong.size() && c.clashUnit < 0; ++i)
+            for (std::size_t j = i + 1; j < wrong.size() && c.clashUnit < 0; ++j)
+                for (const auto u : units.of[wrong[i]])
+                    if (c.clashUnit < 0 && units.of[wrong[j]][u / 9] == u) {
+                        c.clashUnit = u;
+                        c.clashA = wrong[i];
+                        c.clashB = wrong[j];
+                    }
+    } else {
+        for (int p = 0; p < 81 && c.seer < 0; ++p) {
+            if (!(g.cand[p] & seen.digits) || std::count(seen.cells.begin(), seen.cells.end(), p))
+                continue;
+            int a = -1, b = -1;
+            for (const int q : c.groupA)
+                if (a < 0 && units.sees[p][q])
+                    a = q;
+            for (const int q : c.groupB)
+                if (b < 0 && units.sees[p][q])
+                    b = q;
+            if (a >= 0 && b >= 0) {
+                c.seer = p;
+                c.seenA = a;
+                c.seenB = b;
+            }
+        }
+    }
+    return c;
+}
+
+// A technique's step, told from the candidates before it.
+Hint stepHint(const BoardState &state, const CandidateGrid &before, const StepPattern &seen)
+{
+    using T = Technique;
+    const T t = seen.technique;
+    const auto &removed = seen.removed;
+    const int digit = lowest(seen.digits) + 1;
+    switch (t) {
+    case T::HiddenSingle: {
+        const int u = seen.units.front(), p = seen.cells.front();
+        bool someSee = false, someRuledOut = false;
+        for (const auto q : units.cells[u]) {
+            if (q == p || state.shown[q])
+                continue;
+            (seenBy(state.shown, q) & seen.digits ? someSee : someRuledOut) = true;
+        }
+        const auto why = !someRuledOut ? words::OthersLack::SeeIt
+            : someSee                  ? words::OthersLack::Both
+                                       : words::OthersLack::RuledOut;
+        return placement(t, p, digit, words::hiddenSingle(u, digit, p, why), { p });
+    }
+    case T::NakedSingle: {
+        const int p = seen.cells.front();
+        const Mask around = seenBy(state.shown, p);
+        const Mask ruledOut = static_cast<Mask>(AllDigits & ~around & ~seen.digits);
+        return placement(t, p, digit, words::nakedSingle(p, digit, around, ruledOut), { p });
+    }
+    case T::Pointing:
+    case T::Claiming:
+        return elimination(t, before, removed,
+            words::lockedCandidates(
+                t == T::Pointing, seen.units[0], seen.units[1], digit, seen.cells, removed),
+            seen.cells);
+    case T::NakedPair:
+    case T::NakedTriple:
+    case T::NakedQuad:
+    case T::HiddenPair:
+    case T::HiddenTriple:
+    case T::HiddenQuad: {
+        const bool naked = t == T::NakedPair || t == T::NakedTriple || t == T::NakedQuad;
+        return elimination(t, before, removed,
+            words::subset(naked, static_cast<int>(seen.cells.size()), seen.units.front(),
+                seen.cells, seen.digits, removed),
+            seen.cells);
+    }
+    case T::XWing:
+    case T::Swordfish:
+    case T::Jellyfish: {
+        const auto half = static_cast<std::ptrdiff_t>(seen.units.size() / 2);
+        const std::vector<int> base(seen.units.begin(), seen.units.begin() + half);
+        const std::vector<int> cover(seen.units.begin() + half, seen.units.end());
+        return elimination(t, before, removed,
+            words::fish(static_cast<int>(half), digit, base, cover, seen.cells, removed),
+            seen.cells);
+    }
+    case T::XYWing:
+    case T::XYZWing: {
+        auto wing = [&](int k) {
+            const int p = seen.cells[static_cast<std::size_t>(k)];
+            return words::WingCell { p, before.cand[p] };
+        };
+        const auto levels = t == T::XYWing
+            ? words::xyWing(wing(0), wing(1), wing(2), digit, removed)
+            : words::xyzWing(wing(0), wing(1), wing(2), digit, removed);
+        return elimination(t, before, removed, levels, seen.cells);
+    }
+    case T::SimpleColouring:
+        return elimination(
+            t, before, removed, words::colouring(colouringOf(before, seen), removed), seen.cells);
+    case T::XChain: {
+        const auto chains = xChainsOf(before, seen, removed);
+        std::vector<int> pattern;
+        for (const auto &c : chains)
+            pattern.insert(pattern.end(), c.cells.begin(), c.cells.end());
+        std::sort(pattern.begin(), pattern.end());
+        pattern.erase(std::unique(pattern.begin(), pattern.end()), pattern.end());
+        return elimination(t, before, removed, words::xChain(digit, chains, removed), pattern);
+    }
+    case T::XYChain: {
+        const auto chains = xyChainsOf(before, seen, removed);
+        std::vector<int> pattern;
+        for (const auto &c : chains)
+            for (const auto &w : c.cells)
+                pattern.push_back(w.cell);
+        std::sort(pattern.begin(), pattern.end());
+        pattern.erase(std::unique(pattern.begin(), pattern.end()), pattern.end());
+        return elimination(t, before, removed, words::xyChain(digit, chains, removed), pattern);
+    }
+    case T::Trial:
+        break;
+    }
+    return {};
+}
+
+// Follows `digit` in `cell` with singles alone until a cell or a unit has nothing left;
+// false when the singles stall first (or solve the board).
+bool followSingles(CandidateGrid g, int cell, int digit, words::Trial &t)
+{
+    t = { cell, digit, g.cand[cell], {}, -1, -1, 0, false };
+    auto place = [&](int p, int d) {
+        g.grid[p] = static_cast<std::uint8_t>(d);
+        g.cand[p] = 0;
+        for (const auto q : units.peers[p])
+            g.cand[q] = static_cast<Mask>(g.cand[q] & ~bitOf(d));
+    };
+    place(cell, digit);
+    for (;;) {
+        for (int p = 0; p < 81; ++p)
+            if (!g.grid[p] && !g.cand[p]) {
+                t.emptyCell = p;
+                return true;
+            }
+        for (int u = 0; u < 27; ++u) {
+            Mask have = 0;
+            for (const auto p : units.cells[u])
+                have = static_cast<Mask>(have | g.cand[p] | (g.grid[p] ? bitOf(g.grid[p]) : 0));
+            if (have != AllDigits) {
+                t.emptyUnit = u;
+                t.digitLost = lowest(static_cast<Mask>(AllDigits & ~have)) + 1;
+                return true;
+            }
+        }
+        bool stepped = false;
+        for (int p = 0; p < 81 && !stepped; ++p)
+            if (!g.grid[p] && bits(g.cand[p]) == 1) {
+                t.steps.push_back({ p, lowest(g.cand[p]) + 1, -1 });
+                place(p, lowest(g.cand[p]) + 1);
+                stepped = true;
+            }
+        for (int k = 0; k < 27 && !stepped; ++k) {
+            const int u = (k + 18) % 27; // boxes first, as the grader looks
+            Mask once = 0, twice = 0;
+            for (const auto p : units.cells[u]) {
+                twice = static_cast<Mask>(twice | (once & g.cand[p]));
+                once = static_cast<Mask>(once | g.cand[p]);
+            }
+            const Mask single = static_cast<Mask>(once & ~twice);
+            if (!single)
+                continue;
+            const Mask m = static_cast<Mask>(single & -single);
+            for (const auto p : units.cells[u])
+                if (!stepped && (g.cand[p] & m)) {
+                    t.steps.push_back({ p, lowest(m) + 1, u });
+                    place(p, lowest(m) + 1);
+                    stepped = true;
+                }
+        }
+        if (!stepped)
+            return false;
+    }
+}
+
+// No technique applies: a wrong candidate of a cell with the fewest candidates whose trial
+// the singles take to a contradiction, the shortest such chain; where no cell with that few
+// has one, cells with more are tried; where none at all, the fewest-candidates cell's lowest
+// wrong candidate, which the unique solution rules out.
+Hint trialHint(const CandidateGrid &g, const Grid &solution)
+{
+    std::vector<int> open;
+    for (int p = 0; p < 81; ++p)
+        if (!g.grid[p])
+            open.push_back(p);
+    std::stable_sort(
+        open.begin(), open.end(), [&](int a, int b) { return bits(g.cand[a]) < bits(g.cand[b]); });
+    std::optional<words::Trial> best;
+    for (std::size_t k = 0; k < open.size(); ++k) {
+        const int p = open[k];
+        if (best && bits(g.cand[p]) > bits(g.cand[best->cell]))
+            break;
+        for (unsigned m = g.cand[p]; m; m &= m - 1) {
+            const int d = lowest(m) + 1;
+            words::Trial t;
+            if (d != solution[p] && followSingles(g, p, d, t)
+                && (!best || t.steps.size() < best->steps.size()))
+                best = t;
+        }
+    }
+    if (!best) {
+        const int p = open.front();
+        Mask wrong = static_cast<Mask>(g.cand[p] & ~bitOf(solution[p]));
+        best = words::Trial { p, lowest(wrong) + 1, g.cand[p], {}, -1, -1, 0, true };
+    }
+    const int p = best->cell, d = best->digit;
+    std::vector<int> pattern { p };
+    for (const auto &s : best->steps)
+        pattern.push_back(s.cell);
+    if (best->emptyCell >= 0)
+        pattern.push_back(best->emptyCell);
+    const words::Removals removed { { p, bitOf(d) } };
+    return elimination(Technique::Trial, g, removed, words::trial(*best), pattern);
+}
+
+Hint told(Hint::Kind kind, words::Levels levels, std::vector<int> pattern = {})
+{
+    Hint h;
+    h.kind = kind;
+    h.levels = std::move(levels);
+    h.pattern = std::move(pattern);
+    return h;
+}
+
+} // namespace
+
+Hint nextHint(const BoardState &state)
+{
+    Grid solution {};
+    const int solutions
+        = isConsistent(state.givens) ? countSolutions(state.givens, 2, &solution) : 0;
+    if (solutions == 1)
+        return nextHint(state, solution);
+    if (const auto r = repeatOn(state.shown); r.unit >= 0)
+        return told(
+            Hint::Kind::Repeat, words::repeat(r.a, r.b, r.unit, state.shown[r.a]), { r.a, r.b });
+    return solutions == 0 ? told(Hint::Kind::NoSolution, words::noSolution())
+                          : told(Hint::Kind::NotUnique, words::notUnique());
+}
+
+Hint nextHint(const BoardState &state, const Grid &solution)
+{
+    for (int p = 0; p < 81; ++p)
+        if (state.shown[p] && state.shown[p] != solution[p]) {
+            Hint h = told(Hint::Kind::WrongDigit,
+                words::wrongDigit(p, state.shown[p], clashWith(state.shown, p)), { p });
+            h.changes = { { p, state.givens[p], 0 } };
+            h.notation = cellNotation(p) + (state.givens[p] ? '=' : '-')
+                + static_cast<char>('0' + (state.givens[p] ? state.givens[p] : state.shown[p]));
+            return h;
+        }
+    for (int p = 0; p < 81; ++p)
+        if (!state.shown[p] && state.notes[p] && !(state.notes[p] & bitOf(solution[p]))) {
+            Hint h = told(Hint::Kind::MissingNote, words::missingNote(p, solution[p]), { p });
+            h.changes
+                = { { p, 0, static_cast<std::uint16_t>(state.notes[p] | bitOf(solution[p])) } };
+            h.notation = cellNotation(p) + '+' + static_cast<char>('0' + solution[p]);
+            return h;
+        }
+    CandidateGrid g = candidatesOf(state);
+    if (g.empty == 0)
+        return told(Hint::Kind::Solved, words::solved());
+    const CandidateGrid before = g;
+    Rating rating;
+    const RateOptions options;
+    grading::Rater rater(solution, options, rating);
+    StepPattern seen;
+    if (rater.watchedStep(g, seen))
+        return stepHint(state, before, seen);
+    return trialHint(before, solution);
+}
+
+BoardState applied(const BoardState &state, const Hint &hint)
+{
+    BoardState next = state;
+    for (const auto &c : hint.changes) {
+        next.shown[c.cell] = static_cast<std::uint8_t>(c.digit);
+        next.notes[c.cell] = c.notes;
+        if (c.digit)
+            for (const auto q : units.peers[c.cell])
+                next.notes[q] = static_cast<std::uint16_t>(next.notes[q] & ~bitOf(c.digit));
+    }
+    return next;
+}
+
+BoardState startOf(const Grid &givens)
+{
+    BoardState s;
+    s.givens = givens;
+    s.shown = givens;
+    return s;
+}
+
+} // namespace zov::puzzles::hints

@@ -1,0 +1,60 @@
+#pragma once
+
+// The hints: the easiest next step on a board as the player left it, told in levels from where
+// to look to the whole reason, with what applying it changes. Before any technique a hint looks
+// for what is wrong on the board. Cells are text positions 0..80 (puzzles/grid.h); in the
+// words, row 1 is the top row, column 1 the left one, box 1 the top-left box and box 9 the
+// bottom-right one.
+
+#include "puzzles/grader.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zov::puzzles::hints {
+
+struct BoardState
+{
+    Grid givens {}; // the puzzle's given digits, 0 elsewhere
+    Grid shown {}; // what each cell shows now, 0 for empty (a given cell may have been
+                   // overtyped or emptied by the player)
+    std::array<std::uint16_t, 81> notes {}; // bit d-1 for a note d; 0 = the cell has no notes
+};
+
+// A cell's whole new state.
+struct CellChange
+{
+    int cell = 0;
+    int digit = 0;
+    std::uint16_t notes = 0;
+};
+
+struct Hint
+{
+    enum class Kind { Step, WrongDigit, Repeat, MissingNote, NoSolution, NotUnique, Solved };
+    Kind kind = Kind::Solved;
+    std::optional<Technique> technique; // the grader's technique, for Kind::Step
+    // What the box says at each level, least precise first (1 to 3 texts; the last names the
+    // cells and the reason).
+    std::vector<std::string> levels;
+    std::vector<int> pattern; // cells to outline at the last level
+    std::vector<CellChange> changes; // what Apply does; empty = nothing to apply
+    std::string notation; // the rate log's notation: "r4c6=7", "r1c6-5 r2c6-5"
+};
+
+Hint nextHint(const BoardState &state);
+// The same for a puzzle whose givens are known to have exactly the one solution `solution`,
+// which spares solving it again at every step.
+Hint nextHint(const BoardState &state, const Grid &solution);
+
+// The state after Apply, exactly as the game applies `changes`: a placed digit also clears its
+// cell's notes and removes that digit from the notes of its row, column and box.
+BoardState applied(const BoardState &state, const Hint &hint);
+
+// The state a puzzle starts from: its givens shown, no notes.
+BoardState startOf(const Grid &givens);
+
+} // namespace zov::puzzles::hints
