@@ -4,6 +4,8 @@ pixels of the real game under Xvfb: QT_SCALE_FACTOR 1 to 2, QT_SCREEN_SCALE_FACT
 120 and 144, from which Qt 6.4's xcb plugin takes its scale. Every caption's ink height must be
 within 15 % of the factor times its height at 1, the digits centred in their cells within 3 px
 times the factor, the number box must show 32767 whole, and the window keep its proportions.
+Then, at a factor of 1 on the light default, under qt6ct with an 11- and a 13-point desktop font
+and under the Adwaita-HighContrastInverse style, no caption of either window may be cut off.
 Usage: e2e_scale.py BIN_DIR"""
 
 import os
@@ -15,7 +17,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from e2e_pixels import Shot, cell_back, cell_rect, coloured, ink, twips  # noqa: E402
+from e2e_pixels import Shot, cell_back, cell_rect, coloured, ink, luminance, twips  # noqa: E402
 import e2e_args  # noqa: E402
 
 CASES = [  # name, factor, environment, Xft.dpi
@@ -28,6 +30,19 @@ CASES = [  # name, factor, environment, Xft.dpi
     ("Xft.dpi 120", 1.25, {}, 120),
     ("Xft.dpi 144", 1.5, {}, 144),
 ]
+# Desktops whose font or style differ from the design's, at a factor of 1: the captions are only
+# checked whole there. name, environment (given the folder for qt6ct's configuration), needs.
+DESKTOPS = [
+    ("qt6ct, 11 pt", lambda folder: qt6ct_env(folder, 11), "platformthemes/libqt6ct.so"),
+    ("qt6ct, 13 pt", lambda folder: qt6ct_env(folder, 13), "platformthemes/libqt6ct.so"),
+    ("Adwaita-HighContrastInverse",
+     lambda folder: {"QT_STYLE_OVERRIDE": "Adwaita-HighContrastInverse"}, "styles/adwaita.so"),
+]
+QT_PLUGINS = "/usr/lib/x86_64-linux-gnu/qt6/plugins/"
+# Where each check box may stand, from its left edge as designed or from the board's right edge
+# to the right end of "Add Game Mode", in 96-dpi pixels: x, y, width, height.
+BOX_ROOM = {"Random": (5640 / 15, 480 / 15, (7095 - 5640) / 15, 255 / 15),
+            "Add Game Mode": (5415 / 15 + 1, 3720 / 15, (7095 - 5415) / 15 - 1, 255 / 15)}
 
 # Caption areas in the main window's client area and the About window, in 96-dpi pixels. A
 # check box's text starts right of its indicator; a button's inside its frame.
@@ -51,8 +66,116 @@ ABOUT_CAPTIONS = {
     "OK": (96 + 4, 184 + 4, 73 - 8, 25 - 8),
 }
 NUMBER_BOX = twips(120, 480, 495, 510)
+# Every line of the About window whole, in the same places; the frame's caption clear of its line.
+ABOUT_LINES = {
+    "About": (FRAME[0] + 2, FRAME[1], 40, 13),
+    "Zovudedoda Sudoku 1.0": (FRAME[0] + 24, FRAME[1] + 24, 201, 17),
+    "Made in Thailand": ABOUT_CAPTIONS["Made in Thailand"],
+    "BY : The Zovudedoda developers": ABOUT_CAPTIONS["BY :"],
+    "E-MAIL : zovudedoda@example.org": ABOUT_CAPTIONS["E-MAIL :"],
+    "URL : www.example.org/zovudedoda": ABOUT_CAPTIONS["URL :"],
+    "OK": ABOUT_CAPTIONS["OK"],
+}
 
 failures = []
+
+
+def qt6ct_env(folder, points):
+    """Qt's qt6ct platform theme with a desktop font of `points`."""
+    conf = os.path.join(folder, "qt6ct")
+    os.makedirs(conf, exist_ok=True)
+    with open(os.path.join(conf, "qt6ct.conf"), "w") as f:
+        f.write(f"[Appearance]\nstyle=Fusion\n\n[Fonts]\n"
+                f"general=\"DejaVu Sans,{points},-1,5,50,0,0,0,0,0\"\n")
+    return {"QT_QPA_PLATFORMTHEME": "qt6ct", "XDG_CONFIG_HOME": folder}
+
+
+def glyphs(shot, x0, y0, w, h, threshold=40):
+    """The number of separate runs of ink columns in the rectangle: the glyphs a caption shows.
+    Rows whose ink spans most of the rectangle's ink (an underline, a frame's line) are left
+    out, or they would join every glyph into one."""
+    box = ink(shot, x0, y0, w, h, threshold)
+    if box is None:
+        return 0, [], 0
+    counts = {}
+    for y in range(box[1], box[3] + 1):
+        for x in range(box[0], box[2] + 1):
+            counts[shot.at(x, y)] = counts.get(shot.at(x, y), 0) + 1
+    back = luminance(max(counts, key=counts.get))
+    inked = [[abs(luminance(shot.at(x, y)) - back) > threshold for x in range(box[0], box[2] + 1)]
+             for y in range(box[1], box[3] + 1)]
+    rows = [r for r in inked if sum(r) < 0.6 * len(r)]
+    columns = [any(r[i] for r in rows) for i in range(box[2] - box[0] + 1)]
+    runs = []
+    for i, c in enumerate(columns):
+        if c and (i == 0 or not columns[i - 1]):
+            runs.append([i, i])
+        elif c:
+            runs[-1][1] = i
+    # How far the ink stands clear of the rectangle's right end, where a caption is cut.
+    return len(runs), runs, round(x0 + w) - 1 - box[2]
+
+
+def extent(found):
+    """The number of glyphs and the width of their ink."""
+    n, runs, clear = found
+    return n, runs[-1][1] - runs[0][0] + 1 if runs else 0, clear
+
+
+def letters(caption):
+    return sum(ch.isalnum() for ch in caption)
+
+
+def whole_captions(bin_dir, library, env_extra):
+    """Starts the game once, and the number of glyphs every caption of both windows shows."""
+    work = tempfile.mkdtemp(prefix="zovudedoda-whole-")
+    game = None
+    try:
+        shutil.copy2(os.path.join(bin_dir, "zovudedoda"), work)
+        shutil.copy2(library, work)
+        env = {k: v for k, v in os.environ.items()
+               if k not in ("QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_QPA_PLATFORM")}
+        env.update(env_extra)
+        run("xdotool", "mousemove", "1", "1")
+        game = subprocess.Popen([os.path.join(work, "zovudedoda")], cwd=work, env=env,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        main = wait_for("the main window", lambda: windows()[:1])[0]
+        x, y, w, h = geometry(main)
+        menu = h - 360
+        origin = (x, y + menu)
+        wait_for("the board's paint", lambda: cell_back(Shot.of_x_window(), *origin, 1, 1)
+                 != (0, 0, 0))
+        time.sleep(0.3)
+        shot = Shot.of_x_window()
+        shown = {}
+        for caption, area in MAIN_CAPTIONS.items():
+            if caption in BOX_ROOM:
+                # The indicator is the first run of ink, wider than any glyph, where it shows
+                # (Adwaita's dark one barely does); it may stand anywhere in the room.
+                n, runs, clear = glyphs(shot, origin[0] + BOX_ROOM[caption][0],
+                                        origin[1] + BOX_ROOM[caption][1], *BOX_ROOM[caption][2:])
+                if runs and runs[0][1] - runs[0][0] + 1 > 10:
+                    n, runs = n - 1, runs[1:]
+                shown[caption] = (n, runs[-1][1] - runs[0][0] + 1 if runs else 0, clear)
+            else:
+                shown[caption] = extent(glyphs(shot, origin[0] + area[0], origin[1] + area[1],
+                                               *area[2:]))
+        shown["About"] = extent(glyphs(shot, x + 2, y, 40, menu))
+        run("xdotool", "mousemove", str(x + 15), str(y + menu // 2), "click", "1")
+        about = wait_for("the About window", lambda: [v for v in windows() if v != main])[0]
+        ax, ay, _, _ = geometry(about)
+        run("xdotool", "mousemove", "1", "1")
+        time.sleep(0.5)
+        shot = Shot.of_x_window()
+        for caption, area in ABOUT_LINES.items():
+            shown["About: " + caption] = extent(glyphs(shot, ax + area[0], ay + area[1],
+                                                       *area[2:]))
+        return shown
+    finally:
+        if game:
+            game.kill()
+            game.wait()
+        shutil.rmtree(work, ignore_errors=True)
 
 
 def check(condition, what):
@@ -243,6 +366,16 @@ def main():
                 results[name] = (scale, measure(bin_dir, library, name, scale, env))
             finally:
                 display.close()
+        wholes = {}
+        for name, env_of, needs in [("light default", lambda folder: {}, None)] + DESKTOPS:
+            if needs and not os.path.exists(QT_PLUGINS + needs):
+                print(f"skip: {name}: Qt's plugin {needs} is not installed")
+                continue
+            display = Display(None)
+            try:
+                wholes[name] = whole_captions(bin_dir, library, env_of(stage))
+            finally:
+                display.close()
     finally:
         shutil.rmtree(stage, ignore_errors=True)
 
@@ -272,6 +405,20 @@ def main():
               and n[2] >= 3 * scale * 5,
               f"{name}: 32767 stands whole and centred in the game-number box "
               f"(margins and width {n})")
+    # A caption is cut off where fewer glyphs show than it has letters and digits. Where two
+    # letters touch (the bitmap face's "Do", a disabled caption's grey), fewer runs show even
+    # uncut: there its ink must stand clear of its area's right end. Off the light default it
+    # must also show as many runs and be as wide as there (the captions keep one face on every
+    # desktop): a style that cuts only a glyph's last column leaves the count as it was.
+    reference = wholes.get("light default", {})
+    for name, shown in wholes.items():
+        for caption, (n, width, clear) in shown.items():
+            text = caption.removeprefix("About: ") if caption != "About: About" else "About"
+            ref_n, ref_width, _ = reference.get(caption, (0, 0, 0))
+            whole = (n >= letters(text) or (n > 0 and clear >= 2)) and (
+                name == "light default" or (n >= ref_n and width >= ref_width))
+            check(whole, f"{name}: {caption!r} shows {n} glyphs of {letters(text)}, "
+                         f"{width} px wide (light default: {ref_n}, {ref_width} px)")
     print(f"{0 if failures else 1} passed, {len(failures)} failed")
     return 1 if failures else 0
 
