@@ -25,7 +25,8 @@ struct Request
 {
     std::string db; // the library's path
     std::optional<store::LibraryPlace> gameLibrary; // made before first use when set
-    std::string file; // create --from, import, rate --file, import-jet
+    std::string file; // create --from, import, rate --file, explain --file, import-jet
+    std::string board; // explain --board: 81 characters in a puzzle format
     std::optional<puzzles::TextFormat> format; // forced, else judged from the content
     std::string output = "-"; // export -o, print -o
     int number = 0; // show, solve, rate N
@@ -59,6 +60,7 @@ int importFile(const Request &request, const Streams &streams);
 int exportPuzzles(const Request &request, const Streams &streams);
 // Of a file (--file) without a library, else of the library's puzzles.
 int rate(const Request &request, const Streams &streams);
+int explain(const Request &request, const Streams &streams);
 int generate(const Request &request, const Streams &streams);
 int print(const Request &request, const Streams &streams);
 

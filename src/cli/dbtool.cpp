@@ -172,6 +172,33 @@ void addRate(CLI::App &app, Session &s)
         ->needs(file);
 }
 
+void addExplain(CLI::App &app, Session &s)
+{
+    Request &req = s.req;
+    auto *explain = command(app, s, cli::explain, "explain",
+        "puzzle N's whole logical path (or every puzzle's, or each of a file's), as numbered "
+        "steps in the hints' words, each with its notation: r4c6=7 places a 7, r1c6-5 removes "
+        "a 5");
+    auto *number = explain->add_option("N", req.number, "the puzzle's number (default: every one)")
+                       ->type_name("N")
+                       ->transform(wholeIn(1, MaxGameNumber));
+    auto *file = explain
+                     ->add_option("--file", req.file,
+                         "explain the puzzles of this file, by line, without a library ('-': "
+                         "standard input)")
+                     ->type_name("FILE")
+                     ->excludes(number);
+    explain
+        ->add_option("--board", req.board,
+            "explain from this board of 81 characters instead, its digits taken as givens")
+        ->type_name("TEXT")
+        ->excludes(number)
+        ->excludes(file);
+    addFormat(
+        *explain, req, "the file's format: line, sdk or ss (default: judged from the content)")
+        ->needs(file);
+}
+
 void addGenerate(CLI::App &app, Session &s)
 {
     Request &req = s.req;
@@ -272,6 +299,7 @@ void define(CLI::App &app, Session &s)
     addLibraryCommands(app, s);
     addTextCommands(app, s);
     addRate(app, s);
+    addExplain(app, s);
     addGenerate(app, s);
     addPrint(app, s);
     // Set last: subcommands would inherit it.

@@ -239,6 +239,10 @@ struct Tool
     int importJet();
     int print(store::PuzzleStore &store);
     bool printRating(const std::string &where, const Grid &grid);
+    // explain.cpp
+    int explain(store::PuzzleStore &store);
+    int explainText();
+    bool printPath(const std::string &where, const Grid &grid);
     int ungradedResult(int ungraded);
     using OnLibrary = int (Tool::*)(store::PuzzleStore &);
     int library(OnLibrary command, store::PuzzleStore::Emptiness empty);

@@ -28,7 +28,7 @@ expect() {
   fi
 }
 
-expect "where create list show import export check solve rate generate import-jet print" \
+expect "where create list show import export check solve rate explain generate import-jet print" \
   zovudedoda-db ""
 expect "print" zovudedoda-db pr
 expect "import import-jet" zovudedoda-db --db x.mdb im
@@ -36,6 +36,7 @@ expect "--help --version --db" zovudedoda-db --
 expect "--help --db --output --per-page --paper --solutions" zovudedoda-db print 1-6 --
 expect "--grade --grade-from --grade-to" zovudedoda-db generate 3 --gr
 expect "--help --db --file --format" zovudedoda-db rate --
+expect "--help --db --file --format --board" zovudedoda-db explain --
 expect "1 2 4 6" zovudedoda-db print 1 --per-page ""
 expect "a4 letter" zovudedoda-db print 1 --paper ""
 expect "line sdk ss" zovudedoda-db export --format ""

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <set>
@@ -190,6 +191,63 @@ private Q_SLOTS:
             QCOMPARE(tool(db, bad).status, 2);
         QCOMPARE(tool(db, { "rate", "9" }).status, 1);
         QCOMPARE(tool(db, { "rate", "--file", "/nonexistent/x.txt" }).status, 1);
+    }
+
+    // explain tells the path the grader takes, step by step with the rate log's notation: its
+    // technique counts are rate's, and its placements make up the solution; a board or a file
+    // needs no library, and a puzzle without one solution is told so and fails.
+    void explainFollowsTheGradersPath()
+    {
+        const QString db = m_dir.filePath(QStringLiteral("explain.mdb"));
+        const QString text = m_dir.filePath(QStringLiteral("explain.txt"));
+        const QByteArray pointing
+            = ".1..2..69.......8....914....972.....24.8.5.97.....382....189....5.......12..5..4.";
+        const QByteArray twoSolutions
+            = "..2..34.8.5.2.....3......2...1.56..7..69.21..4..18.2...4......1.....5.8.9.78..54.";
+        QVERIFY(writeFile(text, pointing + "\n" + twoSolutions + "\n"));
+        QCOMPARE(tool(db, { "create" }).status, 0);
+        QCOMPARE(tool(db, { "import", QFile::encodeName(text).toStdString() }).status, 0);
+
+        const Run one = tool(db, { "explain", "1" });
+        QCOMPARE(one.status, 0);
+        QStringList lines = one.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.takeFirst(), QStringLiteral("puzzle 1"));
+        QString grid = QString::fromLatin1(pointing);
+        int pointingSteps = 0;
+        static const QRegularExpression step(
+            QStringLiteral("^  (\\d+)\\. (.+) \\[((r\\dc\\d[=-]\\d+ ?)+)\\]$"));
+        for (int k = 0; k < lines.size(); ++k) {
+            const auto m = step.match(lines[k]);
+            QVERIFY2(m.hasMatch(), qPrintable(lines[k]));
+            QCOMPARE(m.captured(1).toInt(), k + 1);
+            for (const QString &change : m.captured(3).split(QLatin1Char(' '))) {
+                const int p = (change[1].digitValue() - 1) * 9 + change[3].digitValue() - 1;
+                if (change[4] == QLatin1Char('='))
+                    grid[p] = change[5];
+            }
+            pointingSteps += !m.captured(3).contains(QLatin1Char('='));
+        }
+        const Run solved = tool(db, { "solve", "1" });
+        QString expected = solved.out;
+        expected.remove(QRegularExpression(QStringLiteral("[^0-9]")));
+        QCOMPARE(grid, expected);
+        QCOMPARE(pointingSteps, 2); // rate: pointing=2
+
+        const Run board = tool(db, { "explain", "--board", pointing.toStdString() });
+        QCOMPARE(board.status, 0);
+        QCOMPARE(board.out.section(QLatin1Char('\n'), 1), one.out.section(QLatin1Char('\n'), 1));
+        const QString absent = m_dir.filePath(QStringLiteral("absent.mdb"));
+        const Run file
+            = tool(absent, { "explain", "--file", QFile::encodeName(text).toStdString() });
+        QVERIFY(!QFile::exists(absent));
+        QCOMPARE(file.status, 1);
+        QVERIFY(file.out.startsWith(QLatin1String("line 1\n")));
+        QVERIFY(file.out.contains(QLatin1String("\nline 2\n")));
+        QCOMPARE(tool(db, { "explain", "2" }).status, 1);
+        for (const auto &bad : std::vector<std::vector<std::string>> { { "explain", "x" },
+                 { "explain", "1", "--board", pointing.toStdString() }, { "explain", "--board" } })
+            QCOMPARE(tool(db, bad).status, 2);
+        QCOMPARE(tool(db, { "explain", "--board", "123" }).status, 1);
     }
 
     // generate with grades makes equal shares per grade, easiest first, and the same

@@ -6,7 +6,7 @@ _zovudedoda_db()
     local cur prev words cword
     _init_completion || return
 
-    local commands="where create list show import export check solve rate generate import-jet print"
+    local commands="where create list show import export check solve rate explain generate import-jet print"
     local command="" i
     for ((i = 1; i < cword; i++)); do
         case ${words[i]} in
@@ -67,6 +67,7 @@ _zovudedoda_db()
         ;;
     export) options+=" --format -o --output" ;;
     rate) options+=" --file --format" ;;
+    explain) options+=" --file --format --board" ;;
     generate) options+=" --grade --grade-from --grade-to --seed" ;;
     import-jet) [[ $cur != -* ]] && _filedir mdb ;;
     print) options+=" -o --output --per-page --paper --solutions" ;;
