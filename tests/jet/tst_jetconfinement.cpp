@@ -78,7 +78,7 @@ QByteArray statusField(qint64 pid, const QByteArray &name)
     if (!f.open(QIODevice::ReadOnly))
         return {};
     for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith(name + ':'))
+        if (line.startsWith(QByteArray(name + ':')))
             return line.mid(name.size() + 1).trimmed();
     return {};
 }
@@ -90,7 +90,7 @@ QList<QByteArray> limitOf(qint64 pid, const QByteArray &name)
     if (!f.open(QIODevice::ReadOnly))
         return {};
     for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith(name + ' '))
+        if (line.startsWith(QByteArray(name + ' ')))
             return line.mid(name.size()).simplified().split(' ').mid(0, 2);
     return {};
 }

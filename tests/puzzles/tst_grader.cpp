@@ -286,13 +286,13 @@ private Q_SLOTS:
             const auto name = QByteArray(techniqueName(static_cast<Technique>(t)).data());
             Rating more = base;
             ++more.counts[static_cast<std::size_t>(t)];
-            QVERIFY2(more.score() > base.score(), "one step more of " + name);
+            QVERIFY2(more.score() > base.score(), QByteArray("one step more of " + name));
             // The same number of steps, one of them of this technique instead of a hidden
             // single: a harder grade's technique scores higher, one of the same grade equal.
             Rating harder = more;
             --harder.counts[static_cast<std::size_t>(Technique::HiddenSingle)];
             if (gradeOf(static_cast<Technique>(t)) > gradeOf(Technique::HiddenSingle))
-                QVERIFY2(harder.score() > base.score(), "a step of " + name);
+                QVERIFY2(harder.score() > base.score(), QByteArray("a step of " + name));
             else
                 QCOMPARE(harder.score(), base.score());
         }

@@ -62,7 +62,8 @@ private Q_SLOTS:
         for (const char blank : QByteArray("0*_xX")) {
             QByteArray spelt = line;
             spelt.replace('.', blank);
-            QTest::newRow((QByteArray("line, blank ") + blank).constData()) << spelt << 0 << 0;
+            QTest::newRow(QByteArray(QByteArray("line, blank ") + blank).constData())
+                << spelt << 0 << 0;
         }
         QTest::newRow("line with comment") << "# heading\n" + line + " from a book\n" << 0 << 0;
         QTest::newRow("line, BOM and CRLF") << "\xEF\xBB\xBF" + line + "\r\n" << 0 << 0;
