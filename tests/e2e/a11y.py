@@ -10,6 +10,7 @@ import sys
 import tempfile
 import time
 import e2e_args  # noqa: E402
+from e2e_wait import until  # noqa: E402
 
 failures = []
 
@@ -97,7 +98,7 @@ def main():
     work = tempfile.mkdtemp(prefix="zovudedoda-a11y-")
     game = None
     try:
-        for f in ("zovudedoda", "Zovudedoda.mdb"):
+        for f in ("zovudedoda", e2e_args.library_name(bin_dir)):
             shutil.copy2(os.path.join(bin_dir, f), work)
         env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1")
         game = subprocess.Popen([os.path.join(work, "zovudedoda")], cwd=work, env=env,
@@ -142,14 +143,6 @@ def main():
 
         def press(*keys):
             subprocess.run(["xdotool", "key", "--delay", "40", *keys], check=True)
-
-        def until(condition, timeout=10):
-            end = time.time() + timeout
-            while True:
-                answer = condition()
-                if answer or time.time() > end:
-                    return answer
-                time.sleep(0.2)
 
         subprocess.run(["xdotool", "windowfocus", "--sync", main_wid], check=True)
         subprocess.run(["xdotool", "mousemove", str(ext.x + ext.width // 2),

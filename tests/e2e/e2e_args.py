@@ -2,6 +2,7 @@
 a test looks beside the source tree, and skips with the reason when no game is built there."""
 
 import os
+import subprocess
 import sys
 
 SKIP = 77
@@ -16,3 +17,11 @@ def bin_dir():
         print(f"SKIP: no game built in {guess}; name the build's bin folder as the argument")
         sys.exit(SKIP)
     return guess
+
+
+def library_name(bin_dir):
+    """The puzzle library's file name, as the build gave it to the programs: the last part of
+    where the tool says the library is."""
+    where = subprocess.run([os.path.join(bin_dir, "zovudedoda-db"), "where"], capture_output=True,
+                           text=True, timeout=20, check=True).stdout.strip()
+    return os.path.basename(where)

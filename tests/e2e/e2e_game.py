@@ -12,6 +12,7 @@ import tempfile
 import time
 import e2e_args  # noqa: E402
 from e2e_pixels import DIGIT_RGB, TWIPS, cell_rect  # noqa: E402
+from e2e_wait import answered, settled, until  # noqa: E402
 
 failures = []
 
@@ -20,17 +21,6 @@ def check(condition, what):
     print(("ok   " if condition else "FAIL ") + what, flush=True)
     if not condition:
         failures.append(what)
-
-
-def until(condition, timeout=10):
-    """Polls `condition` until it holds or `timeout` seconds pass; returns its last value. The
-    state is waited for, never a guessed time, so a loaded machine only makes it slower."""
-    end = time.time() + timeout
-    while True:
-        value = condition()
-        if value or time.time() >= end:
-            return value
-        time.sleep(0.05)
 
 
 def run(*args, timeout=20, check_rc=True):
@@ -48,6 +38,9 @@ class Screen:
         self.w, self.h = int(parts[1]), int(parts[2])
         self.pix = parts[4]
 
+    def __eq__(self, other):
+        return self.pix == other.pix
+
     def at(self, x, y):
         k = (y * self.w + x) * 3
         return tuple(self.pix[k:k + 3])
@@ -58,9 +51,10 @@ class Screen:
 
 class Game:
     def __init__(self, bin_dir, work, scale=1):
-        for f in ("zovudedoda", "zovudedoda-db", "Zovudedoda.mdb"):
+        library = e2e_args.library_name(bin_dir)
+        for f in ("zovudedoda", "zovudedoda-db", library):
             shutil.copy2(os.path.join(bin_dir, f), work)
-        self.db = os.path.join(work, "Zovudedoda.mdb")
+        self.db = os.path.join(work, library)
         self.work = work
         self.scale = scale
         env = dict(os.environ, QT_SCALE_FACTOR=str(scale))
@@ -71,9 +65,7 @@ class Game:
         g = dict(line.split("=") for line in geo.split())
         self.x, self.y, self.w, self.h = (int(g[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
         self.menu = self.h - 360 * scale
-        end = time.time() + 10
-        while time.time() < end and self.cell_back(Screen(), 1) == (0, 0, 0):
-            time.sleep(0.1)  # mapped, not yet painted
+        until(lambda: self.cell_back(Screen(), 1) != (0, 0, 0))  # mapped, not yet painted
 
     def wait_window(self, name, present=True, timeout=10):
         end = time.time() + timeout
@@ -94,7 +86,6 @@ class Game:
         run("xdotool", "mousemove", str(int(geo["X"]) + int(geo["WIDTH"]) // 2),
             str(int(geo["Y"]) + 3))
         run("xdotool", "windowfocus", "--sync", wid)
-        time.sleep(0.1)
 
     def dialog(self):
         """The box or dialog open over the main window, focused."""
@@ -121,10 +112,11 @@ class Game:
     def client(self, x, y):
         return self.x + x * self.scale, self.y + self.menu + y * self.scale
 
+    # Input is sent and not waited for: it reaches the game in order. What it should show is
+    # waited for with `until`, and what it should leave alone is read from `settle`.
     def click(self, x, y, button=1):
         ax, ay = self.client(x, y)
         run("xdotool", "mousemove", str(ax), str(ay), "click", str(button))
-        time.sleep(0.15)
 
     def click_cell(self, i, button=1):
         l, t, w, h = cell_rect(i)
@@ -132,11 +124,15 @@ class Game:
 
     def key(self, *keys):
         run("xdotool", "key", "--delay", "30", *keys)
-        time.sleep(0.15)
 
     def type(self, text):
         run("xdotool", "type", "--delay", "30", text)
-        time.sleep(0.15)
+
+    def settle(self):
+        """The screen once the game has handled all input sent so far and drawn it."""
+        if not answered(self.win):
+            raise RuntimeError("the game stopped answering")
+        return settled(Screen, still=2)
 
     def cell_back(self, screen, i):
         l, t, w, h = cell_rect(i)
@@ -240,13 +236,12 @@ def scenario(bin_dir, work):
         g.key(*(["Right"] * (first_open - 1)))
     g.key("Left") if first_open == 1 else None
     g.type("a0 .")
-    s = Screen()
-    check(g.cell_digit(s, first_open) == 0, "letters, 0, blank and point vanish")
+    check(g.cell_digit(g.settle(), first_open) == 0, "letters, 0, blank and point vanish")
     g.type("3")
-    s = Screen()
-    check(g.cell_digit(s, first_open) == 3, f"typed 3 stands in cell {first_open}, green")
+    check(until(lambda: g.cell_digit(Screen(), first_open) == 3),
+          f"typed 3 stands in cell {first_open}, green")
     g.type("5")
-    check(g.cell_digit(Screen(), first_open) == 3, "a second digit adds nothing (one character)")
+    check(g.cell_digit(g.settle(), first_open) == 3, "a second digit adds nothing (one character)")
 
     # At the edges the arrows stay: Down in the bottom row, Left in column 1 of row 1.
     bottom = next((i for i in range(1, 10) if i not in rows), None)
@@ -257,7 +252,8 @@ def scenario(bin_dir, work):
             g.key("Left")
         g.key("BackSpace", "Delete")
         g.type("6")
-        check(g.cell_digit(Screen(), bottom) == 6, f"Down in the bottom row stays in cell {bottom}")
+        check(until(lambda: g.cell_digit(Screen(), bottom) == 6),
+              f"Down in the bottom row stays in cell {bottom}")
         g.key("BackSpace", "Delete")
         g.click_cell(first_open)
         g.key("End")
@@ -268,27 +264,28 @@ def scenario(bin_dir, work):
     if not numlock():
         g.key("Num_Lock")
     g.key("79")  # KP_7
-    check(g.cell_digit(Screen(), first_open) == 7, "keypad 7 replaces 3 (Num Lock on)")
+    check(until(lambda: g.cell_digit(Screen(), first_open) == 7), "keypad 7 replaces 3 (Num Lock on)")
     g.key("Num_Lock")
     g.key("84")  # KP_5 without Num Lock
-    check(g.cell_digit(Screen(), first_open) == 7, "keypad 5 with Num Lock off changes nothing")
+    check(g.cell_digit(g.settle(), first_open) == 7, "keypad 5 with Num Lock off changes nothing")
     g.key("Num_Lock")
 
     # Right-click marks an open cell, no menu opens; a given cell stays.
     before = len(run("xdotool", "search", "--onlyvisible", "--name", "", check_rc=False).split())
     target = next(i for i in range(81, 0, -1) if i not in rows)
     g.click_cell(target, 3)
-    s = Screen()
-    mark_rgb = g.cell_back(s, target)
+    until(lambda: g.cell_back(Screen(), target) not in (open_rgb, given_rgb))
+    mark_rgb = g.cell_back(g.settle(), target)
     after = len(run("xdotool", "search", "--onlyvisible", "--name", "", check_rc=False).split())
     check(mark_rgb not in (open_rgb, given_rgb), "a marked cell has a third colour")
     check(after == before, "no context menu on right-click")
     g.click_cell(given[0], 3)
-    check(g.cell_back(Screen(), given[0]) == given_rgb, "right-click leaves a given cell alone")
+    check(g.cell_back(g.settle(), given[0]) == given_rgb, "right-click leaves a given cell alone")
 
     # Clear empties entries and keeps marks; Done answers Sorry with the critical icon.
     g.click(*g.button("clear"))
-    s = Screen()
+    until(lambda: g.cell_digit(Screen(), first_open) == 0)
+    s = g.settle()
     check(g.cell_digit(s, first_open) == 0 and g.cell_back(s, target) == mark_rgb,
           "Clear empties entries and keeps marks")
     g.click(*g.button("done"))
@@ -328,7 +325,8 @@ def scenario(bin_dir, work):
     # Add Game Mode, type three digits, Add Game; the rows are in the file.
     highest = int(g.sql("SELECT MAX(GameNo) FROM Game")[0])
     g.click(*g.button("addmode"))
-    check(len(given_cells(g, Screen(), open_rgb)) == 0, "add-game mode empties the board")
+    check(until(lambda: len(given_cells(g, Screen(), open_rgb)) == 0),
+          "add-game mode empties the board")
     for i, d in ((1, "4"), (41, "5"), (81, "6")):
         g.click_cell(i)
         g.type(d)
@@ -415,9 +413,10 @@ def number_whole(pixels, scale):
 
 def library_with_32767(bin_dir, stage):
     """The default library and puzzle 1 once more as 32767, the highest number there can be."""
-    for f in ("zovudedoda", "zovudedoda-db", "Zovudedoda.mdb"):
+    library = e2e_args.library_name(bin_dir)
+    for f in ("zovudedoda", "zovudedoda-db", library):
         shutil.copy2(os.path.join(bin_dir, f), stage)
-    run("sqlite3", os.path.join(stage, "Zovudedoda.mdb"),
+    run("sqlite3", os.path.join(stage, library),
         "INSERT INTO Game (GameNo, \"Index\", Number) "
         "SELECT 32767, \"Index\", Number FROM Game WHERE GameNo = 1")
     return stage
@@ -445,7 +444,7 @@ def scenario_numbers(bin_dir, work, scale=1):
     shown = {}
     for n in (101, 201, 1101, 32767):
         ask_for(g, n)
-        shown[n] = number_box(g, Screen())
+        shown[n] = number_box(g, g.settle())
         whole, why = number_whole(shown[n], scale)
         check(whole, f"{n} stands whole in the game-number box{at} ({why})")
     check(shown[101] != shown[201] and shown[101] != shown[1101] and shown[201] != shown[1101],
@@ -454,22 +453,21 @@ def scenario_numbers(bin_dir, work, scale=1):
     g.click(*g.button("new"))
     g.dialog()
     g.key("Escape")
-    time.sleep(0.5)
-    check(number_box(g, Screen()) == shown[32767], f"after a cancelled New 32767 stays{at}")
+    g.wait_closed()
+    check(number_box(g, g.settle()) == shown[32767], f"after a cancelled New 32767 stays{at}")
     if scale == 1:
         # Add-game mode proposes the next free number, shown whole too.
         run("sqlite3", g.db, "DELETE FROM Game WHERE GameNo = 32767")
         highest = int(g.sql("SELECT MAX(GameNo) FROM Game")[0])
         g.click(*g.button("addmode"))
-        time.sleep(0.3)
-        whole, why = number_whole(number_box(g, Screen()), scale)
+        whole, why = number_whole(number_box(g, g.settle()), scale)
         check(whole, f"the proposed number {highest + 1} stands whole ({why})")
         g.click(*g.button("addmode"))
-        time.sleep(0.3)
+        g.settle()
         if len(g.visible("^zovudedoda$")) == 2:
             g.dialog()
             g.key("Escape")
-            time.sleep(0.3)
+            g.wait_closed()
     finish(g)
 
 
@@ -484,10 +482,9 @@ def scenario_buttons(bin_dir, work):
     l, t, w, h = cell_rect(free[0])
     ax, ay = g.client(l + w - 6, t + h // 2)
     run("xdotool", "mousemove", str(ax), str(ay), "click", "--repeat", "2", "--delay", "50", "3")
-    time.sleep(0.3)
-    check(g.cell_back(Screen(), free[0]) == open_rgb, "two quick right-clicks unmark again")
+    check(g.cell_back(g.settle(), free[0]) == open_rgb, "two quick right-clicks unmark again")
     g.click_cell(free[0], 3)
-    check(g.cell_back(Screen(), free[0]) != open_rgb, "a third right-click marks")
+    check(until(lambda: g.cell_back(Screen(), free[0]) != open_rgb), "a third right-click marks")
     if not shutil.which("xclip"):
         print("skip: no xclip to set the X selection; the middle-click check is left out")
     else:
@@ -497,14 +494,11 @@ def scenario_buttons(bin_dir, work):
         owner.stdin.write(b"7")
         owner.stdin.close()
         try:
-            end = time.time() + 5
-            while time.time() < end and run("xclip", "-o", "-selection", "primary",
-                                            check_rc=False) != "7":
-                time.sleep(0.1)
+            until(lambda: run("xclip", "-o", "-selection", "primary", check_rc=False) == "7", 5)
             check(run("xclip", "-o", "-selection", "primary", check_rc=False) == "7",
                   "the X selection holds 7")
             g.click_cell(free[1], 2)
-            s = Screen()
+            s = g.settle()
             check(g.cell_digit(s, free[1]) == 0 and g.cell_back(s, free[1]) == open_rgb,
                   "a middle click pastes nothing into a cell and leaves its colour")
         finally:
@@ -671,8 +665,7 @@ def scenario_scheme(bin_dir, work, scheme, pictures):
         g.click_cell(i, 3)
     g.click(*g.button("random"))
     g.click(*g.button("random"))  # the keyboard off the cells: no cursor in the pictures
-    time.sleep(0.4)
-    s = Screen()
+    s = g.settle()
     run("import", "-window", g.win, os.path.join(pictures, f"{name}-main.png"))
     back = {"open": g.cell_back(s, empty_open), "given": g.cell_back(s, next(iter(givens))),
             "marked": g.cell_back(s, empty_marked)}
@@ -744,14 +737,14 @@ def scenario_scheme(bin_dir, work, scheme, pictures):
     check(commonest(sa, *title) == ABOUT_GREY and got >= 3.0,
           f"the About frame's title reads ({got:.2f}){at}")
     run("xdotool", "mousemove", str(ax + 60), str(ay + 8 + 2040 // TWIPS + 8))
-    time.sleep(0.4)
+    g.settle()
     run("import", "-window", about, os.path.join(pictures, f"{name}-about.png"))
     grey, got = line_ratio(2040)
     check(got >= min(3.0, contrast(LINK_BLUE, ABOUT_GREY)),
           f"the web link under the pointer reads ({got:.2f}){at}")
     g.focus(about)
     g.key("Return")
-    time.sleep(0.3)
+    until(lambda: g.visible("^Zovudedoda$") == [g.win])
     finish(g)
 
 

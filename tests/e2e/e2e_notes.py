@@ -11,10 +11,10 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import time
 
 import e2e_args
 from e2e_pixels import Shot, cell_digit, cell_rect, nearest_digit
+from e2e_wait import until
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 REFERENCE = os.path.join(HERE, "reference", "light-default-5000.png")
@@ -36,16 +36,6 @@ def run(*args, check_rc=True, timeout=20):
     return r.stdout
 
 
-def until(condition, timeout=10):
-    """Polls `condition` until it returns something true; that, or the last falsy answer."""
-    end = time.time() + timeout
-    while True:
-        answer = condition()
-        if answer or time.time() > end:
-            return answer
-        time.sleep(0.05)
-
-
 def windows(name):
     return run("xdotool", "search", "--onlyvisible", "--name", name, check_rc=False).split()
 
@@ -62,7 +52,7 @@ class Game:
         with open(os.path.join(work, "one.txt"), "w") as f:
             f.write(line + "\n")
         self.work = work
-        self.db = db = os.path.join(work, "Zovudedoda.mdb")
+        self.db = db = os.path.join(work, e2e_args.library_name(bin_dir))
         run(os.path.join(work, "zovudedoda-db"), "--db", db, "create", "--from",
             os.path.join(work, "one.txt"))
         self.proc = subprocess.Popen([os.path.join(work, "zovudedoda")], cwd=work,

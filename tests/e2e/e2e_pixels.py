@@ -38,6 +38,9 @@ class Shot:
                                "ppm:-"], capture_output=True, timeout=20, check=True).stdout
         return cls(data)
 
+    def __eq__(self, other):
+        return self.pix == other.pix
+
     def at(self, x, y):
         k = (y * self.w + x) * 3
         return tuple(self.pix[k:k + 3])

@@ -19,6 +19,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from e2e_pixels import Shot, cell_back, cell_rect, coloured, ink, luminance, twips  # noqa: E402
 import e2e_args  # noqa: E402
+from e2e_wait import answered, settled  # noqa: E402
 
 CASES = [  # name, factor, environment, Xft.dpi
     ("QT_SCALE_FACTOR=1", 1.0, {"QT_SCALE_FACTOR": "1"}, None),
@@ -145,8 +146,7 @@ def whole_captions(bin_dir, library, env_extra):
         origin = (x, y + menu)
         wait_for("the board's paint", lambda: cell_back(Shot.of_x_window(), *origin, 1, 1)
                  != (0, 0, 0))
-        time.sleep(0.3)
-        shot = Shot.of_x_window()
+        shot = still(main)
         shown = {}
         for caption, area in MAIN_CAPTIONS.items():
             if caption in BOX_ROOM:
@@ -165,8 +165,7 @@ def whole_captions(bin_dir, library, env_extra):
         about = wait_for("the About window", lambda: [v for v in windows() if v != main])[0]
         ax, ay, _, _ = geometry(about)
         run("xdotool", "mousemove", "1", "1")
-        time.sleep(0.5)
-        shot = Shot.of_x_window()
+        shot = still(main)
         for caption, area in ABOUT_LINES.items():
             shown["About: " + caption] = extent(glyphs(shot, ax + area[0], ay + area[1],
                                                        *area[2:]))
@@ -221,7 +220,7 @@ def ink_height(shot, origin, area, scale):
 def make_library(bin_dir, folder):
     """One puzzle under every number from 1 to 32767: whichever the game draws, the board is the
     same, and 32767 can be asked for."""
-    db = os.path.join(folder, "Zovudedoda.mdb")
+    db = os.path.join(folder, e2e_args.library_name(bin_dir))
     tool = os.path.join(bin_dir, "zovudedoda-db")
     run(tool, "--db", db, "create")
     run(tool, "--db", db, "generate", "1", "--seed", "1")
@@ -275,8 +274,7 @@ def measure(bin_dir, library, name, scale, env_extra):
         origin = (x, y + menu)
         wait_for("the board's paint", lambda: cell_back(Shot.of_x_window(), *origin, scale, 1)
                  != (0, 0, 0))
-        time.sleep(0.3)
-        shot = Shot.of_x_window()
+        shot = still(main)
         result = {"size": (w, h), "menu": menu, "captions": {}, "digits": []}
         for caption, area in MAIN_CAPTIONS.items():
             result["captions"][caption] = ink_height(shot, origin, area, scale)
@@ -300,8 +298,7 @@ def measure(bin_dir, library, name, scale, env_extra):
         about = wait_for("the About window", lambda: [v for v in windows() if v != main])[0]
         ax, ay, aw, ah = geometry(about)
         run("xdotool", "mousemove", "1", "1")
-        time.sleep(0.5)
-        shot = Shot.of_x_window()
+        shot = still(main)
         result["about size"] = (aw, ah)
         for caption, area in ABOUT_CAPTIONS.items():
             result["captions"]["About: " + caption] = ink_height(shot, (ax, ay), area, scale)
@@ -314,15 +311,13 @@ def measure(bin_dir, library, name, scale, env_extra):
             cx, cy, cw, ch = control
             target = (origin[0] + round((cx + 2) * scale), origin[1] + round((cy + ch / 2) * scale))
             run("xdotool", "mousemove", str(target[0]), str(target[1]), "click", "1")
-            time.sleep(0.3)
         box = wait_for("the input box", lambda: [v for v in windows() if v != main])[0]
         focus(box)
         run("xdotool", "key", "ctrl+a")
         run("xdotool", "type", "--delay", "30", "32767")
         run("xdotool", "key", "Return")
         wait_for("the input box to close", lambda: windows() == [main])
-        time.sleep(0.5)
-        shot = Shot.of_x_window()
+        shot = still(main)
         bx, by, bw, bh = NUMBER_BOX
         frame = round(scale)  # the frame, drawn a pixel wide at 1
         inner = (origin[0] + round(bx * scale) + frame, origin[1] + round(by * scale) + frame,
@@ -341,7 +336,13 @@ def measure(bin_dir, library, name, scale, env_extra):
 def focus(wid):
     # No window manager here: the keyboard goes where the test puts it.
     run("xdotool", "windowfocus", "--sync", wid)
-    time.sleep(0.1)
+
+
+def still(window):
+    """The screen once the game owning `window` has handled all input so far and drawn it."""
+    if not answered(window):
+        raise RuntimeError("the game stopped answering")
+    return settled(Shot.of_x_window, still=2)
 
 
 def main():

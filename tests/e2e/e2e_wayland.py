@@ -19,6 +19,7 @@ from e2e_pixels import Shot, cell_back, cell_digit, cell_rect, ink  # noqa: E402
 from e2e_scale import MAIN_CAPTIONS  # noqa: E402
 from wayland_pointer import BTN_LEFT, BTN_RIGHT, VirtualPointer, socket_path  # noqa: E402
 import e2e_args  # noqa: E402
+from e2e_wait import settled, until  # noqa: E402
 
 SKIP = 77
 WIDTH, HEIGHT = 1280, 1024
@@ -34,16 +35,6 @@ failures = []
 
 class Skip(Exception):
     pass
-
-
-def until(condition, timeout=10):
-    """Polls `condition` until it holds or `timeout` seconds pass; returns its last value."""
-    end = time.time() + timeout
-    while True:
-        value = condition()
-        if value or time.time() >= end:
-            return value
-        time.sleep(0.05)
 
 
 def check(condition, what):
@@ -76,7 +67,7 @@ class Session:
         self.game_dir = os.path.join(self.work, "game")
         os.mkdir(self.game_dir)
         tool = os.path.join(bin_dir, "zovudedoda-db")
-        self.db = os.path.join(self.game_dir, "Zovudedoda.mdb")
+        self.db = os.path.join(self.game_dir, e2e_args.library_name(bin_dir))
         shutil.copy2(os.path.join(bin_dir, "zovudedoda"), self.game_dir)
         # One puzzle: whichever number the game draws, the board is known.
         subprocess.run([tool, "--db", self.db, "create"], check=True, capture_output=True)
@@ -159,8 +150,17 @@ class Session:
         return None
 
     def keys(self, *args):
+        """Sends keys, not waiting: what they show is waited for, what they leave is read from
+        a settled screen."""
         self.tool("wtype", *args)
-        time.sleep(0.2)
+
+    def settled(self):
+        return settled(self.shot, still=3)
+
+    def devices(self, kind):
+        """How many input devices of a kind ("keyboard", "pointer") sway has."""
+        return sum(1 for d in json.loads(self.tool("swaymsg", "-t", "get_inputs"))
+                   if d.get("type") == kind)
 
     def close(self):
         for p in reversed(self.procs):
@@ -216,11 +216,8 @@ def scenario(s):
 
     s.captions = captions(shot(), origin, 1)
 
-    end = time.time() + 10
-    while time.time() < end and cell_back(shot(), *origin, 1, 1) in ((0, 0, 0), None):
-        time.sleep(0.1)
-    time.sleep(0.3)
-    screen = shot()
+    until(lambda: cell_back(shot(), *origin, 1, 1) not in ((0, 0, 0), None))
+    screen = s.settled()
     backs = [cell_back(screen, *origin, 1, i) for i in range(1, 82)]
     open_rgb = max(set(backs), key=backs.count)
     givens = stored(s)
@@ -238,43 +235,51 @@ def scenario(s):
     # virtual one, and the game binds that keyboard only after wtype has already pressed its
     # first key: the press then arrives as "held on entry", which clients rightly do not type.
     # A wtype kept sleeping holds a keyboard on the seat for the whole test, as a real desktop's
-    # keyboard would; every later wtype's keys then arrive.
+    # keyboard would; every later wtype's keys then arrive. Once sway has it, the game gains
+    # the keyboard and its focus, and the cell shows that (the screen settles).
+    keyboards = s.devices("keyboard")
     s.spawn(["wtype", "-s", "3600000"], s.env)
-    time.sleep(0.5)
+    check(until(lambda: s.devices("keyboard") > keyboards), "sway gains the held keyboard")
+    s.settled()
     first = next(i for i in range(1, 82) if i not in givens)
     moves = ["-k", "Right"] * (first - 1)
     if moves:
         s.keys(*moves)
     s.keys("a", "0", ".")
-    check(digit(first) == 0, f"a letter, 0 and a point typed into cell {first} vanish")
+    check(cell_digit(s.settled(), *origin, 1, first) == 0,
+          f"a letter, 0 and a point typed into cell {first} vanish")
     s.keys("3")
-    check(digit(first) == 3, f"3 typed into cell {first} stands there in its colour")
+    check(until(lambda: digit(first) == 3), f"3 typed into cell {first} stands there in its colour")
     s.keys("5")
-    check(digit(first) == 3, "a second digit adds nothing (one character)")
+    check(cell_digit(s.settled(), *origin, 1, first) == 3,
+          "a second digit adds nothing (one character)")
     s.keys("-k", "KP_7")
-    check(digit(first) == 7, "keypad 7 replaces the 3")
+    check(until(lambda: digit(first) == 7), "keypad 7 replaces the 3")
     s.keys("-k", "BackSpace")
-    check(digit(first) == 0, "Backspace empties the cell")
+    check(until(lambda: digit(first) == 0), "Backspace empties the cell")
     above = first + 9
     s.keys("-k", "Up")
     s.keys("-k", "KP_4" if above not in givens else "Up")
     if above not in givens:
-        check(digit(above) == 4 and digit(first) == 0, f"Up moves to cell {above}; keypad 4 there")
+        check(until(lambda: digit(above) == 4 and digit(first) == 0),
+              f"Up moves to cell {above}; keypad 4 there")
         s.keys("-k", "Down", "-k", "KP_2")
-        check(digit(first) == 2 and digit(above) == 4, f"Down back to cell {first}; keypad 2")
+        check(until(lambda: digit(first) == 2 and digit(above) == 4),
+              f"Down back to cell {first}; keypad 2")
 
     # The mouse, through a virtual pointer: right-click marks and unmarks, left-click focuses.
+    pointers = s.devices("pointer")
     try:
         pointer = VirtualPointer(socket_path(s.runtime, s.env["WAYLAND_DISPLAY"]), WIDTH, HEIGHT)
     except OSError as e:
         print(f"skip: no virtual pointer ({e}); the mouse checks are left out")
         return
     try:
-        # As with the keyboard, the game binds the new pointer a moment after the seat gains it;
-        # a motion first, then the clicks.
-        time.sleep(0.5)
+        # As with the keyboard, the game binds the new pointer once the seat has it; a motion
+        # first, then the clicks.
+        check(until(lambda: s.devices("pointer") > pointers), "sway gains the virtual pointer")
         pointer.move(origin[0] + 5, origin[1] + 5)
-        time.sleep(0.2)
+        s.settled()
         target = next(i for i in range(81, 0, -1) if i not in givens and i not in (first, above))
 
         def centre(i):
@@ -286,11 +291,11 @@ def scenario(s):
         mark = cell_back(shot(), *origin, 1, target)
         check(mark not in (open_rgb, given_rgb), f"a right-click marks cell {target} ({mark})")
         pointer.click(*centre(grey[0]), BTN_RIGHT)
-        time.sleep(0.3)
-        check(cell_back(shot(), *origin, 1, grey[0]) == given_rgb,
+        check(cell_back(s.settled(), *origin, 1, grey[0]) == given_rgb,
               "a right-click leaves a given cell alone")
+        # A click and keys from two devices: the keys wait until the click has moved the focus.
         pointer.click(*centre(target), BTN_LEFT)
-        time.sleep(0.2)
+        s.settled()
         s.keys("8")
         check(until(lambda: digit(target) == 8), f"a left-click puts the focus in cell {target}; 8 lands there")
         pointer.click(*centre(target), BTN_RIGHT)
@@ -342,7 +347,9 @@ def scenario_scaled_output(s):
     if not found:
         return
     rect = found[0]
-    time.sleep(1.0)
+    board = (2 * rect["x"], 2 * (rect["y"] + rect["height"]) - 720)
+    until(lambda: cell_back(s.shot(), *board, 2, 1) not in ((0, 0, 0), None))
+    s.settled()
     # sway's tree is in the output's logical pixels, grim's picture in its real ones.
     x, y, h = 2 * rect["x"], 2 * rect["y"], 2 * rect["height"]
     check(rect["width"] == 478, f"the window is 478 wide in logical pixels ({rect['width']})")
