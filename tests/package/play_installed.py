@@ -7,7 +7,6 @@ Usage: play_installed.py ROOT FIRST_PLAYER SECOND_PLAYER"""
 import os
 import subprocess
 import sys
-import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 import e2e_game as e2e  # noqa: E402  (the window's geometry and the X helpers)
@@ -42,9 +41,7 @@ class InstalledGame(e2e.Game):
         g = dict(line.split("=") for line in geo.split())
         self.x, self.y, self.w, self.h = (int(g[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
         self.menu = self.h - 360
-        end = time.time() + 10
-        while time.time() < end and self.cell_back(e2e.Screen(), 1) == (0, 0, 0):
-            time.sleep(0.1)
+        e2e.until(lambda: self.cell_back(e2e.Screen(), 1) != (0, 0, 0))
 
     def close(self):
         e2e.close_window(int(self.win))
@@ -73,11 +70,11 @@ def main():
         g.click_cell(i)
         g.type(d)
     g.click(*g.button("save"))
-    time.sleep(0.5)
-    e2e.check(len(g.visible("^zovudedoda$")) == 2, f"{first}: Add Game asks which puzzle is next")
+    e2e.check(e2e.until(lambda: len(g.visible("^zovudedoda$")) == 2),
+              f"{first}: Add Game asks which puzzle is next")
     g.dialog()
     g.key("Escape")
-    time.sleep(0.3)
+    g.wait_closed()
     number = int(shipped_count) + 1
     stored = g.sql(f"SELECT \"Index\" || ':' || Number FROM Game WHERE GameNo = {number} "
                    "ORDER BY \"Index\"")
