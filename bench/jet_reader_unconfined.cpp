@@ -12,7 +12,7 @@ int main(int argc, char **argv)
         return zov::store::jet::Usage;
     zov::store::Fd file(::open(argv[1], O_RDONLY | O_CLOEXEC));
     std::vector<char> bytes;
-    if (!file.valid() || !zov::store::readWhole(file.get(), bytes))
+    if (!file.valid() || !zov::jet::readWhole(file.get(), bytes))
         return zov::store::jet::IoError;
-    return zov::store::writeGameTable(bytes, stdout);
+    return zov::jet::writeGameTable(bytes, stdout);
 }

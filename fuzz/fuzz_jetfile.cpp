@@ -23,8 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     zov::store::Fd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     std::vector<char> bytes;
-    if (file.valid() && zov::store::readWhole(file.get(), bytes))
-        (void)zov::store::writeGameTable(bytes, sink);
+    if (file.valid() && zov::jet::readWhole(file.get(), bytes))
+        (void)zov::jet::writeGameTable(bytes, sink);
     std::remove(path.c_str());
     return 0;
 }

@@ -22,7 +22,7 @@
 #endif
 #endif
 
-namespace zov::store {
+namespace zov::jet {
 namespace {
 
 constexpr std::uint64_t BaseAddressSpace = 512ull << 20;
@@ -177,4 +177,4 @@ Confinement confineReader(int inputFd, const ReaderLimits &limits)
     return c;
 }
 
-} // namespace zov::store
+} // namespace zov::jet

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-namespace zov::store {
+namespace zov::jet {
 
 struct ReaderLimits
 {
@@ -36,4 +36,4 @@ struct Confinement
 // Call it after everything that must open a file (shared libraries, character sets) is loaded.
 Confinement confineReader(int inputFd, const ReaderLimits &limits);
 
-} // namespace zov::store
+} // namespace zov::jet

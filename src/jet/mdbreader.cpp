@@ -18,13 +18,16 @@
 #include <unistd.h>
 #include <utility>
 
-namespace zov::store {
+namespace zov::jet {
+
+// The reply's format, which the store reads back.
+namespace wire = store::jet;
 
 namespace {
 
-int fail(std::FILE *out, jet::ExitCode code, const std::string &reason)
+int fail(std::FILE *out, wire::ExitCode code, const std::string &reason)
 {
-    std::fprintf(out, "%s\t%s\n", jet::FailTag.data(), jet::escapeField(reason).c_str());
+    std::fprintf(out, "%s\t%s\n", wire::FailTag.data(), wire::escapeField(reason).c_str());
     std::fflush(out);
     return code;
 }
@@ -94,7 +97,8 @@ ConfinedInput openConfined(const char *path, std::FILE *out, std::FILE *err)
     // libmdb says only "cannot open" for a missing file and for a foreign one alike.
     in.file.reset(::open(path, O_RDONLY | O_CLOEXEC));
     if (!in.file.valid()) {
-        in.status = fail(out, jet::IoError, std::string("cannot open it: ") + std::strerror(errno));
+        in.status
+            = fail(out, wire::IoError, std::string("cannot open it: ") + std::strerror(errno));
         return in;
     }
     struct stat st
@@ -110,10 +114,10 @@ ConfinedInput openConfined(const char *path, std::FILE *out, std::FILE *err)
     if (!in.confinement.filtered)
         std::fprintf(err,
             "%s: reading without a seccomp filter, under the resource limits alone: %s\n",
-            jet::ProgramName.data(), in.confinement.problem.c_str());
+            wire::ProgramName.data(), in.confinement.problem.c_str());
     else if (!in.confinement.limited)
-        std::fprintf(err, "%s: reading without every resource limit: %s\n", jet::ProgramName.data(),
-            in.confinement.problem.c_str());
+        std::fprintf(err, "%s: reading without every resource limit: %s\n",
+            wire::ProgramName.data(), in.confinement.problem.c_str());
     return in;
 }
 
@@ -141,16 +145,16 @@ bool readWhole(int fd, std::vector<char> &bytes, std::uint64_t expected)
 int runJetReader(const char *path, std::FILE *out, std::FILE *err)
 {
     ConfinedInput in = openConfined(path, out, err);
-    if (in.status != jet::Success)
+    if (in.status != wire::Success)
         return in.status;
     try {
         std::vector<char> bytes;
         if (!readWhole(in.file.get(), bytes, in.size))
-            return fail(out, jet::IoError, std::string("cannot read it: ") + std::strerror(errno));
+            return fail(out, wire::IoError, std::string("cannot read it: ") + std::strerror(errno));
         in.file.reset();
         return writeGameTable(bytes, out);
     } catch (const std::bad_alloc &) {
-        return fail(out, jet::Confined, "reading it needs more memory than its reader may use");
+        return fail(out, wire::Confined, "reading it needs more memory than its reader may use");
     }
 }
 
@@ -160,13 +164,13 @@ int writeGameTable(std::vector<char> &bytes, std::FILE *out)
     if (!bytes.empty())
         db.mdb = mdb_open_buffer(bytes.data(), bytes.size(), MDB_NOFLAGS);
     if (!db.mdb)
-        return fail(out, jet::NotJet, store::reasons::NotAnAccessDatabase);
+        return fail(out, wire::NotJet, store::reasons::NotAnAccessDatabase);
     std::array<gchar, 8> name { "Game" };
     db.table = mdb_read_table_by_name(db.mdb, name.data(), MDB_TABLE);
     if (!db.table)
-        return fail(out, jet::NoTable, store::reasons::NoGameTable);
+        return fail(out, wire::NoTable, store::reasons::NoGameTable);
     if (!mdb_read_columns(db.table))
-        return fail(out, jet::CutShort, "the table Game cannot be read");
+        return fail(out, wire::CutShort, "the table Game cannot be read");
 
     std::vector<std::vector<char>> buffers(3, std::vector<char>(db.mdb->bind_size + 1, '\0'));
     const char *fields[] = { "GameNo", "Index", "Number" };
@@ -175,26 +179,26 @@ int writeGameTable(std::vector<char> &bytes, std::FILE *out)
         std::snprintf(field.data(), field.size(), "%s", fields[k]);
         if (mdb_bind_column_by_name(db.table, field.data(), buffers[k].data(), nullptr) < 0)
             return fail(
-                out, jet::NoFields, std::string("the table Game has no field ") + fields[k]);
+                out, wire::NoFields, std::string("the table Game has no field ") + fields[k]);
     }
     mdb_rewind_table(db.table);
     unsigned long count = 0;
     while (mdb_fetch_row(db.table)) {
-        std::fprintf(out, "%s\t%s\t%s\t%s\n", jet::RowTag.data(),
-            jet::escapeField(buffers[0].data()).c_str(),
-            jet::escapeField(buffers[1].data()).c_str(),
-            jet::escapeField(buffers[2].data()).c_str());
+        std::fprintf(out, "%s\t%s\t%s\t%s\n", wire::RowTag.data(),
+            wire::escapeField(buffers[0].data()).c_str(),
+            wire::escapeField(buffers[1].data()).c_str(),
+            wire::escapeField(buffers[2].data()).c_str());
         ++count;
     }
     // A file cut short at a page boundary reads fewer rows than its table says it holds.
     if (count < db.table->num_rows)
-        return fail(out, jet::CutShort,
+        return fail(out, wire::CutShort,
             "the Access database is cut short: it holds " + std::to_string(count) + " of its "
                 + std::to_string(db.table->num_rows) + " rows");
-    std::fprintf(out, "%s\t%lu\n", jet::EndTag.data(), count);
+    std::fprintf(out, "%s\t%lu\n", wire::EndTag.data(), count);
     if (std::fflush(out) != 0 || std::ferror(out))
-        return jet::IoError;
-    return jet::Success;
+        return wire::IoError;
+    return wire::Success;
 }
 
-} // namespace zov::store
+} // namespace zov::jet

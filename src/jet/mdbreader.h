@@ -12,18 +12,18 @@
 #include <cstdio>
 #include <vector>
 
-namespace zov::store {
+namespace zov::jet {
 
 // The reader's whole run: opens `path`, confines itself (confinement.h), and only then reads the
-// file and writes its table Game to `out`. Returns the exit status (a jet::ExitCode).
+// file and writes its table Game to `out`. Returns the exit status (a store::jet::ExitCode).
 int runJetReader(const char *path, std::FILE *out, std::FILE *err);
 
 // The first half of a run: the file opened, everything libmdb loads from disk loaded, and this
-// process confined. `status` is jet::Success, or the exit status after the reason was written
-// to `out`; `err` hears where the confinement falls short.
+// process confined. `status` is store::jet::Success, or the exit status after the reason was
+// written to `out`; `err` hears where the confinement falls short.
 struct ConfinedInput
 {
-    Fd file;
+    store::Fd file;
     std::uint64_t size = 0; // as the file system tells it; 0 for a pipe
     Confinement confinement;
     int status = 0;
@@ -35,8 +35,8 @@ ConfinedInput openConfined(const char *path, std::FILE *out, std::FILE *err);
 bool readWhole(int fd, std::vector<char> &bytes, std::uint64_t expected = 0);
 
 // Writes the rows of table Game (any case, fields bound by name) of the Jet file held in
-// `bytes` to `out`; returns the exit status (a jet::ExitCode). No file is opened: libmdb reads
-// the bytes from memory.
+// `bytes` to `out`; returns the exit status (a store::jet::ExitCode). No file is opened: libmdb
+// reads the bytes from memory.
 int writeGameTable(std::vector<char> &bytes, std::FILE *out);
 
-} // namespace zov::store
+} // namespace zov::jet

@@ -6,8 +6,8 @@
 //
 // ZOVUDEDODA_HOSTILE_TRY=probe only reports the confinement: exit 0 when all of it is in force,
 // 77 without a seccomp filter, 78 without the address-space limit (a sanitizer build).
-#include "store/jetprotocol.h"
 #include "jet/mdbreader.h"
+#include "store/jetprotocol.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -21,6 +21,7 @@
 namespace {
 
 using namespace zov::store;
+using zov::jet::Confinement;
 
 int escaped(const char *what)
 {
@@ -97,7 +98,7 @@ int main(int argc, char **argv)
     const char *what = std::getenv("ZOVUDEDODA_HOSTILE_TRY");
     if (argc != 2 || !what)
         return jet::Usage;
-    ConfinedInput in = openConfined(argv[1], stdout, stderr);
+    zov::jet::ConfinedInput in = zov::jet::openConfined(argv[1], stdout, stderr);
     if (in.status != jet::Success)
         return in.status;
     if (std::string(what) == "probe")

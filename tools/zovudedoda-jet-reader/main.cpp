@@ -11,7 +11,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: %s FILE\n", zov::store::jet::ProgramName.data());
         return zov::store::jet::Usage;
     }
-    return zov::store::runJetReader(argv[1], stdout, stderr);
+    return zov::jet::runJetReader(argv[1], stdout, stderr);
 }
 
 #if defined(__SANITIZE_ADDRESS__)
