@@ -86,6 +86,22 @@ inline Mask where(const CandidateGrid &g, int u, Mask m)
     return at;
 }
 
+// The lowest digit bit with one place left in unit `u`, or 0: a hidden single. Units count rows,
+// columns, then boxes; `boxFirst` turns that to the order people look in.
+inline Mask hiddenIn(const CandidateGrid &g, int u)
+{
+    Mask once = 0, twice = 0;
+    for (const auto p : units.cells[u]) {
+        twice = static_cast<Mask>(twice | (once & g.cand[p]));
+        once = static_cast<Mask>(once | g.cand[p]);
+    }
+    const Mask single = static_cast<Mask>(once & ~twice);
+    return static_cast<Mask>(single & -single);
+}
+
+// The unit looked at k-th when boxes come first.
+constexpr int boxFirst(int k) { return (k + 18) % 27; }
+
 // Every cell that still may hold a digit of `m`.
 inline Cells holding(const CandidateGrid &g, Mask m)
 {

@@ -8,16 +8,10 @@ namespace zov::puzzles::grading {
 bool hiddenSingle(CandidateGrid &g, Rater &r)
 {
     for (int k = 0; k < 27; ++k) {
-        const int u = (k + 18) % 27;
-        Mask once = 0, twice = 0;
-        for (const auto p : units.cells[u]) {
-            twice = static_cast<Mask>(twice | (once & g.cand[p]));
-            once = static_cast<Mask>(once | g.cand[p]);
-        }
-        const Mask single = static_cast<Mask>(once & ~twice);
-        if (!single)
+        const int u = boxFirst(k);
+        const Mask m = hiddenIn(g, u);
+        if (!m)
             continue;
-        const Mask m = static_cast<Mask>(single & -single);
         for (const auto p : units.cells[u])
             if (g.cand[p] & m) {
                 if (auto *seen = r.watched()) {

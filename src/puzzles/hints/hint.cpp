@@ -13,7 +13,9 @@ namespace {
 
 using grading::AllDigits;
 using grading::bits;
+using grading::boxFirst;
 using grading::CandidateGrid;
+using grading::hiddenIn;
 using grading::lowest;
 using grading::Mask;
 using grading::StepPattern;
@@ -264,16 +266,10 @@ bool followSingles(CandidateGrid g, int cell, int digit, words::Trial &t)
                 stepped = true;
             }
         for (int k = 0; k < 27 && !stepped; ++k) {
-            const int u = (k + 18) % 27; // boxes first, as the grader looks
-            Mask once = 0, twice = 0;
-            for (const auto p : units.cells[u]) {
-                twice = static_cast<Mask>(twice | (once & g.cand[p]));
-                once = static_cast<Mask>(once | g.cand[p]);
-            }
-            const Mask single = static_cast<Mask>(once & ~twice);
-            if (!single)
+            const int u = boxFirst(k); // as the grader looks
+            const Mask m = hiddenIn(g, u);
+            if (!m)
                 continue;
-            const Mask m = static_cast<Mask>(single & -single);
             for (const auto p : units.cells[u])
                 if (!stepped && (g.cand[p] & m)) {
                     t.steps.push_back({ p, lowest(m) + 1, u });
