@@ -42,12 +42,21 @@ CandidateGrid candidatesOf(const BoardState &state)
 {
     CandidateGrid g;
     g.grid = state.shown;
-    for (int p = 0; p < 81; ++p) {
+    // Each unit's digits first: an empty cell sees exactly its three units' (this runs at
+    // every step of a path, and asking each cell's twenty peers was most of a step's time).
+    std::array<Mask, 27> inUnit {};
+    for (int p = 0; p < 81; ++p)
         if (state.shown[p]) {
             --g.empty;
-            continue;
+            for (const auto u : units.of[p])
+                inUnit[u] = static_cast<Mask>(inUnit[u] | bitOf(state.shown[p]));
         }
-        const Mask allowed = static_cast<Mask>(AllDigits & ~seenBy(state.shown, p));
+    for (int p = 0; p < 81; ++p) {
+        if (state.shown[p])
+            continue;
+        const auto &of = units.of[p];
+        const Mask allowed
+            = static_cast<Mask>(AllDigits & ~(inUnit[of[0]] | inUnit[of[1]] | inUnit[of[2]]));
         g.cand[p] = state.notes[p] ? static_cast<Mask>(allowed & state.notes[p]) : allowed;
     }
     return g;
