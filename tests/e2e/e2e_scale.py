@@ -127,25 +127,37 @@ def letters(caption):
     return sum(ch.isalnum() for ch in caption)
 
 
+def start(bin_dir, library, work, env_extra, scale):
+    """Starts the game from `work` on a copy of `library`, the pointer out of the way, and waits
+    for its board to be painted: the process, the main window, its geometry and menu height."""
+    shutil.copy2(os.path.join(bin_dir, "zovudedoda"), work)
+    shutil.copy2(library, work)
+    env = {k: v for k, v in os.environ.items()
+           if k not in ("QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_QPA_PLATFORM")}
+    env.update(env_extra)
+    run("xdotool", "mousemove", "1", "1")
+    game = subprocess.Popen([os.path.join(work, "zovudedoda")], cwd=work, env=env,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        main = wait_for("the main window", lambda: windows()[:1])[0]
+        x, y, w, h = geometry(main)
+        menu = h - round(360 * scale)
+        wait_for("the board's paint",
+                 lambda: cell_back(Shot.of_x_window(), x, y + menu, scale, 1) != (0, 0, 0))
+    except BaseException:
+        game.kill()
+        game.wait()
+        raise
+    return game, main, (x, y, w, h), menu
+
+
 def whole_captions(bin_dir, library, env_extra):
     """Starts the game once, and the number of glyphs every caption of both windows shows."""
     work = tempfile.mkdtemp(prefix="zovudedoda-whole-")
     game = None
     try:
-        shutil.copy2(os.path.join(bin_dir, "zovudedoda"), work)
-        shutil.copy2(library, work)
-        env = {k: v for k, v in os.environ.items()
-               if k not in ("QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_QPA_PLATFORM")}
-        env.update(env_extra)
-        run("xdotool", "mousemove", "1", "1")
-        game = subprocess.Popen([os.path.join(work, "zovudedoda")], cwd=work, env=env,
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        main = wait_for("the main window", lambda: windows()[:1])[0]
-        x, y, w, h = geometry(main)
-        menu = h - 360
+        game, main, (x, y, w, h), menu = start(bin_dir, library, work, env_extra, 1)
         origin = (x, y + menu)
-        wait_for("the board's paint", lambda: cell_back(Shot.of_x_window(), *origin, 1, 1)
-                 != (0, 0, 0))
         shot = still(main)
         shown = {}
         for caption, area in MAIN_CAPTIONS.items():
@@ -260,20 +272,8 @@ def measure(bin_dir, library, name, scale, env_extra):
     work = tempfile.mkdtemp(prefix="zovudedoda-scale-")
     game = None
     try:
-        shutil.copy2(os.path.join(bin_dir, "zovudedoda"), work)
-        shutil.copy2(library, work)
-        env = {k: v for k, v in os.environ.items()
-               if k not in ("QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_QPA_PLATFORM")}
-        env.update(env_extra)
-        run("xdotool", "mousemove", "1", "1")
-        game = subprocess.Popen([os.path.join(work, "zovudedoda")], cwd=work, env=env,
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        main = wait_for("the main window", lambda: windows()[:1])[0]
-        x, y, w, h = geometry(main)
-        menu = h - round(360 * scale)
+        game, main, (x, y, w, h), menu = start(bin_dir, library, work, env_extra, scale)
         origin = (x, y + menu)
-        wait_for("the board's paint", lambda: cell_back(Shot.of_x_window(), *origin, scale, 1)
-                 != (0, 0, 0))
         shot = still(main)
         result = {"size": (w, h), "menu": menu, "captions": {}, "digits": []}
         for caption, area in MAIN_CAPTIONS.items():
