@@ -6,8 +6,10 @@
 
 #include "puzzles/grader.h"
 #include "puzzles/grading/candidates.h"
+#include "puzzles/position.h"
 
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -25,6 +27,14 @@ inline constexpr std::array<int, TechniqueCount> Grades {
 };
 
 enum class Outcome { Solved, Broken, Stuck };
+
+// Where candidates ran out: a cell with none (`cell`), or a unit (`unit`) where `digit` has no
+// place left.
+struct Break
+{
+    int cell = -1, unit = -1, digit = 0;
+};
+std::optional<Break> brokenAt(const CandidateGrid &g);
 
 // What one step looked at and what it changed, for telling a person about it (the hints). Only
 // a watched step fills it, so rating pays nothing for it.
@@ -56,7 +66,7 @@ public:
 
     void place(CandidateGrid &g, int p, int d)
     {
-        const auto m = static_cast<Mask>(1u << (d - 1));
+        const Mask m = digitBit(d);
         if (g.onPath && m_solution[p] != d)
             ++m_rating.unsoundSteps;
         note(p, '=', m);
