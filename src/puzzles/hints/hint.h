@@ -7,6 +7,7 @@
 // bottom-right one.
 
 #include "puzzles/grader.h"
+#include "puzzles/hints/drawing.h"
 #include "puzzles/position.h"
 
 #include <array>
@@ -34,6 +35,9 @@ struct Hint
     // cells and the reason).
     std::vector<std::string> levels;
     std::vector<int> pattern; // cells to outline at the last level
+    // What the board shows at each level, one for each of `levels` (empty where it shows
+    // nothing).
+    std::vector<Drawing> drawings;
     std::vector<CellChange> changes; // what Apply does; empty = nothing to apply
     std::string notation; // the rate log's notation: "r4c6=7", "r1c6-5 r2c6-5"
 };
