@@ -59,7 +59,9 @@ QString whyMissing(const QStringList &programs, const char *package)
 {
     for (const QString &program : programs)
         if (QStandardPaths::findExecutable(program).isEmpty())
-            return QStringLiteral("%1 (%2) is not installed").arg(program, QLatin1String(package));
+            return program == QLatin1String(package)
+                ? QStringLiteral("%1 is not installed").arg(program)
+                : QStringLiteral("%1 (%2) is not installed").arg(program, QLatin1String(package));
     return {};
 }
 
