@@ -1,5 +1,6 @@
 #include "input/board.h"
 
+#include "input/cellaccessible.h"
 #include "input/cellinput.h"
 #include "look/fonts.h"
 
@@ -43,6 +44,7 @@ std::uint8_t digitOf(const QString &text)
 Board::Board(QWidget *surface)
     : QObject(surface)
 {
+    installBoxAccessibility();
     // A see-through layer under every other control of the window, carrying the cells' font.
     auto *layer = new QWidget(surface);
     layer->setObjectName(QStringLiteral("board"));
@@ -285,8 +287,18 @@ void Board::command(CellIndex index, const input::KeyCommand &c)
     case input::Command::Redo:
         redo();
         return;
+    case input::Command::ToggleMark:
+        MouseDown(index, Qt::RightButton);
+        break;
+    case input::Command::EmptyCell:
+        setText(index, QString());
+        break;
     case input::Command::Keys:
     case input::Command::Hint:
+    case input::Command::ReadRow:
+    case input::Command::ReadColumn:
+    case input::Command::ReadBox:
+    case input::Command::ReadToPlace:
         Q_EMIT commandKey(c.command);
         return;
     }

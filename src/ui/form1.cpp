@@ -1,5 +1,6 @@
 #include "ui/form1.h"
 
+#include "ui/announcer.h"
 #include "ui/frmabout.h"
 #include "ui/hintbox.h"
 #include "ui/resources.h"
@@ -112,6 +113,8 @@ Form1::Form1(store::LibraryPlace library, Prompter &prompter, QWidget *parent)
     connect(chkAddMode, &QCheckBox::toggled, this, &Form1::chkAddModeClick);
     connect(cmdSave, &QPushButton::clicked, this, &Form1::cmdSaveClick);
     connect(mnuAbout, &QAction::triggered, this, &Form1::mnuAboutClick);
+    // Last: it hears of each action after the handlers above have taken it.
+    new Announcer(*this);
     m_board->txtRow1(1)->setFocus();
 }
 
@@ -243,6 +246,12 @@ void Form1::keyPressEvent(QKeyEvent *event)
         break;
     case input::Command::ToggleNote:
     case input::Command::ClearNotes:
+    case input::Command::ToggleMark:
+    case input::Command::EmptyCell:
+    case input::Command::ReadRow:
+    case input::Command::ReadColumn:
+    case input::Command::ReadBox:
+    case input::Command::ReadToPlace:
         break;
     }
     event->accept();
