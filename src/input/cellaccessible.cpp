@@ -7,7 +7,9 @@ namespace {
 
 QAccessibleInterface *boxFactory(const QString &, QObject *object)
 {
-    if (auto *box = qobject_cast<BoardBox *>(object))
+    // A password's text is not for reading out: Qt's own interface hides it.
+    auto *box = qobject_cast<QLineEdit *>(object);
+    if (box && box->echoMode() == QLineEdit::Normal)
         return new BoxAccessible(box);
     return nullptr;
 }
@@ -28,7 +30,7 @@ spoken::Cell spokenCell(const CellBox &cell)
     return c;
 }
 
-BoxAccessible::BoxAccessible(BoardBox *box)
+BoxAccessible::BoxAccessible(QLineEdit *box)
     : QAccessibleWidget(box, QAccessible::EditableText)
 {
 }

@@ -2,10 +2,10 @@
 
 // What a screen reader reads of the board's boxes. A cell says where it is ("Row 3, column 6,
 // box 2", rows and boxes as players count them) as its name, its digit as its text, and the
-// rest of what it holds ("given", "empty, notes 1 4 9") as its description. Both the cells and
-// the game-number box answer every text request themselves: Qt 6.4's line edit spins forever on
-// some of them (the word at the end of the text) and reports an empty attribute range, after
-// which a screen reader drops the text.
+// rest of what it holds ("given", "empty, notes 1 4 9") as its description. The cells, the
+// game-number box and the game's other line edits (New's number) answer every text request
+// themselves: Qt 6.4's line edit spins forever on some of them (the word at the end of the text)
+// and reports an empty attribute range, after which a screen reader drops the text.
 
 #include "input/boxes.h"
 #include "input/spoken.h"
@@ -20,7 +20,7 @@ spoken::Cell spokenCell(const CellBox &cell);
 class BoxAccessible : public QAccessibleWidget, public QAccessibleTextInterface
 {
 public:
-    explicit BoxAccessible(BoardBox *box);
+    explicit BoxAccessible(QLineEdit *box);
 
     void *interface_cast(QAccessible::InterfaceType t) override;
     QString text(QAccessible::Text t) const override;
@@ -48,12 +48,13 @@ public:
     QString attributes(int offset, int *startOffset, int *endOffset) const override;
 
 private:
-    BoardBox *box() const { return static_cast<BoardBox *>(widget()); }
+    QLineEdit *box() const { return static_cast<QLineEdit *>(widget()); }
     // The unit of `type` around `offset`, as [start, end); false where there is none.
     bool unitAt(int offset, QAccessible::TextBoundaryType type, int *start, int *end) const;
 };
 
-// Makes the board's boxes answer with BoxAccessible; once, before the first box is made.
+// Makes the board's boxes and every line edit that shows its text answer with BoxAccessible;
+// once, before the first box is made.
 void installBoxAccessibility();
 
 } // namespace zov

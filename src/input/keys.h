@@ -67,8 +67,10 @@ inline constexpr KeyHelp KeyList[] = {
     { "Menu or Shift+F10", "mark the cell, or take the mark away, as a right-click does" },
     { "Delete", "empty the cell, wherever the cursor stands in it" },
     { "Ctrl+Shift+R, Ctrl+Shift+C or Ctrl+Shift+B",
-        "hear the cell's row, column or box read out, digits and blanks" },
-    { "Ctrl+Shift+D", "hear which digits remain to place, and how many of each" },
+        "have a screen reader read the cell's row, column or box, digits and blanks" },
+    { "Ctrl+Shift+D",
+        "have a screen reader say which digits remain to place, and how many of each" },
+    { "Alt+A", "the About window" },
     { "Tab and Enter in the About window", "reach the e-mail and web page lines and open them" },
     { "F1", "this list of keys" },
 };
