@@ -110,9 +110,13 @@ def main():
         nodes = []
         walk(app, nodes)
         names = {name: (role, desc, node) for role, name, desc, node in nodes}
-        # Players name rows from the top: cell 1, bottom left, is row 9, column 1.
-        cells = [names.get(f"Row {9 - (i - 1) // 9}, column {(i - 1) % 9 + 1}") for i in range(1, 82)]
-        check(all(cells), "all 81 cells are named by row and column")
+        # Players name rows from the top and boxes from the top left: cell 1, bottom left, is
+        # row 9, column 1, box 7.
+        def place(i):
+            row, column = 9 - (i - 1) // 9, (i - 1) % 9 + 1
+            return f"Row {row}, column {column}, box {(row - 1) // 3 * 3 + (column - 1) // 3 + 1}"
+        cells = [names.get(place(i)) for i in range(1, 82)]
+        check(all(cells), "all 81 cells are named by row, column and box")
         given = [c for c in cells if c and c[1] == "given"]
         check(15 <= len(given) <= 40, f"given cells say so in their description ({len(given)})")
         check("Game No." in names, "the game-number box is named Game No.")
@@ -127,9 +131,10 @@ def main():
         subprocess.run(["xdotool", "mousemove", str(ext.x + ext.width // 2),
                         str(ext.y + ext.height // 2), "click", "3"], check=True)
         end = time.time() + 10
-        while cells[open_cell - 1][2].description != "marked" and time.time() < end:
+        while cells[open_cell - 1][2].description != "empty, marked" and time.time() < end:
             time.sleep(0.1)
-        check(cells[open_cell - 1][2].description == "marked", "a marked cell says marked")
+        check(cells[open_cell - 1][2].description == "empty, marked",
+              "a marked cell says marked")
 
         # The keys window (F1) and the hint box (Ctrl+H) are read as dialogs with their words and
         # buttons; the cells a hint shows say so.
