@@ -39,9 +39,20 @@ Announcer::Announcer(Form1 &form)
     });
     connect(&board, &Board::commandKey, this, &Announcer::read);
     // Connected after the window's own handlers, so these run once the action is done.
+    connect(form.cmdNew, &QPushButton::pressed, this, [this] {
+        m_beforeNew = cells();
+        m_numberBeforeNew = m_form.game() ? m_form.game()->current() : 0;
+        const auto &history = m_form.board().history();
+        m_historyBeforeNew = history.canUndo() || history.canRedo();
+    });
     connect(form.cmdNew, &QPushButton::clicked, this, [this] {
         const int n = m_form.game() ? m_form.game()->current() : 0;
-        backToCell(words(spoken::puzzleLoaded(n, givens())));
+        // A cancelled New leaves everything as it was, the history too; a new puzzle starts a
+        // history of its own (the same puzzle drawn again on an untouched board is told as new).
+        const auto &history = m_form.board().history();
+        const bool kept = n == m_numberBeforeNew && changed(m_beforeNew, cells()).empty()
+            && m_historyBeforeNew && (history.canUndo() || history.canRedo());
+        backToCell(words(kept ? "no new puzzle" : spoken::puzzleLoaded(n, givens())));
     });
     connect(form.cmdClear, &QPushButton::clicked, this,
         [this] { backToCell(words(spoken::boardCleared(givens()))); });
@@ -214,7 +225,9 @@ void Announcer::backToCell(const QString &said)
     CellBox *cell = lastCell();
     if (!cell->isEnabled() || !cell->isVisible())
         return;
-    cell->setFocus(Qt::OtherFocusReason);
+    // Only for a player who listens: on the screen the window behaves as it always has.
+    if (m_listening())
+        cell->setFocus(Qt::OtherFocusReason);
     const QString here = QString::fromStdString(spoken::place(cell->index())) + QStringLiteral(", ")
         + QString::fromStdString(spoken::holding(spokenCell(*cell)));
     if (!said.isEmpty())

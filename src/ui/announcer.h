@@ -3,16 +3,19 @@
 // Tells a screen reader what each action did, in a few words: a digit placed or removed, a
 // note, the notes filled, a mark, undo and redo, a new puzzle, the board cleared, a hint's step,
 // and a unit read out on request. It watches the main window from outside: each key in a cell
-// is let through first, and the board before and after it tells what changed. After the
-// buttons and the window's dialogs the focus goes back to the cell the player was on.
+// is let through first, and the board before and after it tells what changed. While a screen
+// reader listens, the focus goes back to the cell the player was on after the buttons and the
+// About window.
 
 #include "board/cells.h"
 #include "input/keys.h"
 #include "input/spoken.h"
 
+#include <QAccessible>
 #include <QObject>
 #include <QPointer>
 #include <array>
+#include <functional>
 
 namespace zov {
 
@@ -27,6 +30,8 @@ public:
 
     // The cell the focus goes back to: the last one the player was on.
     CellBox *lastCell() const;
+    // Whether a screen reader listens; Qt's answer unless told otherwise (tests without one).
+    void setListening(std::function<bool()> listening) { m_listening = std::move(listening); }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -46,7 +51,12 @@ private:
 
     Form1 &m_form;
     QPointer<CellBox> m_last;
+    // The board as New found it, to tell a new puzzle from a cancelled New.
+    Cells m_beforeNew {};
+    int m_numberBeforeNew = 0;
+    bool m_historyBeforeNew = false;
     bool m_resending = false;
+    std::function<bool()> m_listening = &QAccessible::isActive;
 };
 
 } // namespace zov

@@ -120,6 +120,41 @@ def main():
         given = [c for c in cells if c and c[1] == "given"]
         check(15 <= len(given) <= 40, f"given cells say so in their description ({len(given)})")
         check("Game No." in names, "the game-number box is named Game No.")
+
+        # No text request can hang the game (Qt's own line edit spun on the word at the end of
+        # its text): every unit at every offset, from before the start to past the end, asked
+        # three ways of a given cell, an empty one and the game-number box, each answered
+        # within a second.
+        pyatspi.setTimeout(5000, 15000)
+        units = [pyatspi.TEXT_BOUNDARY_CHAR, pyatspi.TEXT_BOUNDARY_WORD_START,
+                 pyatspi.TEXT_BOUNDARY_WORD_END, pyatspi.TEXT_BOUNDARY_SENTENCE_START,
+                 pyatspi.TEXT_BOUNDARY_SENTENCE_END, pyatspi.TEXT_BOUNDARY_LINE_START,
+                 pyatspi.TEXT_BOUNDARY_LINE_END]
+        empty_cell = next(c for c in cells if c and c[1] and c[1].startswith("empty"))
+        asked, slowest, unanswered = 0, 0.0, []
+        for node in (given[0][2], empty_cell[2], names["Game No."][2]):
+            text = node.queryText()
+            n = text.characterCount
+            for unit in units:
+                for offset in range(-1, n + 2):
+                    for ask in (text.getTextAtOffset, text.getTextBeforeOffset,
+                                text.getTextAfterOffset):
+                        start = time.time()
+                        try:
+                            ask(offset, unit)
+                        except Exception as e:  # a timeout: the game did not answer
+                            unanswered.append(f"{node.name} {unit} {offset}: {e}")
+                        slowest = max(slowest, time.time() - start)
+                        asked += 1
+        check(not unanswered and slowest < 1.0,
+              f"every text request is answered ({asked} requests, the slowest in "
+              f"{slowest * 1000:.0f} ms{'; ' + unanswered[0] if unanswered else ''})")
+        # The cell's text is its digit, in one run of attributes a screen reader can read.
+        given_text = given[0][2].queryText()
+        attrs = given_text.getAttributeRun(0, False)
+        check(given_text.getText(0, -1).isdigit() and attrs[1:] == (0, 1),
+              f"a given cell's text is its digit, in one run ({given_text.getText(0, -1)!r}, "
+              f"{attrs[1:]})")
         for caption in ("New", "Clear", "Done", "Add Game", "Random", "Add Game Mode"):
             check(caption in names, f"the control {caption} is named")
         check(names.get("New", ("",))[0] == "push button", "New is a push button")

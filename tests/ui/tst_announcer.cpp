@@ -3,6 +3,7 @@
 #include "input/spoken.h"
 #include "support/testsupport.h"
 #include "support/windowsupport.h"
+#include "ui/announcer.h"
 #include "ui/form1.h"
 #include "ui/frmabout.h"
 #include "ui/hintbox.h"
@@ -169,6 +170,11 @@ private Q_SLOTS:
     // Clear say what they did there.
     void buttonsSayWhatTheyDidAndGiveTheCellBack()
     {
+        // As with a screen reader listening; without one the focus stays where the window
+        // always left it.
+        auto *announcer = m_form->findChild<Announcer *>();
+        QVERIFY(announcer);
+        announcer->setListening([] { return true; });
         const int i = openCell(10);
         key(i, Qt::Key_Right);
         const int at = i + 1;
@@ -180,6 +186,14 @@ private Q_SLOTS:
         const QString here = QString::fromStdString(spoken::place(at)) + QStringLiteral(", ")
             + QString::fromStdString(spoken::holding(spokenCell(*cell(at))));
         QCOMPARE(last(), QStringLiteral("Puzzle 2 loaded, 30 given. ") + here);
+        // A cancelled New says that nothing changed, and the typed digit stays.
+        const int typed = openCell(at);
+        key(typed, Qt::Key_5);
+        key(at, Qt::Key_Home);
+        m_prompter.replies.push_back(std::nullopt);
+        QTest::mouseClick(m_form->cmdNew, Qt::LeftButton);
+        QCOMPARE(last(), QStringLiteral("no new puzzle. ") + here);
+        QCOMPARE(board().text(typed), QStringLiteral("5"));
 
         key(openCell(), Qt::Key_5);
         key(at, Qt::Key_Right);
@@ -192,6 +206,15 @@ private Q_SLOTS:
         QTest::keyClick(m_form->cmdDone, Qt::Key_Space);
         QCOMPARE(m_prompter.told.back().prompt, QStringLiteral("Sorry"));
         QCOMPARE(QApplication::focusWidget(), cell(at + 1));
+    }
+
+    // Without a screen reader New leaves the focus where it always did, and still says so.
+    void withoutAScreenReaderTheFocusStays()
+    {
+        m_form->cmdNew->setFocus();
+        QTest::keyClick(m_form->cmdNew, Qt::Key_Space);
+        QCOMPARE(QApplication::focusWidget(), m_form->cmdNew);
+        QVERIFY2(last().startsWith(QStringLiteral("Puzzle ")), qPrintable(last()));
     }
 
     // Add-game mode: Delete empties a typed cell there too.
