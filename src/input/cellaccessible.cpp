@@ -16,6 +16,46 @@ QAccessibleInterface *boxFactory(const QString &, QObject *object)
 
 bool isBlank(QChar c) { return c.isSpace(); }
 
+void boxUpdates(QAccessibleEvent *event);
+
+// Hands an event on to the platform's bridge, as Qt does without a handler.
+void passOn(QAccessibleEvent *event)
+{
+    QAccessible::installUpdateHandler(nullptr);
+    QAccessible::updateAccessibility(event);
+    QAccessible::installUpdateHandler(boxUpdates);
+}
+
+// New and Clear rewrite dozens of boxes at once, and each rewrite is a handful of events. Orca
+// drops much of what arrives in such a flood, the words said right after it too. A box without
+// the focus keeps its text, caret and description changes to itself: nobody reads those before
+// the box takes the focus, and then its description is sent again for the readers' caches.
+void boxUpdates(QAccessibleEvent *event)
+{
+    auto *box = qobject_cast<BoardBox *>(event->object());
+    if (box) {
+        switch (event->type()) {
+        case QAccessible::TextCaretMoved:
+        case QAccessible::TextSelectionChanged:
+        case QAccessible::TextInserted:
+        case QAccessible::TextRemoved:
+        case QAccessible::TextUpdated:
+        case QAccessible::DescriptionChanged:
+            if (!box->hasFocus())
+                return;
+            break;
+        case QAccessible::Focus: {
+            QAccessibleEvent described(box, QAccessible::DescriptionChanged);
+            passOn(&described);
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    passOn(event);
+}
+
 } // namespace
 
 spoken::Cell spokenCell(const CellBox &cell)
@@ -250,6 +290,8 @@ void installBoxAccessibility()
 {
     static const bool installed = [] {
         QAccessible::installFactory(boxFactory);
+        // Nothing else in the game handles updates; Qt's own path is kept behind this one.
+        QAccessible::installUpdateHandler(boxUpdates);
         return true;
     }();
     Q_UNUSED(installed);

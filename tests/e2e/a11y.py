@@ -132,7 +132,9 @@ def main():
                  pyatspi.TEXT_BOUNDARY_LINE_END]
         empty_cell = next(c for c in cells if c and c[1] and c[1].startswith("empty"))
         asked, slowest, unanswered = 0, 0.0, []
-        for node in (given[0][2], empty_cell[2], names["Game No."][2]):
+        # The label beside the box is named "Game No." too.
+        number_box = next(n for r, name, d, n in nodes if name == "Game No." and r == "text")
+        for node in (given[0][2], empty_cell[2], number_box):
             text = node.queryText()
             n = text.characterCount
             for unit in units:
@@ -152,7 +154,7 @@ def main():
         # The cell's text is its digit, in one run of attributes a screen reader can read.
         given_text = given[0][2].queryText()
         attrs = given_text.getAttributeRun(0, False)
-        check(given_text.getText(0, -1).isdigit() and attrs[1:] == (0, 1),
+        check(given_text.getText(0, -1).isdigit() and list(attrs[1:]) == [0, 1],
               f"a given cell's text is its digit, in one run ({given_text.getText(0, -1)!r}, "
               f"{attrs[1:]})")
         for caption in ("New", "Clear", "Done", "Add Game", "Random", "Add Game Mode"):

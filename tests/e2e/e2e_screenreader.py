@@ -76,7 +76,8 @@ def play(sr, work, grid):
     step(sr, "onto an empty cell with notes", ["Up"],
          r"Row 8, column 2, box 7 text\. \| empty, notes [1-9]( [1-9])*")
     step(sr, "a mark by the Menu key", ["Menu"], r"\bmarked")
-    step(sr, "away and back", ["Down", "Up"], r"Row 8, column 2, box 7 text\. \| empty, marked")
+    step(sr, "away", ["Down"], r"Row 9, column 2, box 7 text\. \| empty, notes")
+    step(sr, "and back", ["Up"], r"Row 8, column 2, box 7 text\. \| empty, marked")
     step(sr, "undo", ["ctrl+z"], r"Undone: row 8, column 2 mark taken away")
     step(sr, "redo", ["ctrl+shift+z"], r"Redone: row 8, column 2 marked")
     row8 = ", ".join(at(8, c) if at(8, c) != "." else "blank" for c in range(1, 10))

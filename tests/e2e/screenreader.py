@@ -19,7 +19,7 @@ import time
 from e2e_wait import until
 
 NEEDED = {"orca": "orca", "openbox": "openbox", "Xvfb": "xvfb", "xdotool": "xdotool",
-          "dbus-launch": "dbus-x11", "xdpyinfo": "x11-utils"}
+          "dbus-launch": "dbus-x11", "xdpyinfo": "x11-utils", "xprop": "x11-utils"}
 BUS_LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
 
 
@@ -101,7 +101,15 @@ class ScreenReader:
         self.spawn([BUS_LAUNCHER, "--launch-immediately"], "atspi.log")
         subprocess.run(["gsettings", "set", "org.gnome.desktop.interface", "toolkit-accessibility",
                         "true"], env=self.env, capture_output=True)
+        if not until(lambda: subprocess.run(["xdpyinfo"], env=self.env,
+                                            capture_output=True).returncode == 0, timeout=10):
+            raise Unavailable("the X server does not answer")
         self.spawn(["openbox", "--sm-disable"], "openbox.log")
+        # The window manager is there once it names itself on the root window.
+        if not until(lambda: "_NET_SUPPORTING_WM_CHECK(WINDOW)" in subprocess.run(
+                ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=self.env,
+                capture_output=True, text=True).stdout, timeout=15):
+            raise Unavailable("openbox did not start: " + self.tail("openbox.log"))
         settings = {
             "general": {"speechServerFactory": "screenreader_speech", "enableSpeech": True,
                         "enableBraille": False, "enableKeyEcho": True, "keyboardLayout": 1,
@@ -160,9 +168,13 @@ class ScreenReader:
         return [t for k, t in self.entries()[self.mark:] if k == "SPEAK"]
 
     def press(self, *keys):
-        """Starts a new step: what is said from here on belongs to these keys."""
+        """Starts a new step: what is said from here on belongs to these keys. Between keys it
+        waits for Orca to fall silent, as a player would: a focus that has already moved on
+        when Orca reads it is not spoken at all."""
         self.mark = len(self.entries())
-        for k in keys:
+        for n, k in enumerate(keys):
+            if n:
+                self.quiet(still=0.5, timeout=5)
             subprocess.run(["xdotool", "key", k], env=self.env, check=True)
 
     def type_text(self, text):
