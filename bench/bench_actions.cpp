@@ -89,33 +89,22 @@ int main(int argc, char **argv)
         for (auto &s : subjects) {
             Form1 &f = *s.form;
             f.chkShuffle->setChecked(true);
-            Board &b = f.board();
+            input::Board &b = f.board();
             // New as the window runs it: a new puzzle and a new history.
-            s.newMs.push_back(timeMs([&] {
-                f.game()->newGame(Game::Pick::AtRandom);
-                b.resetHistory();
-            }));
+            s.newMs.push_back(timeMs([&] { f.game()->newGame(Game::Pick::AtRandom); }));
             const int open = 2; // an open cell of the benchmark's puzzles
-            s.noteMs.push_back(timeMs([&] {
-                b.toggleNote(open, 4);
-                b.sealStep();
-            }));
-            s.fillMs.push_back(timeMs([&] {
-                b.fillNotes();
-                b.sealStep();
-            }));
-            for (int i = 1; i <= 81; ++i)
-                if (b.text(i).isEmpty())
-                    b.setText(i, QStringLiteral("5"));
-            b.sealStep();
-            s.clearMs.push_back(timeMs([&] {
-                f.game()->clear();
-                b.sealStep();
-            }));
+            s.noteMs.push_back(timeMs([&] { b.toggleNote(open, 4); }));
+            s.fillMs.push_back(timeMs([&] { b.fillNotes(); }));
+            {
+                const input::Board::Action typing(b);
+                for (int i = 1; i <= 81; ++i)
+                    if (b.text(i).isEmpty())
+                        b.setText(i, QStringLiteral("5"));
+            }
+            s.clearMs.push_back(timeMs([&] { f.game()->clear(); }));
             s.undoMs.push_back(timeMs([&] { b.undo(); }));
             // Done, and the next New, start from the board they started from before undo was.
             f.game()->clear();
-            b.sealStep();
             s.doneMs.push_back(timeMs([&] { f.game()->done(); }));
         }
     // Storing comes last: the 81-digit puzzles it adds would otherwise be drawn by New, and the

@@ -36,7 +36,7 @@ int main(int argc, char **argv)
         // The least of three: the worst case is the puzzle's, not the machine's.
         for (int r = 0; r < 3; ++r) {
             const auto t0 = Clock::now();
-            const auto hint = hints::nextHint(hints::startOf(puzzles[std::size_t(n - 1)]));
+            const auto hint = hints::nextHint(Position::start(puzzles[std::size_t(n - 1)]));
             best = std::min(
                 best, std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
             if (hint.levels.empty())
@@ -52,7 +52,7 @@ int main(int argc, char **argv)
     // Every state on the way to the solution, where the hardest ones need trial.
     std::vector<std::pair<double, int>> along;
     for (int n = first; n <= last && n <= static_cast<int>(puzzles.size()); ++n) {
-        auto state = hints::startOf(puzzles[std::size_t(n - 1)]);
+        auto state = Position::start(puzzles[std::size_t(n - 1)]);
         for (int step = 0; step < 400; ++step) {
             const auto t0 = Clock::now();
             const auto hint = hints::nextHint(state);

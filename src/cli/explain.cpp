@@ -12,7 +12,7 @@ namespace detail {
 bool Tool::printPath(const std::string &where, const Grid &grid)
 {
     Grid solution {};
-    auto state = puzzles::hints::startOf(grid);
+    auto state = puzzles::Position::start(grid);
     const int solutions = puzzles::countSolutions(grid, 2, &solution);
     io.out << where << '\n';
     if (solutions != 1) {

@@ -42,7 +42,7 @@ std::optional<QString> whyUnplayable(const puzzles::Grid &grid)
 
 } // namespace
 
-PuzzleEntry::PuzzleEntry(Board &board, store::PuzzleStore &store, Prompter &prompter)
+PuzzleEntry::PuzzleEntry(input::Board &board, store::PuzzleStore &store, Prompter &prompter)
     : m_board(board)
     , m_store(store)
     , m_prompter(prompter)
@@ -69,6 +69,7 @@ PuzzleEntry::Decision PuzzleEntry::enter()
                                      "further puzzle can be added.")
                           .arg(MaxGameNumber));
     const int next = *highest + 1;
+    const input::Board::Action action(m_board);
     m_board.setText(0, QString::number(next));
     m_board.empty();
     return { Decision::Kind::Entered, next };

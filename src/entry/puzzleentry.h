@@ -12,7 +12,7 @@ namespace zov {
 class PuzzleEntry
 {
 public:
-    PuzzleEntry(Board &board, store::PuzzleStore &store, Prompter &prompter);
+    PuzzleEntry(input::Board &board, store::PuzzleStore &store, Prompter &prompter);
 
     struct Decision
     {
@@ -35,7 +35,7 @@ public:
 
 private:
     Decision refuse(const QString &why);
-    Board &m_board;
+    input::Board &m_board;
     store::PuzzleStore &m_store;
     Prompter &m_prompter;
 };

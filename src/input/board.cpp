@@ -9,7 +9,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-namespace zov {
+namespace zov::input {
 namespace {
 
 // Qt 6.4's Wayland plugin leaves KeypadModifier off the keypad's keys (xcb sets it); their
@@ -68,10 +68,41 @@ Board::Board(QWidget *surface)
     }
 }
 
+Board::Action::Action(Board &board)
+    : m_board(board)
+{
+    m_board.begin();
+}
+
+Board::Action::~Action() { m_board.end(); }
+
+void Board::begin()
+{
+    if (m_acting++ > 0)
+        return;
+    // A change that came past every action (a fault, or a tool beside the game) is a step of
+    // its own, not part of this one.
+    seal();
+    clearOutline();
+}
+
+void Board::end()
+{
+    if (--m_acting == 0)
+        seal();
+}
+
+void Board::seal()
+{
+    m_history.seal([this](CellIndex i) { return state(i); });
+}
+
 void Board::setBackColour(int index, ColourValue c)
 {
-    if (index != 0 && c != backColour(index))
+    if (index != 0 && c != backColour(index)) {
         touch(index);
+        m_position.kinds[at(index)] = kindOf(c);
+    }
     txtRow1(index)->setBackColour(c);
 }
 
@@ -88,9 +119,9 @@ void Board::CellInputFilter(int index)
 {
     BoardBox *box = txtRow1(index);
     // Read the box, not the signal's argument: a nested run may already have emptied it.
-    if (!input::keepsText(box->text()))
+    if (!keepsText(box->text()))
         box->setText(QString());
-    if (const auto colour = input::digitColour(box->text()))
+    if (const auto colour = digitColour(box->text()))
         box->setForeColour(*colour);
 }
 
@@ -103,84 +134,91 @@ void Board::textChanged(int index)
     // Before the filter recolours it: the history keeps the cell as it was.
     touch(index);
     CellInputFilter(index);
-    CellBox *box = cell(index);
-    const std::uint8_t digit = digitOf(box->text());
-    const std::uint8_t was = box->digit();
-    box->settle(digit);
-    if (!digit || digit == was || m_replaying)
-        return;
-    // A placed digit takes its cell's notes, and its own note from every cell it sees.
-    setNotes(index, 0);
-    const input::Notes bit = input::noteBit(digit);
-    for (const int g : groupsOf(index))
-        for (const CellIndex j : groups()[static_cast<std::size_t>(g)])
-            if (notes(j) & bit)
-                setNotes(j, static_cast<input::Notes>(notes(j) & ~bit));
+    const std::uint8_t digit = digitOf(text(index));
+    // Undo and redo put every cell back whole; the rule acts on the player's digits only.
+    if (m_replaying)
+        m_position.digits[at(index)] = digit;
+    else
+        change([&](puzzles::Position &next) { return next.place(textPositionOf(index), digit); });
+}
+
+template <typename Rule> void Board::change(Rule rule)
+{
+    puzzles::Position next = m_position;
+    const puzzles::Cells changed = rule(next);
+    // The history keeps each cell as it was, so it reads the position before the rule's.
+    changed.each([this](int p) { touch(cellOfTextPosition(p)); });
+    m_position = next;
+    changed.each([this](int p) {
+        const CellIndex i = cellOfTextPosition(p);
+        cell(i)->setNotes(m_position.notes[at(i)]);
+    });
 }
 
 void Board::touch(CellIndex index)
 {
-    if (!m_replaying)
-        m_history.touch(index, state(index));
+    if (m_replaying)
+        return;
+    Q_ASSERT_X(m_acting > 0, "Board", "a change to the board outside a player's action");
+    m_history.touch(index, state(index));
 }
 
-void Board::setNotes(CellIndex index, input::Notes n)
+void Board::setNotes(CellIndex index, puzzles::Digits n)
 {
-    if (n == notes(index))
-        return;
-    touch(index);
-    cell(index)->setNotes(n);
+    change([&](puzzles::Position &next) { return next.setNotes(at(index), n); });
 }
 
 bool Board::toggleNote(CellIndex index, int digit)
 {
-    if (!m_notesTaken || backColour(index) == GivenColour || !text(index).isEmpty())
+    if (!m_notesTaken || !m_position.takesNotes(static_cast<int>(at(index))))
         return false;
-    setNotes(index, static_cast<input::Notes>(notes(index) ^ input::noteBit(digit)));
+    Action action(*this);
+    change([&](puzzles::Position &next) { return next.toggleNote(at(index), digit); });
     return true;
-}
-
-input::Notes Board::allowed(CellIndex index) const
-{
-    input::Notes held = 0;
-    for (const int g : groupsOf(index))
-        for (const CellIndex j : groups()[static_cast<std::size_t>(g)])
-            if (const auto d = cell(j)->digit())
-                held = static_cast<input::Notes>(held | input::noteBit(d));
-    return static_cast<input::Notes>(input::AllNotes & ~held);
 }
 
 void Board::fillNotes()
 {
     if (!m_notesTaken)
         return;
-    for (CellIndex i = 1; i <= CellCount; ++i)
-        if (text(i).isEmpty() && backColour(i) != GivenColour)
-            setNotes(i, allowed(i));
+    Action action(*this);
+    change([](puzzles::Position &next) { return next.fillNotes(); });
 }
 
-void Board::setState(CellIndex index, const input::CellState &s)
+CellState Board::state(CellIndex index) const
+{
+    const std::size_t p = at(index);
+    return { m_position.digits[p], m_position.notes[p], m_position.kinds[p],
+        static_cast<std::uint8_t>(inkOf(txtRow1(index)->foreColour())) };
+}
+
+void Board::setState(CellIndex index, const CellState &s)
 {
     setText(index, s.digit ? QString(QChar(u'0' + s.digit)) : QString());
-    setBackColour(index, s.back);
+    setBackColour(index, backOf(s.kind));
     // After the text: the filter recolours digits, and the colour kept must win.
-    if (s.fore != txtRow1(index)->foreColour()) {
+    const ColourValue ink = inkColour(index, s.ink);
+    if (ink != txtRow1(index)->foreColour()) {
         touch(index);
-        txtRow1(index)->setForeColour(s.fore);
+        txtRow1(index)->setForeColour(ink);
     }
     setNotes(index, s.notes);
 }
 
-void Board::sealStep()
-{
-    m_history.seal([this](CellIndex i) { return state(i); });
-}
-
 void Board::resetHistory() { m_history.reset(); }
+
+void Board::rollback()
+{
+    const History::Step touched = m_history.abandon();
+    m_replaying = true;
+    for (const auto &change : touched)
+        setState(change.cell, change.before);
+    m_replaying = false;
+}
 
 bool Board::undo()
 {
-    sealStep();
+    Action action(*this);
     const auto *step = m_history.undo();
     if (step)
         replay(*step, false);
@@ -189,14 +227,14 @@ bool Board::undo()
 
 bool Board::redo()
 {
-    sealStep();
+    Action action(*this);
     const auto *step = m_history.redo();
     if (step)
         replay(*step, true);
     return step;
 }
 
-void Board::replay(const input::History::Step &step, bool forward)
+void Board::replay(const History::Step &step, bool forward)
 {
     m_replaying = true;
     for (const auto &change : step)
@@ -228,22 +266,30 @@ bool Board::eventFilter(QObject *watched, QEvent *event)
         return QObject::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::KeyPress: {
-        // Each key the player presses begins a step of its own.
-        sealStep();
-        clearOutline();
+        // Each key the player presses is an action of its own, what the box then does with it
+        // included.
+        Action action(*this);
         const auto *key = static_cast<QKeyEvent *>(event);
         const Qt::KeyboardModifiers modifiers = withKeypad(*key);
-        if (const auto c = input::commandOf(key->key(), modifiers, scanCodeOf(*key))) {
+        if (const auto c = commandOf(key->key(), modifiers, scanCodeOf(*key))) {
             command(box->index(), *c);
             // Ctrl+Delete takes the notes and still does what it does in a box; the other
             // commands typed nothing there, and the box's own undo must not act beside the
             // board's.
-            if (c->command != input::Command::ClearNotes || key->key() != Qt::Key_Delete)
+            if (c->command != Command::ClearNotes || key->key() != Qt::Key_Delete)
                 return true;
-            break;
+        } else {
+            KeyDown(box->index(), key->key(), modifiers);
         }
-        KeyDown(box->index(), key->key(), modifiers);
-        break;
+        box->deliver(event);
+        return true;
+    }
+    // What else puts text into a box: an input method, or text dropped on it.
+    case QEvent::InputMethod:
+    case QEvent::Drop: {
+        Action action(*this);
+        box->deliver(event);
+        return true;
     }
     case QEvent::MouseButtonPress:
     // A press soon after the last one arrives as a double click; it is a press all the same.
@@ -255,8 +301,7 @@ bool Board::eventFilter(QObject *watched, QEvent *event)
         if (button == Qt::MiddleButton)
             return true;
         if (event->type() != QEvent::MouseButtonRelease) {
-            sealStep();
-            clearOutline();
+            Action action(*this);
             MouseDown(box->index(), button);
         }
         break;
@@ -264,51 +309,54 @@ bool Board::eventFilter(QObject *watched, QEvent *event)
     default:
         break;
     }
-    // The key or click goes on to the box as usual.
+    // The click goes on to the box as usual.
     return false;
 }
 
-void Board::command(CellIndex index, const input::KeyCommand &c)
+void Board::command(CellIndex index, const KeyCommand &c)
 {
+    Action action(*this);
     switch (c.command) {
-    case input::Command::ToggleNote:
-        toggleNote(index, c.digit);
+    case Command::ToggleNote:
+        if (isCell(index))
+            toggleNote(index, c.digit);
         break;
-    case input::Command::ClearNotes:
-        if (m_notesTaken)
+    case Command::ClearNotes:
+        if (isCell(index) && m_notesTaken)
             clearNotes(index);
         break;
-    case input::Command::FillNotes:
+    case Command::FillNotes:
         fillNotes();
         break;
-    case input::Command::Undo:
+    case Command::Undo:
         undo();
-        return;
-    case input::Command::Redo:
+        break;
+    case Command::Redo:
         redo();
-        return;
-    case input::Command::ToggleMark:
-        MouseDown(index, Qt::RightButton);
         break;
-    case input::Command::EmptyCell:
-        setText(index, QString());
+    case Command::ToggleMark:
+        if (isCell(index))
+            MouseDown(index, Qt::RightButton);
         break;
-    case input::Command::Keys:
-    case input::Command::Hint:
-    case input::Command::ReadRow:
-    case input::Command::ReadColumn:
-    case input::Command::ReadBox:
-    case input::Command::ReadToPlace:
+    case Command::EmptyCell:
+        if (isCell(index))
+            setText(index, QString());
+        break;
+    case Command::Keys:
+    case Command::Hint:
+    case Command::ReadRow:
+    case Command::ReadColumn:
+    case Command::ReadBox:
+    case Command::ReadToPlace:
         Q_EMIT commandKey(c.command);
-        return;
+        break;
     }
-    sealStep();
 }
 
 void Board::KeyDown(int index, int key, Qt::KeyboardModifiers modifiers)
 {
-    if (const auto arrow = input::arrowOf(key)) {
-        const auto target = input::arrowTarget(index, *arrow);
+    if (const auto arrow = arrowOf(key)) {
+        const auto target = arrowTarget(index, *arrow);
         if (!target)
             return;
         txtRow1(*target)->setFocus(Qt::OtherFocusReason);
@@ -316,7 +364,7 @@ void Board::KeyDown(int index, int key, Qt::KeyboardModifiers modifiers)
     if (backColour(index) == GivenColour)
         return;
     // The keypad digit then arrives in the emptied box and becomes its only content.
-    if (input::isOverwriteKey(key, modifiers))
+    if (isOverwriteKey(key, modifiers))
         setText(index, QString());
 }
 
@@ -324,8 +372,8 @@ void Board::MouseDown(int index, Qt::MouseButton button)
 {
     if (button != Qt::RightButton)
         return;
-    if (const auto toggled = input::toggledMark(backColour(index)))
+    if (const auto toggled = toggledMark(backColour(index)))
         setBackColour(index, *toggled);
 }
 
-} // namespace zov
+} // namespace zov::input

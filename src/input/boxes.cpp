@@ -1,5 +1,7 @@
 #include "input/boxes.h"
 
+#include "input/cellinput.h"
+
 #include "look/fonts.h"
 #include "look/screen.h"
 
@@ -13,7 +15,7 @@
 #include <QStyle>
 #include <QStyleOptionFrame>
 
-namespace zov {
+namespace zov::input {
 namespace {
 
 // The game number shrinks in these steps; below the floor nothing is legible anyway.
@@ -129,7 +131,7 @@ void BoardBox::updatePalette()
 }
 
 CellBox::CellBox(CellIndex index, QWidget *parent)
-    : BoardBox(index, OpenColour, index == 1 ? Black : WindowTextColour, parent)
+    : BoardBox(index, OpenColour, inkColour(index, 0), parent)
 {
     // The cells take their font from the board's layer (see Board), set once for all 81.
     setGeometry(twipsRect(cellLeft(index), cellTop(index), CellWidth, CellHeight));
@@ -142,7 +144,7 @@ CellBox::CellBox(CellIndex index, QWidget *parent)
     updateDescription();
 }
 
-void CellBox::setNotes(input::Notes notes)
+void CellBox::setNotes(puzzles::Digits notes)
 {
     if (notes == m_notes)
         return;
@@ -196,7 +198,7 @@ void CellBox::paintEvent(QPaintEvent *event)
         painter.setFont(noteFont());
         const QPalette scheme = QApplication::palette(this);
         for (int d = 1; d <= 9; ++d) {
-            if (!(m_notes & input::noteBit(d)))
+            if (!(m_notes & puzzles::digitBit(d)))
                 continue;
             painter.setPen(
                 shownText(DigitColours[static_cast<std::size_t>(d - 1)], backColour(), scheme));
@@ -224,7 +226,7 @@ void CellBox::updateDescription()
     if (m_notes && text().isEmpty()) {
         QString notes = QStringLiteral("notes");
         for (int d = 1; d <= 9; ++d)
-            if (m_notes & input::noteBit(d))
+            if (m_notes & puzzles::digitBit(d))
                 notes += QLatin1Char(' ') + QChar(u'0' + d);
         parts << notes;
     }
@@ -287,4 +289,4 @@ void GameNumberBox::paintEvent(QPaintEvent *)
     painter.drawText(area, Qt::AlignCenter, text());
 }
 
-} // namespace zov
+} // namespace zov::input

@@ -5,11 +5,11 @@
 // palette.
 
 #include "board/cells.h"
-#include "input/history.h"
+#include "puzzles/units.h"
 
 #include <QLineEdit>
 
-namespace zov {
+namespace zov::input {
 
 class BoardBox : public QLineEdit
 {
@@ -20,6 +20,9 @@ public:
     void setBackColour(ColourValue colour);
     ColourValue foreColour() const { return m_fore; }
     void setForeColour(ColourValue colour);
+    // Hands an event to the box itself, past every filter: the board delivers the player's
+    // input so, inside the action that the input is.
+    bool deliver(QEvent *event) { return QLineEdit::event(event); }
 
 protected:
     BoardBox(int index, ColourValue back, ColourValue fore, QWidget *parent);
@@ -50,16 +53,11 @@ class CellBox : public BoardBox
 public:
     CellBox(CellIndex index, QWidget *parent);
 
-    input::Notes notes() const { return m_notes; }
-    void setNotes(input::Notes notes);
+    puzzles::Digits notes() const { return m_notes; }
+    void setNotes(puzzles::Digits notes);
     // Drawn round the cell while a hint shows it.
     bool outlined() const { return m_outlined; }
     void setOutlined(bool on);
-
-    // The digit the cell held when its text last settled, 0 for none.
-    std::uint8_t digit() const { return m_digit; }
-    void settle(std::uint8_t digit) { m_digit = digit; }
-    input::CellState state() const { return { m_digit, m_notes, backColour(), foreColour() }; }
 
     // Where a note of `digit` is drawn: the ninth of the contents that a keypad would give it,
     // 1 at the top left and 9 at the bottom right.
@@ -72,8 +70,7 @@ protected:
 
 private:
     void updateDescription();
-    input::Notes m_notes = 0;
-    std::uint8_t m_digit = 0;
+    puzzles::Digits m_notes = 0;
     bool m_outlined = false;
 };
 
@@ -94,4 +91,4 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 };
 
-} // namespace zov
+} // namespace zov::input

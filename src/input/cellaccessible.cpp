@@ -2,7 +2,7 @@
 
 #include <QLineEdit>
 
-namespace zov {
+namespace zov::input {
 namespace {
 
 QAccessibleInterface *boxFactory(const QString &, QObject *object)
@@ -297,4 +297,4 @@ void installBoxAccessibility()
     Q_UNUSED(installed);
 }
 
-} // namespace zov
+} // namespace zov::input

@@ -12,7 +12,7 @@
 
 #include <QAccessibleWidget>
 
-namespace zov {
+namespace zov::input {
 
 // The cell as it is heard.
 spoken::Cell spokenCell(const CellBox &cell);
@@ -57,4 +57,4 @@ private:
 // once, before the first box is made.
 void installBoxAccessibility();
 
-} // namespace zov
+} // namespace zov::input

@@ -59,6 +59,43 @@ bool isOverwriteKey(int key, Qt::KeyboardModifiers modifiers)
     return modifiers.testFlag(Qt::KeypadModifier) && key >= Qt::Key_1 && key <= Qt::Key_9;
 }
 
+ColourValue backOf(puzzles::CellKind kind)
+{
+    switch (kind) {
+    case puzzles::CellKind::Given:
+        return GivenColour;
+    case puzzles::CellKind::Marked:
+        return MarkColour;
+    case puzzles::CellKind::Open:
+        break;
+    }
+    return OpenColour;
+}
+
+puzzles::CellKind kindOf(ColourValue back)
+{
+    if (back == GivenColour)
+        return puzzles::CellKind::Given;
+    if (back == MarkColour)
+        return puzzles::CellKind::Marked;
+    return puzzles::CellKind::Open;
+}
+
+ColourValue inkColour(CellIndex index, int ink)
+{
+    if (ink >= 1 && ink <= 9)
+        return DigitColours[static_cast<std::size_t>(ink - 1)];
+    return index == 1 ? Black : WindowTextColour;
+}
+
+int inkOf(ColourValue fore)
+{
+    for (std::size_t d = 0; d < DigitColours.size(); ++d)
+        if (DigitColours[d] == fore)
+            return static_cast<int>(d) + 1;
+    return 0;
+}
+
 std::optional<ColourValue> toggledMark(ColourValue back)
 {
     if (back == OpenColour)

@@ -3,6 +3,7 @@
 // What a cell accepts and how keys and mouse buttons act on it, free of any widget.
 
 #include "board/cells.h"
+#include "puzzles/position.h"
 
 #include <QString>
 #include <Qt>
@@ -28,6 +29,14 @@ std::optional<Arrow> arrowOf(int key);
 std::optional<CellIndex> arrowTarget(CellIndex from, Arrow arrow);
 // Keypad 1 to 9 with Num Lock on: they overwrite a cell's digit in one stroke.
 bool isOverwriteKey(int key, Qt::KeyboardModifiers modifiers);
+// The back colour that shows what a cell is, and what a back colour says a cell is.
+ColourValue backOf(puzzles::CellKind kind);
+puzzles::CellKind kindOf(ColourValue back);
+// A cell's text colour by the digit whose colour it carries, 0 for the colour the cell starts
+// with; and the digit a text colour belongs to, 0 for none.
+ColourValue inkColour(CellIndex index, int ink);
+int inkOf(ColourValue fore);
+
 // A right-click turns an open cell marked and a marked cell open; a given cell stays.
 std::optional<ColourValue> toggledMark(ColourValue back);
 

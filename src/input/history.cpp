@@ -24,6 +24,14 @@ void History::seal(const std::function<CellState(CellIndex)> &shown)
     m_redo.clear();
 }
 
+History::Step History::abandon()
+{
+    Step open = std::move(m_open);
+    m_open.clear();
+    m_touched.reset();
+    return open;
+}
+
 void History::reset()
 {
     m_undo.clear();

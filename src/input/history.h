@@ -1,10 +1,10 @@
 #pragma once
 
-// The board's undo history. A step is one action as the player sees it: whatever the cells went
-// through between two of the player's inputs, kept as each changed cell's state before and
-// after. Nothing of it is ever stored.
+// The board's undo history. A step is one player action: whatever the cells went through while
+// it ran, kept as each changed cell's state before and after. Nothing of it is ever stored.
 
 #include "board/cells.h"
+#include "puzzles/position.h"
 
 #include <bitset>
 #include <cstdint>
@@ -13,18 +13,15 @@
 
 namespace zov::input {
 
-// Bit d-1 for a note of digit d.
-using Notes = std::uint16_t;
-inline constexpr Notes AllNotes = 0x1FF;
-constexpr Notes noteBit(int digit) { return static_cast<Notes>(1u << (digit - 1)); }
-
-// All that a cell shows: its digit (0 when empty), notes, back and text colours.
+// All that a cell means: its digit (0 when empty), notes, whether it is given, marked or
+// open, and the digit whose colour its text and cursor carry (0 for the cell's first colour).
+// The colours the board shows follow from these.
 struct CellState
 {
     std::uint8_t digit = 0;
-    Notes notes = 0;
-    ColourValue back = OpenColour;
-    ColourValue fore = Black;
+    puzzles::Digits notes = 0;
+    puzzles::CellKind kind = puzzles::CellKind::Open;
+    std::uint8_t ink = 0;
     bool operator==(const CellState &) const = default;
 };
 
@@ -50,6 +47,9 @@ public:
     // Ends the step in progress; `shown` reads a cell as it is now. A step that left every cell
     // as it was is no step, and keeps what can be redone.
     void seal(const std::function<CellState(CellIndex)> &shown);
+    // Drops the step in progress and hands back what it touched, each cell's `before` state
+    // to be shown again.
+    Step abandon();
     // Forgets everything: a new puzzle, or a switch of mode.
     void reset();
 

@@ -1,6 +1,6 @@
 #include "input/spoken.h"
 
-namespace zov::spoken {
+namespace zov::input::spoken {
 namespace {
 
 std::string number(int n) { return std::to_string(n); }
@@ -193,4 +193,4 @@ std::string toPlace(const std::array<int, 9> &placedCounts)
     return "To place: " + joined(left, ", ");
 }
 
-} // namespace zov::spoken
+} // namespace zov::input::spoken

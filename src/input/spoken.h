@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace zov::spoken {
+namespace zov::input::spoken {
 
 constexpr int rowNumber(CellIndex i) { return 10 - rowOf(i); }
 constexpr int columnNumber(CellIndex i) { return columnOf(i); }
@@ -73,4 +73,4 @@ std::string unit(Unit kind, int number, const std::array<int, 9> &digits);
 // times, 9 once", or "every digit placed".
 std::string toPlace(const std::array<int, 9> &placedCounts);
 
-} // namespace zov::spoken
+} // namespace zov::input::spoken

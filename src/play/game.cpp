@@ -20,7 +20,7 @@ bool hasGivens(const std::vector<store::GameRow> &rows)
 
 } // namespace
 
-puzzles::Grid gridOf(const Board &board)
+puzzles::Grid gridOf(const input::Board &board)
 {
     puzzles::Grid grid {};
     for (std::size_t p = 0; p < grid.size(); ++p) {
@@ -35,7 +35,7 @@ QString libraryName(const store::PuzzleStore &store)
     return QDir::toNativeSeparators(QFile::decodeName(store.path().c_str()));
 }
 
-Game::Game(Board &board, store::PuzzleStore &store, Prompter &prompter)
+Game::Game(input::Board &board, store::PuzzleStore &store, Prompter &prompter)
     : m_board(board)
     , m_store(store)
     , m_prompter(prompter)
@@ -45,7 +45,7 @@ Game::Game(Board &board, store::PuzzleStore &store, Prompter &prompter)
 
 bool Game::newGame(Pick pick)
 {
-    const Snapshot before = snapshot();
+    const input::Board::Action action(m_board);
     m_board.empty();
     const auto highest = m_store.highestGameNumber();
     std::optional<Choice> chosen;
@@ -54,7 +54,7 @@ bool Game::newGame(Pick pick)
     else
         chosen = pick == Pick::AtRandom ? drawNumber(*highest) : askNumber(*highest);
     if (!chosen) {
-        restore(before);
+        m_board.rollback();
         return false;
     }
     m_current = static_cast<GameNumber>(chosen->number);
@@ -64,6 +64,8 @@ bool Game::newGame(Pick pick)
     for (CellIndex i = 1; i <= CellCount; ++i)
         if (!m_board.text(i).isEmpty())
             m_board.setBackColour(i, GivenColour);
+    // A new puzzle starts a history of its own.
+    m_board.resetHistory();
     return true;
 }
 
@@ -133,19 +135,30 @@ std::optional<Game::Choice> Game::askNumber(int highest)
     }
 }
 
+puzzles::Grid Game::givens() const
+{
+    puzzles::Grid g {};
+    const QString shown = m_board.gameNumberText();
+    for (const auto &row : m_rsCurrentGame)
+        // Rows outside the record format are passed over, never applied.
+        if (row.wellFormed() && QString::number(*row.gameNo) == shown)
+            g[static_cast<std::size_t>(textPositionOf(*row.index))]
+                = static_cast<std::uint8_t>(*row.number);
+    return g;
+}
+
 void Game::ApplyGivens()
 {
-    const QString shown = m_board.gameNumberText();
-    for (const auto &row : m_rsCurrentGame) {
-        // Rows outside the record format are passed over, never applied.
-        if (!row.wellFormed() || QString::number(*row.gameNo) != shown)
-            continue;
-        m_board.setText(*row.index, QString::number(*row.number));
-    }
+    const input::Board::Action action(m_board);
+    const puzzles::Grid g = givens();
+    for (std::size_t p = 0; p < g.size(); ++p)
+        if (g[p])
+            m_board.setText(cellOfTextPosition(static_cast<int>(p)), QString::number(g[p]));
 }
 
 void Game::clear()
 {
+    const input::Board::Action action(m_board);
     ApplyGivens();
     for (CellIndex i = 1; i <= CellCount; ++i) {
         if (m_board.backColour(i) != GivenColour)
@@ -159,34 +172,15 @@ bool Game::solved() const { return puzzles::isSolved(gridOf(m_board)); }
 
 void Game::done()
 {
-    ApplyGivens();
+    {
+        // Done writes back a given that was overtyped: a step of its own for undo.
+        const input::Board::Action action(m_board);
+        ApplyGivens();
+    }
     if (solved())
         m_prompter.messageBox(QStringLiteral("Congratulations"), MessageStyle::Plain);
     else
         m_prompter.messageBox(QStringLiteral("Sorry"), MessageStyle::Critical);
-}
-
-Game::Snapshot Game::snapshot() const
-{
-    Snapshot s;
-    s.gameNumber = m_board.text(0);
-    s.gameNumberFore = m_board.txtRow1(0)->foreColour();
-    for (CellIndex i = 1; i <= CellCount; ++i)
-        s.cells[static_cast<std::size_t>(i)] = m_board.state(i);
-    s.current = m_current;
-    s.rows = m_rsCurrentGame;
-    return s;
-}
-
-void Game::restore(const Snapshot &s)
-{
-    m_board.setText(0, s.gameNumber);
-    // After the text: the filter recolours digits, and the old colour must win.
-    m_board.txtRow1(0)->setForeColour(s.gameNumberFore);
-    for (CellIndex i = 1; i <= CellCount; ++i)
-        m_board.setState(i, s.cells[static_cast<std::size_t>(i)]);
-    m_current = s.current;
-    m_rsCurrentGame = s.rows;
 }
 
 void Game::reportStoreError(const store::Error &e)

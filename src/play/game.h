@@ -13,14 +13,14 @@
 namespace zov {
 
 // The numbers the cells show, in the text order of the solver; an empty cell counts 0.
-puzzles::Grid gridOf(const Board &board);
+puzzles::Grid gridOf(const input::Board &board);
 // The library's file as messages to the player name it.
 QString libraryName(const store::PuzzleStore &store);
 
 class Game
 {
 public:
-    Game(Board &board, store::PuzzleStore &store, Prompter &prompter);
+    Game(input::Board &board, store::PuzzleStore &store, Prompter &prompter);
 
     // Seeds the random draw; start-up seeds it from the clock once.
     void seed(std::uint64_t value) { m_rng.seed(value); }
@@ -28,9 +28,12 @@ public:
     enum class Pick { AtRandom, Asked };
     // Empties the board, chooses a number (at random, or asked for), shows it and its givens.
     // Cancelling the question or a store failure puts the board back as it was; false then.
+    // Each of these is one action on the board.
     bool newGame(Pick pick);
-    // Writes the current puzzle's digits into their cells, for rows whose number is the one
-    // the game-number box shows.
+    // The current puzzle's digits, in text order: its rows whose number is the one the
+    // game-number box shows. The one place that reads the givens out of the rows.
+    puzzles::Grid givens() const;
+    // Writes givens() into their cells.
     void ApplyGivens();
     // The givens back, every other cell emptied and every note gone; colours stay.
     void clear();
@@ -41,18 +44,6 @@ public:
 
     GameNumber current() const { return m_current; }
     const std::vector<store::GameRow> &rsCurrentGame() const { return m_rsCurrentGame; }
-
-    // Everything New may change, so that a cancelled New can put it back.
-    struct Snapshot
-    {
-        QString gameNumber;
-        ColourValue gameNumberFore = 0;
-        std::array<input::CellState, CellCount + 1> cells {};
-        GameNumber current = 0;
-        std::vector<store::GameRow> rows;
-    };
-    Snapshot snapshot() const;
-    void restore(const Snapshot &s);
 
 private:
     // A puzzle number and its rows, chosen for the next New.
@@ -68,7 +59,7 @@ private:
     std::optional<Choice> askNumber(int highest);
     void reportStoreError(const store::Error &e);
 
-    Board &m_board;
+    input::Board &m_board;
     store::PuzzleStore &m_store;
     Prompter &m_prompter;
     std::mt19937_64 m_rng;

@@ -2,20 +2,10 @@
 
 namespace zov {
 
-puzzles::hints::BoardState hintState(const Board &board, const Game &game)
+puzzles::Position hintState(const input::Board &board, const Game &game)
 {
-    puzzles::hints::BoardState s;
-    // The rows ApplyGivens writes: those of the number the game-number box shows.
-    const QString shown = board.gameNumberText();
-    for (const auto &row : game.rsCurrentGame())
-        if (row.wellFormed() && QString::number(*row.gameNo) == shown)
-            s.givens[static_cast<std::size_t>(textPositionOf(*row.index))]
-                = static_cast<std::uint8_t>(*row.number);
-    for (CellIndex i = 1; i <= CellCount; ++i) {
-        const auto p = static_cast<std::size_t>(textPositionOf(i));
-        s.shown[p] = board.cell(i)->digit();
-        s.notes[p] = board.notes(i);
-    }
+    puzzles::Position s = board.position();
+    s.givens = game.givens();
     return s;
 }
 
@@ -27,18 +17,17 @@ std::vector<CellIndex> hintCells(const puzzles::hints::Hint &hint)
     return cells;
 }
 
-bool applyHint(Board &board, const puzzles::hints::Hint &hint)
+bool applyHint(input::Board &board, const puzzles::hints::Hint &hint)
 {
     if (hint.changes.empty())
         return false;
-    board.sealStep();
+    const input::Board::Action action(board);
     for (const auto &c : hint.changes) {
         const CellIndex i = cellOfTextPosition(c.cell);
         // The digit first: a placed digit takes notes as typing it would.
         board.setText(i, c.digit ? QString(QChar(u'0' + c.digit)) : QString());
         board.setNotes(i, c.notes);
     }
-    board.sealStep();
     board.cell(cellOfTextPosition(hint.changes.front().cell))->setFocus(Qt::OtherFocusReason);
     return true;
 }

@@ -10,11 +10,11 @@
 
 namespace zov {
 
-// The puzzle's givens as the game loaded them, what every cell shows, and the player's notes.
-puzzles::hints::BoardState hintState(const Board &board, const Game &game);
+// The cells as the board shows them, with the givens of the puzzle the game loaded.
+puzzles::Position hintState(const input::Board &board, const Game &game);
 // The cells a hint shows, as the board numbers them.
 std::vector<CellIndex> hintCells(const puzzles::hints::Hint &hint);
-// Takes the hint's step, as one step for undo; false when it has nothing to apply.
-bool applyHint(Board &board, const puzzles::hints::Hint &hint);
+// Takes the hint's step, as one action; false when it has nothing to apply.
+bool applyHint(input::Board &board, const puzzles::hints::Hint &hint);
 
 } // namespace zov

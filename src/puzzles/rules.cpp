@@ -1,6 +1,7 @@
 #include "puzzles/rules.h"
 
 #include "board/cells.h"
+#include "puzzles/units.h"
 
 #include <algorithm>
 
@@ -35,20 +36,25 @@ std::optional<Repeat> findRepeat(const Grid &grid)
     const std::size_t g = firstGroupWithRepeat(grid);
     if (g == groups().size())
         return std::nullopt;
-    unsigned seen = 0;
+    std::array<int, 10> at;
+    at.fill(-1);
     for (const CellIndex i : groups()[g]) {
-        const int digit = grid[static_cast<std::size_t>(textPositionOf(i))];
+        const int p = textPositionOf(i);
+        const int digit = grid[static_cast<std::size_t>(p)];
         if (digit < 1 || digit > 9)
             continue;
-        const unsigned bit = 1u << digit;
-        if (seen & bit) {
+        if (const int q = at[static_cast<std::size_t>(digit)]; q >= 0) {
             // groups() runs rows, boxes, columns, nine of each.
             const auto unit = g < 9 ? Repeat::Unit::Row
                 : g < 18            ? Repeat::Unit::Box
                                     : Repeat::Unit::Column;
-            return Repeat { digit, unit, static_cast<int>(g % 9) + 1 };
+            const std::size_t kind = unit == Repeat::Unit::Row ? 0
+                : unit == Repeat::Unit::Column                 ? 1
+                                                               : 2;
+            return Repeat { digit, unit, static_cast<int>(g % 9) + 1, std::min(p, q),
+                std::max(p, q), units.of[static_cast<std::size_t>(p)][kind] };
         }
-        seen |= bit;
+        at[static_cast<std::size_t>(digit)] = p;
     }
     return std::nullopt; // not reached: group g holds a repeat
 }

@@ -18,6 +18,9 @@ struct Repeat
     // left, as CellIndex numbers them. Text a player reads names rows from the top (row 1 is
     // the top row, as in the hints and the tool's r1c1), so messages turn the row round.
     int number = 0;
+    // The two cells that hold it, in text order, and their unit as puzzles/units.h numbers it.
+    int first = -1, second = -1;
+    int unitIndex = -1;
 };
 
 // The first digit found twice, looking through the rows, then the boxes, then the columns.

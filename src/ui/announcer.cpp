@@ -13,6 +13,10 @@
 #include <algorithm>
 
 namespace zov {
+
+using input::CellBox;
+namespace spoken = input::spoken;
+
 namespace {
 
 QString words(const std::string &s) { return QString::fromStdString(s); }
@@ -30,14 +34,14 @@ Announcer::Announcer(Form1 &form)
     : QObject(&form)
     , m_form(form)
 {
-    Board &board = form.board();
+    input::Board &board = form.board();
     for (CellIndex i = 1; i <= CellCount; ++i)
         board.cell(i)->installEventFilter(this);
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
         if (auto *cell = qobject_cast<CellBox *>(now); cell && cell->window() == &m_form)
             m_last = cell;
     });
-    connect(&board, &Board::commandKey, this, &Announcer::read);
+    connect(&board, &input::Board::commandKey, this, &Announcer::read);
     // Connected after the window's own handlers, so these run once the action is done.
     connect(form.cmdNew, &QPushButton::pressed, this, [this] {
         m_beforeNew = cells();
@@ -67,7 +71,7 @@ Announcer::Cells Announcer::cells() const
 {
     Cells all {};
     for (CellIndex i = 1; i <= CellCount; ++i)
-        all[static_cast<std::size_t>(i)] = spokenCell(*m_form.board().cell(i));
+        all[static_cast<std::size_t>(i)] = input::spokenCell(*m_form.board().cell(i));
     return all;
 }
 
@@ -180,7 +184,7 @@ QString Announcer::afterKey(CellBox &cell, int key, Qt::KeyboardModifiers modifi
 void Announcer::read(input::Command command)
 {
     auto *cell = qobject_cast<CellBox *>(QApplication::focusWidget());
-    const Board &board = m_form.board();
+    const input::Board &board = m_form.board();
     if (command == input::Command::ReadToPlace) {
         std::array<int, 9> counts {};
         for (CellIndex i = 1; i <= CellCount; ++i)
@@ -229,7 +233,7 @@ void Announcer::backToCell(const QString &said)
     if (m_listening())
         cell->setFocus(Qt::OtherFocusReason);
     const QString here = QString::fromStdString(spoken::place(cell->index())) + QStringLiteral(", ")
-        + QString::fromStdString(spoken::holding(spokenCell(*cell)));
+        + QString::fromStdString(spoken::holding(input::spokenCell(*cell)));
     if (!said.isEmpty())
         speak(cell, said + QStringLiteral(". ") + here);
 }

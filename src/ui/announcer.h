@@ -19,8 +19,10 @@
 
 namespace zov {
 
-class CellBox;
 class Form1;
+namespace input {
+class CellBox;
+}
 
 class Announcer : public QObject
 {
@@ -29,7 +31,7 @@ public:
     explicit Announcer(Form1 &form);
 
     // The cell the focus goes back to: the last one the player was on.
-    CellBox *lastCell() const;
+    input::CellBox *lastCell() const;
     // Whether a screen reader listens; Qt's answer unless told otherwise (tests without one).
     void setListening(std::function<bool()> listening) { m_listening = std::move(listening); }
 
@@ -37,12 +39,12 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    using Cells = std::array<spoken::Cell, CellCount + 1>;
+    using Cells = std::array<input::spoken::Cell, CellCount + 1>;
     Cells cells() const;
-    std::vector<spoken::Change> changed(const Cells &before, const Cells &after) const;
+    std::vector<input::spoken::Change> changed(const Cells &before, const Cells &after) const;
     // What a key pressed in `cell` did, from the board before and after it.
-    QString afterKey(CellBox &cell, int key, Qt::KeyboardModifiers modifiers, quint32 scanCode,
-        const QString &typed, const Cells &before) const;
+    QString afterKey(input::CellBox &cell, int key, Qt::KeyboardModifiers modifiers,
+        quint32 scanCode, const QString &typed, const Cells &before) const;
     // A unit or the digits to place, read out (the board's reading keys).
     void read(input::Command command);
     // After a button or the About window: the focus back on a cell, and `words` said there.
@@ -50,7 +52,7 @@ private:
     int givens() const;
 
     Form1 &m_form;
-    QPointer<CellBox> m_last;
+    QPointer<input::CellBox> m_last;
     // The board as New found it, to tell a new puzzle from a cancelled New.
     Cells m_beforeNew {};
     int m_numberBeforeNew = 0;

@@ -60,7 +60,7 @@ Form1::Form1(store::LibraryPlace library, Prompter &prompter, QWidget *parent)
     surface->setFixedSize(ClientWidth / TwipsPerPixel, ClientHeight / TwipsPerPixel);
     setCentralWidget(surface);
 
-    m_board = new Board(surface);
+    m_board = new input::Board(surface);
     Label1 = place(new QLabel(QStringLiteral("Game No."), surface), "Label1", 120, 240, 855, 255);
     chkShuffle = place(
         new QCheckBox(QStringLiteral("Random"), surface), "chkShuffle", 5640, 480, 975, 255);
@@ -99,19 +99,16 @@ Form1::Form1(store::LibraryPlace library, Prompter &prompter, QWidget *parent)
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(cmdNew, &QPushButton::clicked, this, &Form1::cmdNewClick);
-    // Clear, and Done where it writes changed givens back, are a step each for undo.
+    // Clear, and Done where it writes changed givens back, are an action each (Game).
     connect(cmdClear, &QPushButton::clicked, this, [this] {
-        beginAction();
         if (m_game)
             m_game->clear();
-        m_board->sealStep();
     });
     connect(cmdDone, &QPushButton::clicked, this, [this] {
-        beginAction();
         if (m_game)
             m_game->done();
     });
-    connect(m_board, &Board::commandKey, this, &Form1::command);
+    connect(m_board, &input::Board::commandKey, this, &Form1::command);
     // toggled fires once for every change of the value, whether clicked or set by the program.
     connect(chkAddMode, &QCheckBox::toggled, this, &Form1::chkAddModeClick);
     connect(cmdSave, &QPushButton::clicked, this, &Form1::cmdSaveClick);
@@ -152,22 +149,11 @@ void Form1::showCentred()
     QTimer::singleShot(0, this, [this] { setWindowIcon(programIcon()); });
 }
 
-void Form1::beginAction()
-{
-    m_board->sealStep();
-    m_board->clearOutline();
-}
-
 void Form1::cmdNewClick()
 {
-    beginAction();
-    if (!m_game)
-        return;
     // A cancelled New puts the board back as it was, and leaves its history so too.
-    if (m_game->newGame(chkShuffle->isChecked() ? Game::Pick::AtRandom : Game::Pick::Asked))
-        m_board->resetHistory();
-    else
-        m_board->sealStep();
+    if (m_game)
+        m_game->newGame(chkShuffle->isChecked() ? Game::Pick::AtRandom : Game::Pick::Asked);
 }
 
 void Form1::setPlayControlsEnabled(bool play)
@@ -184,7 +170,7 @@ void Form1::chkAddModeClick()
 {
     if (!m_entry)
         return;
-    beginAction();
+    const input::Board::Action action(*m_board);
     if (!chkAddMode->isChecked()) {
         setPlayControlsEnabled(true);
         // A stored puzzle has givens only: notes are for play. Each mode starts a history.
@@ -204,7 +190,6 @@ void Form1::chkAddModeClick()
 
 void Form1::cmdSaveClick()
 {
-    beginAction();
     if (!m_entry || m_entry->save().kind == PuzzleEntry::Decision::Kind::Refused)
         return;
     // Leaving the mode and asking for the next puzzle, as after any stored puzzle.
@@ -230,33 +215,8 @@ void Form1::keyPressEvent(QKeyEvent *event)
         QMainWindow::keyPressEvent(event);
         return;
     }
-    beginAction();
     // Without a focused cell the note keys have nothing to act on.
-    switch (c->command) {
-    case input::Command::Undo:
-        m_board->undo();
-        break;
-    case input::Command::Redo:
-        m_board->redo();
-        break;
-    case input::Command::FillNotes:
-        m_board->fillNotes();
-        m_board->sealStep();
-        break;
-    case input::Command::Keys:
-    case input::Command::Hint:
-        command(c->command);
-        break;
-    case input::Command::ToggleNote:
-    case input::Command::ClearNotes:
-    case input::Command::ToggleMark:
-    case input::Command::EmptyCell:
-    case input::Command::ReadRow:
-    case input::Command::ReadColumn:
-    case input::Command::ReadBox:
-    case input::Command::ReadToPlace:
-        break;
-    }
+    m_board->command(0, *c);
     event->accept();
 }
 

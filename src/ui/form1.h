@@ -36,7 +36,7 @@ public:
     // Centred on the screen, with the focus in cell 1.
     void showCentred();
 
-    Board &board() { return *m_board; }
+    input::Board &board() { return *m_board; }
     Game *game() { return m_game.get(); }
 
     QCheckBox *chkShuffle = nullptr;
@@ -58,8 +58,6 @@ protected:
 
 private:
     void command(input::Command command);
-    // Before and after each action of the buttons: a step of its own, and a hint's outline gone.
-    void beginAction();
     void cmdNewClick();
     void chkAddModeClick();
     void cmdSaveClick();
@@ -69,7 +67,7 @@ private:
 
     store::LibraryPlace m_place;
     Prompter &m_prompter;
-    Board *m_board = nullptr;
+    input::Board *m_board = nullptr;
     std::optional<store::PuzzleStore> m_store;
     std::unique_ptr<Game> m_game;
     std::unique_ptr<PuzzleEntry> m_entry;

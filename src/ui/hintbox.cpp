@@ -17,7 +17,7 @@ constexpr int TextWidth = 360;
 
 } // namespace
 
-HintBox::HintBox(const puzzles::hints::Hint &hint, Board &board, QWidget *parent)
+HintBox::HintBox(const puzzles::hints::Hint &hint, input::Board &board, QWidget *parent)
     : QDialog(parent)
     , m_hint(hint)
     , m_board(board)

@@ -17,7 +17,7 @@ class HintBox : public QDialog
 {
     Q_OBJECT
 public:
-    HintBox(const puzzles::hints::Hint &hint, Board &board, QWidget *parent = nullptr);
+    HintBox(const puzzles::hints::Hint &hint, input::Board &board, QWidget *parent = nullptr);
 
     int level() const { return m_level; }
     QLabel *text() const { return m_text; }
@@ -28,7 +28,7 @@ public:
 private:
     void tell(int level);
     const puzzles::hints::Hint &m_hint;
-    Board &m_board;
+    input::Board &m_board;
     int m_level = 0;
     QLabel *m_text = nullptr;
     QPushButton *m_more = nullptr;

@@ -1,4 +1,5 @@
 #include "support/testsupport.h"
+#include "support/windowsupport.h"
 #include "ui/form1.h"
 
 #include <QApplication>
@@ -23,7 +24,7 @@ class TestEntry : public QObject
     std::unique_ptr<Form1> m_form;
     QString m_path;
 
-    Board &board() { return m_form->board(); }
+    input::Board &board() { return m_form->board(); }
     void start(int puzzles)
     {
         m_path = m_dir.filePath(
@@ -79,7 +80,7 @@ private Q_SLOTS:
         int open = 1;
         while (board().backColour(open) != OpenColour)
             ++open;
-        board().setBackColour(open, MarkColour);
+        test::arrange(board(), [&] { board().setBackColour(open, MarkColour); });
         clickAddMode();
         QVERIFY(m_form->chkAddMode->isChecked());
         QCOMPARE(board().gameNumberText(), QStringLiteral("58"));
@@ -311,9 +312,11 @@ private Q_SLOTS:
         for (const auto &[cell, digit] : digits)
             QCOMPARE(board().text(cell), QString(QLatin1Char(digit)));
         // Mended, the same board is stored.
-        board().setText(digits.front().first, QString());
-        if (why.startsWith(QLatin1String("No solution")))
-            board().setText(18, QString());
+        test::arrange(board(), [&] {
+            board().setText(digits.front().first, QString());
+            if (why.startsWith(QLatin1String("No solution")))
+                board().setText(18, QString());
+        });
         m_prompter.replies.push_back(std::nullopt);
         QTest::mouseClick(m_form->cmdSave, Qt::LeftButton);
         QVERIFY(!rows(QStringLiteral("GameNo = 5")).isEmpty());

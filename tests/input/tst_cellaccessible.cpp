@@ -8,6 +8,7 @@
 #include <QTest>
 
 using namespace zov;
+using namespace zov::input;
 
 class TestCellAccessible : public QObject
 {

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QStyle>
 #include <QTest>
+#include <optional>
 
 #include <map>
 
@@ -18,7 +19,8 @@ class TestCellColours : public QObject
 {
     Q_OBJECT
     QWidget *m_window = nullptr;
-    Board *m_board = nullptr;
+    input::Board *m_board = nullptr;
+    std::optional<input::Board::Action> m_writing;
 
     // The digits' colours, 1 to 9, written out: navy, red, green, teal, maroon, lime, periwinkle,
     // purple, olive.
@@ -41,7 +43,7 @@ class TestCellColours : public QObject
     };
     // The back beside the digit, and the digit's full colour: the commonest colour in the box
     // that is clearly not the back (the glyph's smoothed rim has many colours, its body one).
-    static Shown shown(BoardBox *box)
+    static Shown shown(input::BoardBox *box)
     {
         const QImage picture = box->grab().toImage();
         const QColor back = picture.pixelColor(4, picture.height() / 2);
@@ -69,12 +71,15 @@ private Q_SLOTS:
         QApplication::setPalette(QApplication::style()->standardPalette());
         m_window = new QWidget;
         m_window->resize(478, 360);
-        m_board = new Board(m_window);
+        m_board = new input::Board(m_window);
+        // The program's own writes run inside an action, as the game's do; one for each test.
+        m_writing.emplace(*m_board);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window));
     }
     void cleanup()
     {
+        m_writing.reset();
         delete m_window;
         QApplication::setPalette(QApplication::style()->standardPalette());
         QVERIFY(QApplication::topLevelWidgets().isEmpty());

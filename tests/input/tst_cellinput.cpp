@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
+#include <optional>
 
 using namespace zov;
 
@@ -17,9 +18,10 @@ class TestCellInput : public QObject
 {
     Q_OBJECT
     QWidget *m_window = nullptr;
-    Board *m_board = nullptr;
+    input::Board *m_board = nullptr;
+    std::optional<input::Board::Action> m_writing;
 
-    BoardBox *cell(int i) { return m_board->txtRow1(i); }
+    input::BoardBox *cell(int i) { return m_board->txtRow1(i); }
 
     // The first and last columns of a picture that show the number: its colours are not grey,
     // the frame's and the back's are.
@@ -48,13 +50,16 @@ private Q_SLOTS:
     {
         m_window = new QWidget;
         m_window->resize(478, 360);
-        m_board = new Board(m_window);
+        m_board = new input::Board(m_window);
+        // The program's own writes run inside an action, as the game's do; one for each test.
+        m_writing.emplace(*m_board);
         m_window->show();
         QApplication::setActiveWindow(m_window);
         QVERIFY(QTest::qWaitForWindowActive(m_window));
     }
     void cleanup()
     {
+        m_writing.reset();
         delete m_window;
         QVERIFY(QApplication::topLevelWidgets().isEmpty());
     }
@@ -140,7 +145,7 @@ private Q_SLOTS:
     // scrolled to its last digits. Two digits always fit in the board's Tahoma.
     void gameNumberFitsItsBox()
     {
-        GameNumberBox *box = m_board->gameNumberBox();
+        input::GameNumberBox *box = m_board->gameNumberBox();
         const QRect area = box->numberArea();
         QVERIFY(area.left() > 0 && area.right() < box->width() - 1);
         const qreal room = area.width() - 2;
@@ -174,7 +179,7 @@ private Q_SLOTS:
     // 32767 stands whole and centred inside the frame.
     void gameNumbersLookDifferentAndWhole()
     {
-        GameNumberBox *box = m_board->gameNumberBox();
+        input::GameNumberBox *box = m_board->gameNumberBox();
         const auto picture = [&](int n) {
             m_board->setText(0, QString::number(n));
             return box->grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -201,7 +206,7 @@ private Q_SLOTS:
     // grey both out.
     void gameNumberBoxKeepsItsColoursWhenDisabled()
     {
-        GameNumberBox *box = m_board->gameNumberBox();
+        input::GameNumberBox *box = m_board->gameNumberBox();
         m_board->setText(0, QStringLiteral("12"));
         QVERIFY(!box->isEnabled());
         const QColor white(255, 255, 255), text(0, 192, 192);

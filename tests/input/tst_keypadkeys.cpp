@@ -33,10 +33,11 @@ private Q_SLOTS:
         QFETCH(QString, shown);
         // The key goes straight to the box, as the window would send it to the focused cell.
         QWidget surface;
-        Board board(&surface);
+        input::Board board(&surface);
         const int index = 41;
+        const input::Board::Action typing(board);
         board.setText(index, QStringLiteral("3"));
-        CellBox *box = board.cell(index);
+        input::CellBox *box = board.cell(index);
         const Qt::KeyboardModifiers mods = keypadModifier ? Qt::KeypadModifier : Qt::NoModifier;
         QKeyEvent press(QEvent::KeyPress, Qt::Key_7, mods, 0, keysym, 0, QStringLiteral("7"));
         QApplication::sendEvent(box, &press);

@@ -3,7 +3,7 @@
 #include <QTest>
 
 using namespace zov;
-using namespace zov::spoken;
+using namespace zov::input::spoken;
 
 class TestSpoken : public QObject
 {

@@ -9,7 +9,6 @@
 #include <random>
 
 using namespace zov::puzzles;
-using hints::BoardState;
 using hints::Hint;
 
 namespace {
@@ -32,22 +31,22 @@ std::vector<Grid> puzzlesIn(const QString &path)
 
 // What is wrong with one hint on `s`, or nothing: it must change the state, never place a digit
 // other than the solution's nor take the solution's digit from a cell's notes.
-QString unsound(const BoardState &s, const Hint &h, const Grid &solution)
+QString unsound(const Position &s, const Hint &h, const Grid &solution)
 {
     if (h.changes.empty())
         return QStringLiteral("a hint with nothing to apply");
     if (h.levels.empty())
         return QStringLiteral("a hint without words");
-    const BoardState next = hints::applied(s, h);
-    if (next.shown == s.shown && next.notes == s.notes)
+    const Position next = hints::applied(s, h);
+    if (next.digits == s.digits && next.notes == s.notes)
         return QStringLiteral("a hint that changes nothing: ") + QString::fromStdString(h.notation);
     // The cells it changed; a random state may hold other faults still, for later hints.
     for (const auto &c : h.changes) {
         const int p = c.cell;
         const auto sol = solution[std::size_t(p)];
-        if (next.shown[std::size_t(p)] && next.shown[std::size_t(p)] != sol)
+        if (next.digits[std::size_t(p)] && next.digits[std::size_t(p)] != sol)
             return QStringLiteral("a wrong digit placed: ") + QString::fromStdString(h.notation);
-        if (!next.shown[std::size_t(p)] && next.notes[std::size_t(p)]
+        if (!next.digits[std::size_t(p)] && next.notes[std::size_t(p)]
             && !(next.notes[std::size_t(p)] >> (sol - 1) & 1))
             return QStringLiteral("the solution's digit removed: ")
                 + QString::fromStdString(h.notation);
@@ -56,12 +55,12 @@ QString unsound(const BoardState &s, const Hint &h, const Grid &solution)
 }
 
 // Hints one after another from `s` to the solution; the first fault, or nothing.
-QString walk(BoardState s, const Grid &solution, std::vector<Technique> *used = nullptr)
+QString walk(Position s, const Grid &solution, std::vector<Technique> *used = nullptr)
 {
     for (int step = 0; step < 2000; ++step) {
         const Hint h = hints::nextHint(s);
         if (h.kind == Hint::Kind::Solved)
-            return s.shown == solution ? QString() : QStringLiteral("solved, but not so");
+            return s.digits == solution ? QString() : QStringLiteral("solved, but not so");
         if (const QString why = unsound(s, h, solution); !why.isEmpty())
             return why;
         if (used && h.technique)
@@ -89,7 +88,7 @@ private Q_SLOTS:
             Grid solution {};
             QCOMPARE(countSolutions(library[n], 2, &solution), 1);
             std::vector<Technique> used;
-            const QString why = walk(hints::startOf(library[n]), solution, &used);
+            const QString why = walk(Position::start(library[n]), solution, &used);
             QVERIFY2(
                 why.isEmpty(), qPrintable(QStringLiteral("puzzle %1: %2").arg(n + 1).arg(why)));
             if (n < 1000)
@@ -129,7 +128,7 @@ private Q_SLOTS:
             Grid solution {};
             if (countSolutions(list[n], 2, &solution) != 1)
                 continue;
-            const QString why = walk(hints::startOf(list[n]), solution);
+            const QString why = walk(Position::start(list[n]), solution);
             QVERIFY2(
                 why.isEmpty(), qPrintable(QStringLiteral("puzzle %1: %2").arg(n + 1).arg(why)));
             ++walked;
@@ -152,7 +151,7 @@ private Q_SLOTS:
             const Grid &givens = library[rng() % library.size()];
             Grid solution {};
             QCOMPARE(countSolutions(givens, 2, &solution), 1);
-            BoardState s = hints::startOf(givens);
+            Position s = Position::start(givens);
             bool wrong = false;
             for (int p = 0; p < 81; ++p) {
                 if (givens[std::size_t(p)])
@@ -160,10 +159,10 @@ private Q_SLOTS:
                 const auto sol = solution[std::size_t(p)];
                 switch (rng() % 8) {
                 case 0:
-                    s.shown[std::size_t(p)] = sol;
+                    s.digits[std::size_t(p)] = sol;
                     break;
                 case 1:
-                    s.shown[std::size_t(p)] = std::uint8_t(sol % 9 + 1);
+                    s.digits[std::size_t(p)] = std::uint8_t(sol % 9 + 1);
                     wrong = true;
                     break;
                 case 2:
@@ -192,7 +191,7 @@ private Q_SLOTS:
         const Grid &givens = library[4999];
         Grid solution {};
         QCOMPARE(countSolutions(givens, 2, &solution), 1);
-        BoardState s = hints::startOf(givens);
+        Position s = Position::start(givens);
         int open = 0;
         while (givens[std::size_t(open)])
             ++open;
@@ -211,7 +210,7 @@ private Q_SLOTS:
                 ++removed;
             }
         QVERIFY(countSolutions(two, 2) == 2);
-        const Hint none = hints::nextHint(hints::startOf(two));
+        const Hint none = hints::nextHint(Position::start(two));
         QCOMPARE(none.kind, Hint::Kind::NotUnique);
         QVERIFY(none.changes.empty());
     }

@@ -23,6 +23,7 @@
 #include <memory>
 
 using namespace zov;
+using namespace zov::input;
 
 // Stands in for the desktop's browser and mail program.
 class LinkCatcher : public QObject

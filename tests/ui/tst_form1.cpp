@@ -83,7 +83,7 @@ private Q_SLOTS:
     // Random, Add Game Mode; the game-number box never takes it.
     void tabOrderFollowsTheDesign()
     {
-        Board &b = m_form->board();
+        input::Board &b = m_form->board();
         QCOMPARE(QApplication::focusWidget(), b.txtRow1(1));
         QCOMPARE(tab(b.txtRow1(1)), m_form->cmdNew);
         QCOMPARE(tab(m_form->cmdNew), m_form->cmdClear);
@@ -106,7 +106,7 @@ private Q_SLOTS:
     // "About" opens a modal window, a fresh one each time; the main window takes no input then.
     void aboutIsModalAndFresh()
     {
-        Board &b = m_form->board();
+        input::Board &b = m_form->board();
         int open = 1;
         while (!b.text(open).isEmpty())
             ++open;

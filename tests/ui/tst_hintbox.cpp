@@ -18,16 +18,10 @@
 
 using namespace zov;
 
-class TestHintBox : public QObject
+class TestHintBox : public QObject, test::WindowFixture
 {
     Q_OBJECT
-    QTemporaryDir m_dir;
-    QString m_path;
     puzzles::Grid m_solution {};
-    test::ScriptedPrompter m_prompter;
-    std::unique_ptr<Form1> m_form;
-
-    Board &board() { return m_form->board(); }
 
     // Opens the hint box with Ctrl+H in `cell` and runs `inside` on it while it is open; false
     // when no box came.
@@ -76,20 +70,10 @@ private Q_SLOTS:
         for (int pos = 0; pos < 81; ++pos)
             if ((*grid)[std::size_t(pos)])
                 p.push_back({ cellOfTextPosition(pos), (*grid)[std::size_t(pos)] });
-        m_path = m_dir.filePath(QStringLiteral("lib.mdb"));
         QVERIFY(store::PuzzleStore::create(test::path8(m_path), { p }));
     }
-    void init()
-    {
-        m_prompter = {};
-        m_form = test::openWindow(m_path, m_prompter);
-        QVERIFY(m_form);
-    }
-    void cleanup()
-    {
-        m_form.reset();
-        QVERIFY(QApplication::topLevelWidgets().isEmpty());
-    }
+    void init() { QVERIFY(openFresh()); }
+    void cleanup() { QVERIFY(closeWindow()); }
 
     // More tells more at each level; the last outlines the cells of the pattern and offers
     // Apply, which places the solution's digit as one undo step.

@@ -13,20 +13,13 @@
 #include <memory>
 
 using namespace zov;
-using input::noteBit;
-using input::Notes;
+using puzzles::digitBit;
+using Notes = puzzles::Digits;
 
-class TestNotes : public QObject
+class TestNotes : public QObject, test::WindowFixture
 {
     Q_OBJECT
-    QTemporaryDir m_dir;
-    test::ScriptedPrompter m_prompter;
-    std::unique_ptr<Form1> m_form;
 
-    Board &board() { return m_form->board(); }
-    CellBox *cell(int i) { return board().cell(i); }
-    int openCell(int after = 0) { return test::openCell(board(), after); }
-    int givenCell() { return test::givenCell(board()); }
     void ctrl(int i, Qt::Key key, Qt::KeyboardModifiers more = {})
     {
         cell(i)->setFocus();
@@ -36,7 +29,7 @@ class TestNotes : public QObject
     {
         Notes n = 0;
         for (const int d : digits)
-            n = static_cast<Notes>(n | noteBit(d));
+            n = static_cast<Notes>(n | digitBit(d));
         return n;
     }
 
@@ -47,21 +40,13 @@ class TestNotes : public QObject
     }
 
 private Q_SLOTS:
-    void initTestCase() { loadBoardFont(); }
-    void init()
+    void initTestCase()
     {
-        const QString path = m_dir.filePath(QStringLiteral("lib.mdb"));
-        if (!QFile::exists(path))
-            test::makeLibrary(path, 2, 30);
-        m_prompter = {};
-        m_form = test::openWindow(path, m_prompter);
-        QVERIFY(m_form);
+        loadBoardFont();
+        test::makeLibrary(m_path, 2, 30);
     }
-    void cleanup()
-    {
-        m_form.reset();
-        QVERIFY(QApplication::topLevelWidgets().isEmpty());
-    }
+    void init() { QVERIFY(openFresh()); }
+    void cleanup() { QVERIFY(closeWindow()); }
 
     // Ctrl+digit toggles a note of an empty open or marked cell, never of a given cell or one
     // holding a digit; nothing is typed, and the text stays the whole game state.
@@ -126,7 +111,7 @@ private Q_SLOTS:
         for (const auto mods : { Qt::ControlModifier, Qt::ShiftModifier, Qt::AltModifier }) {
             QTest::keyClick(cell(i), Qt::Key_7, mods | Qt::KeypadModifier);
             QCOMPARE(board().text(i), QStringLiteral("7"));
-            board().setText(i, QStringLiteral("3"));
+            test::arrange(board(), [&] { board().setText(i, QStringLiteral("3")); });
         }
         QCOMPARE(board().notes(i), Notes(0));
         const int from = 41;
@@ -143,7 +128,7 @@ private Q_SLOTS:
         // Away from the cursor, which blinks in the middle of the focused cell.
         cell(openCell(i))->setFocus();
         const QImage bare = cell(i)->grab().toImage();
-        board().setNotes(i, notesOf({ 1, 5, 9 }));
+        test::arrange(board(), [&] { board().setNotes(i, notesOf({ 1, 5, 9 })); });
         const QImage drawn = cell(i)->grab().toImage();
         const QColor open = shownBack(OpenColour, QApplication::palette());
         for (int d = 1; d <= 9; ++d) {
@@ -198,7 +183,7 @@ private Q_SLOTS:
         const int i = openCell();
         const Notes before = board().notes(i);
         int digit = 1;
-        while (!(before & noteBit(digit)))
+        while (!(before & digitBit(digit)))
             ++digit;
         std::array<Notes, CellCount + 1> was {};
         for (int j = 1; j <= CellCount; ++j)
@@ -213,10 +198,9 @@ private Q_SLOTS:
             const bool sees
                 = rowOf(j) == rowOf(i) || columnOf(j) == columnOf(i) || boxOf(j) == boxOf(i);
             const Notes expected
-                = sees ? Notes(was[std::size_t(j)] & ~noteBit(digit)) : was[std::size_t(j)];
+                = sees ? Notes(was[std::size_t(j)] & ~digitBit(digit)) : was[std::size_t(j)];
             QCOMPARE(board().notes(j), expected);
         }
-        board().sealStep();
         QCOMPARE(board().history().size(), std::size_t(2)); // fill, then the placement
     }
 
@@ -228,17 +212,17 @@ private Q_SLOTS:
         QTest::mouseClick(cell(i), Qt::RightButton);
         ctrl(i, Qt::Key_N, Qt::ShiftModifier);
         for (int j = 1; j <= CellCount; ++j) {
-            Notes allowed = input::AllNotes;
+            Notes allowed = puzzles::AllDigits;
             if (board().text(j).isEmpty())
                 for (int k = 1; k <= CellCount; ++k)
                     if ((rowOf(k) == rowOf(j) || columnOf(k) == columnOf(j) || boxOf(k) == boxOf(j))
                         && !board().text(k).isEmpty())
-                        allowed = Notes(allowed & ~noteBit(board().text(k).toInt()));
+                        allowed = Notes(allowed & ~digitBit(board().text(k).toInt()));
             const Notes expected = board().text(j).isEmpty() ? allowed : Notes(0);
             QCOMPARE(board().notes(j), expected);
             // The solution's digit is always among them.
             if (board().text(j).isEmpty())
-                QVERIFY(board().notes(j) & noteBit(test::solvedDigit(j)));
+                QVERIFY(board().notes(j) & digitBit(test::solvedDigit(j)));
         }
         QVERIFY(board().notes(i) != 0);
         ctrl(i, Qt::Key_0);

@@ -45,7 +45,7 @@ private Q_SLOTS:
         QVERIFY(form.Load());
         form.showCentred();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        Board &board = form.board();
+        input::Board &board = form.board();
 
         const Qt::Key keys[] = { Qt::Key_0, Qt::Key_1, Qt::Key_5, Qt::Key_9, Qt::Key_A,
             Qt::Key_Space, Qt::Key_Period, Qt::Key_Minus, Qt::Key_Left, Qt::Key_Right, Qt::Key_Up,
@@ -160,7 +160,7 @@ private Q_SLOTS:
         QVERIFY(form.Load());
         form.showCentred();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        Board &board = form.board();
+        input::Board &board = form.board();
         const auto picture = [&] {
             std::vector<input::CellState> p;
             for (int i = 1; i <= CellCount; ++i)
@@ -171,7 +171,7 @@ private Q_SLOTS:
         const Qt::Key digits[] = { Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4, Qt::Key_5, Qt::Key_6,
             Qt::Key_7, Qt::Key_8, Qt::Key_9 };
         for (int a = 0; a < actions; ++a) {
-            CellBox *cell = board.cell(static_cast<int>(rnd.bounded(1, 82)));
+            input::CellBox *cell = board.cell(static_cast<int>(rnd.bounded(1, 82)));
             cell->setFocus();
             const Qt::Key digit = digits[rnd.bounded(9)];
             switch (rnd.bounded(10)) {

@@ -13,18 +13,12 @@
 
 using namespace zov;
 using input::CellState;
-using input::noteBit;
+using puzzles::digitBit;
 
-class TestUndo : public QObject
+class TestUndo : public QObject, test::WindowFixture
 {
     Q_OBJECT
-    QTemporaryDir m_dir;
-    QString m_path;
-    test::ScriptedPrompter m_prompter;
-    std::unique_ptr<Form1> m_form;
 
-    Board &board() { return m_form->board(); }
-    CellBox *cell(int i) { return board().cell(i); }
     using Picture = std::array<CellState, CellCount + 1>;
     Picture picture()
     {
@@ -33,19 +27,13 @@ class TestUndo : public QObject
             p[std::size_t(i)] = board().state(i);
         return p;
     }
-    int openCell(int after = 0) { return test::openCell(board(), after); }
-    int givenCell() { return test::givenCell(board()); }
     void key(int i, Qt::Key k, Qt::KeyboardModifiers mods = {})
     {
         cell(i)->setFocus();
         QTest::keyClick(cell(i), k, mods);
     }
-    // Steps taken so far, the one in progress included.
-    std::size_t steps()
-    {
-        board().sealStep();
-        return board().history().size();
-    }
+    // Steps taken so far: every action has ended its own.
+    std::size_t steps() { return board().history().size(); }
     void undo(QWidget *at) { QTest::keyClick(at, Qt::Key_Z, Qt::ControlModifier); }
     void redo(QWidget *at, bool y = false)
     {
@@ -59,20 +47,10 @@ private Q_SLOTS:
     void initTestCase()
     {
         loadBoardFont();
-        m_path = m_dir.filePath(QStringLiteral("lib.mdb"));
         test::makeLibrary(m_path, 3, 30);
     }
-    void init()
-    {
-        m_prompter = {};
-        m_form = test::openWindow(m_path, m_prompter);
-        QVERIFY(m_form);
-    }
-    void cleanup()
-    {
-        m_form.reset();
-        QVERIFY(QApplication::topLevelWidgets().isEmpty());
-    }
+    void init() { QVERIFY(openFresh()); }
+    void cleanup() { QVERIFY(closeWindow()); }
 
     // Each kind of step is one step: undo puts back exactly what was there (text, colours,
     // notes), with the focus on the cell that changed, and redo takes it again.
@@ -166,7 +144,6 @@ private Q_SLOTS:
     void placementWithItsNotesIsOneStep()
     {
         board().fillNotes();
-        board().sealStep();
         const int i = openCell();
         const int d = test::solvedDigit(i);
         const Picture before = picture();

@@ -1,70 +1,21 @@
 #pragma once
 
-// The grader's view of a puzzle in progress: the digits placed and the candidates left, and the
-// unit tables the techniques walk. Positions are in text order (puzzles/grid.h); units hold
-// their cells in that order: the rows top to bottom, the columns left to right, then the boxes
-// from the top left, each box row by row.
+// The grader's view of a puzzle in progress: the digits placed and the candidates left.
+// Positions are in text order (puzzles/grid.h), units as puzzles/units.h numbers them.
 
-#include "puzzles/grid.h"
+#include "puzzles/units.h"
 
 #include <array>
-#include <bit>
 #include <cstdint>
-#include <vector>
 
 namespace zov::puzzles::grading {
 
-using Mask = std::uint16_t; // bit d-1 for digit d, or bit i for the i-th cell of a unit
-inline constexpr Mask AllDigits = 0x1FF;
-
-// A table, as without POPCNT in the baseline instruction set std::popcount is a library call.
-inline constexpr auto BitCounts = [] {
-    std::array<std::uint8_t, 512> n {};
-    for (unsigned m = 1; m < 512; ++m)
-        n[m] = static_cast<std::uint8_t>(n[m >> 1] + (m & 1));
-    return n;
-}();
-inline int bits(unsigned m) { return BitCounts[m & 0x1FF]; }
-inline int lowest(unsigned m) { return std::countr_zero(m); }
-
-// A set of cells, bit p for cell p.
-struct Cells
-{
-    std::uint64_t lo = 0, hi = 0;
-    void add(int p) { (p < 64 ? lo : hi) |= std::uint64_t { 1 } << (p & 63); }
-    bool has(int p) const { return ((p < 64 ? lo : hi) >> (p & 63)) & 1; }
-    Cells operator&(const Cells &o) const { return { lo & o.lo, hi & o.hi }; }
-    Cells &operator|=(const Cells &o)
-    {
-        lo |= o.lo;
-        hi |= o.hi;
-        return *this;
-    }
-    bool any() const { return lo || hi; }
-    template <typename F> void each(F f) const
-    {
-        for (std::uint64_t m = lo; m; m &= m - 1)
-            f(std::countr_zero(m));
-        for (std::uint64_t m = hi; m; m &= m - 1)
-            f(64 + std::countr_zero(m));
-    }
-};
-
-// The board's 27 groups rearranged for the grader, and what follows from them.
-struct Units
-{
-    static constexpr int FirstBox = 18; // after nine rows and nine columns
-    std::array<std::array<std::uint8_t, 9>, 27> cells {};
-    std::array<std::array<std::uint8_t, 20>, 81> peers {}; // ascending
-    std::array<std::array<bool, 81>, 81> sees {};
-    std::array<Cells, 81> peerSet {};
-    std::array<std::array<std::uint8_t, 3>, 81> of {}; // a cell's row, column and box
-    // Subsets of up to nine items by size: masks[n] lists every 9-bit mask with n bits.
-    std::array<std::vector<Mask>, 10> masks;
-
-    Units();
-};
-extern const Units units;
+using puzzles::AllDigits;
+using puzzles::bits;
+using puzzles::Cells;
+using puzzles::lowest;
+using puzzles::units;
+using Mask = puzzles::Digits; // digits, or bit i for the i-th cell of a unit
 
 // Digits placed and candidates left; `onPath` while every digit placed agrees with the
 // solution, so that a step there must never remove the solution's digit.

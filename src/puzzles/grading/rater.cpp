@@ -5,22 +5,6 @@
 namespace zov::puzzles::grading {
 namespace {
 
-// No cell without a digit or a candidate, and every digit still possible in every unit.
-bool consistent(const CandidateGrid &g)
-{
-    for (int p = 0; p < 81; ++p)
-        if (!g.grid[p] && !g.cand[p])
-            return false;
-    for (const auto &unit : units.cells) {
-        Mask seen = 0;
-        for (const auto p : unit)
-            seen = static_cast<Mask>(seen | g.cand[p] | (g.grid[p] ? 1u << (g.grid[p] - 1) : 0u));
-        if (seen != AllDigits)
-            return false;
-    }
-    return true;
-}
-
 // The technique's search, by Technique; trial is the step loop's own.
 using Finder = bool (*)(CandidateGrid &, Rater &);
 constexpr std::array<Finder, TechniqueCount> Finders {
@@ -47,6 +31,21 @@ constexpr std::array<Finder, TechniqueCount> Finders {
 
 } // namespace
 
+std::optional<Break> brokenAt(const CandidateGrid &g)
+{
+    for (int p = 0; p < 81; ++p)
+        if (!g.grid[p] && !g.cand[p])
+            return Break { p, -1, 0 };
+    for (int u = 0; u < 27; ++u) {
+        Mask seen = 0;
+        for (const auto p : units.cells[u])
+            seen = static_cast<Mask>(seen | g.cand[p] | (g.grid[p] ? digitBit(g.grid[p]) : 0));
+        if (seen != AllDigits)
+            return Break { -1, u, lowest(static_cast<Mask>(AllDigits & ~seen)) + 1 };
+    }
+    return std::nullopt;
+}
+
 Rater::Rater(const Grid &solution, const RateOptions &options, Rating &rating)
     : m_solution(solution)
     , m_options(options)
@@ -65,7 +64,7 @@ Outcome Rater::solve(CandidateGrid &g, int depth)
     for (;;) {
         if (g.empty == 0)
             return Outcome::Solved;
-        if (!consistent(g))
+        if (brokenAt(g))
             return Outcome::Broken;
         if (step(g, depth))
             continue;
@@ -115,10 +114,7 @@ bool Rater::counted(Technique tech)
 void Rater::noteForLog(int p, char sign, Mask m)
 {
     m_pending += ' ';
-    m_pending += { 'r', static_cast<char>('1' + p / 9), 'c', static_cast<char>('1' + p % 9), sign };
-    for (int d = 0; d < 9; ++d)
-        if (m >> d & 1)
-            m_pending += static_cast<char>('1' + d);
+    m_pending += digitNotation(p, sign, m);
 }
 
 bool Rater::removeFromSeers(CandidateGrid &g, Cells from, const Cells &ends, Mask m)

@@ -6,8 +6,10 @@
 
 #include "puzzles/grader.h"
 #include "puzzles/grading/candidates.h"
+#include "puzzles/position.h"
 
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,8 +28,58 @@ inline constexpr std::array<int, TechniqueCount> Grades {
 
 enum class Outcome { Solved, Broken, Stuck };
 
-// What one step looked at and what it changed, for telling a person about it (the hints). Only
-// a watched step fills it, so rating pays nothing for it.
+// Where candidates ran out: a cell with none (`cell`), or a unit (`unit`) where `digit` has no
+// place left.
+struct Break
+{
+    int cell = -1, unit = -1, digit = 0;
+};
+std::optional<Break> brokenAt(const CandidateGrid &g);
+
+// The roles a candidate, a cell or a unit plays in a deduction, as the hints tell and draw it.
+enum class Role : std::uint8_t {
+    Pattern, // the pattern's own candidates: a fish's base, a subset's digits, a wing's digit
+    Pivot, // a wing's pivot
+    Pincer, // a wing's pincers
+    Fin, // a finned fish's fins
+    GroupA, // colouring: the first group
+    GroupB, // colouring: the second group
+    Node, // a chain's node; its place in the chain is `order`
+    Assumed, // a forcing chain's assumption
+    Forced, // a forcing chain's forced digit, in `order`
+    Removal, // a candidate the step removes
+    Placement, // the digit the step places
+    Empty, // a cell or unit left without a digit (a contradiction's end)
+    Base, // units: a fish's base lines; locked candidates: the box (pointing) or line (claiming)
+    Cover, // units: a fish's cover lines; locked candidates: the other unit
+    Look, // units: where to look (a single's unit, a subset's unit)
+};
+
+// A candidate: a digit in a cell (text position).
+struct Candidate
+{
+    int cell = 0, digit = 0;
+    Role role = Role::Pattern;
+    int order = -1; // in a chain or a forced sequence, 0 first
+    bool operator==(const Candidate &) const = default;
+};
+
+// A link between two candidates of a chain: strong (one of the two is true) or weak (not
+// both).
+struct Link
+{
+    Candidate from, to;
+    bool strong = true;
+};
+
+struct UnitRole
+{
+    int unit = 0;
+    Role role = Role::Look;
+};
+
+// What one step looked at and what it changed, for telling a person about it (the hints): the
+// record of one deduction. Only a watched step fills it, so rating pays nothing for it.
 struct StepPattern
 {
     Technique technique = Technique::Trial;
@@ -44,6 +96,13 @@ struct StepPattern
     Mask digits = 0; // the pattern's digits (a wing's and a chain's: the digit removed)
     std::vector<std::pair<int, Mask>> removed; // in the order removed
     int placedCell = -1, placedDigit = 0;
+
+    // The deduction by roles, for the words and the drawing: the units with their roles, the
+    // candidates with theirs (chain nodes and forced digits in order), and a chain's links in
+    // order.
+    std::vector<UnitRole> unitRoles;
+    std::vector<Candidate> candidates;
+    std::vector<Link> links;
 };
 
 class Rater
@@ -56,7 +115,7 @@ public:
 
     void place(CandidateGrid &g, int p, int d)
     {
-        const auto m = static_cast<Mask>(1u << (d - 1));
+        const Mask m = digitBit(d);
         if (g.onPath && m_solution[p] != d)
             ++m_rating.unsoundSteps;
         note(p, '=', m);

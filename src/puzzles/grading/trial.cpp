@@ -25,7 +25,7 @@ Outcome Rater::guess(CandidateGrid &g, int depth)
     // forgotten, but the guesses inside it still count.
     const auto counts = m_rating.counts;
     const std::size_t logged = m_options.log ? m_options.log->size() : 0;
-    note(best, '=', static_cast<Mask>(1u << (d - 1)));
+    note(best, '=', digitBit(d));
     if (m_options.log)
         m_options.log->push_back("guess:" + m_pending);
     m_pending.clear();
@@ -44,7 +44,7 @@ Outcome Rater::guess(CandidateGrid &g, int depth)
     if (m_options.log)
         m_options.log->resize(logged);
     // Further guesses inside always end in a solution or a contradiction.
-    remove(g, best, static_cast<Mask>(1u << (d - 1)));
+    remove(g, best, digitBit(d));
     if (m_options.log)
         m_options.log->push_back("trial:" + m_pending);
     m_pending.clear();

@@ -3,6 +3,7 @@
 #include "puzzles/grading/rater.h"
 #include "puzzles/hints/patterns.h"
 #include "puzzles/hints/words.h"
+#include "puzzles/rules.h"
 #include "puzzles/sudoku.h"
 
 #include <algorithm>
@@ -24,59 +25,22 @@ using patterns::colouringOf;
 using patterns::xChainsOf;
 using patterns::xyChainsOf;
 
-Mask bitOf(int digit) { return static_cast<Mask>(1u << (digit - 1)); }
-
 // The digits a cell's row, column and box hold.
-Mask seenBy(const Grid &shown, int p)
+Mask seenBy(const Position &state, int p)
 {
-    Mask seen = 0;
-    for (const auto q : units.peers[p])
-        if (shown[q])
-            seen = static_cast<Mask>(seen | bitOf(shown[q]));
-    return seen;
+    return static_cast<Mask>(AllDigits & ~state.allowed(p));
 }
 
 // The board as the grader sees it: a cell's notes where it has some, else every digit its
 // row, column and box allow.
-CandidateGrid candidatesOf(const BoardState &state)
+CandidateGrid candidatesOf(const Position &state)
 {
     CandidateGrid g;
-    g.grid = state.shown;
-    // Each unit's digits first: an empty cell sees exactly its three units' (this runs at
-    // every step of a path, and asking each cell's twenty peers was most of a step's time).
-    std::array<Mask, 27> inUnit {};
-    for (int p = 0; p < 81; ++p)
-        if (state.shown[p]) {
-            --g.empty;
-            for (const auto u : units.of[p])
-                inUnit[u] = static_cast<Mask>(inUnit[u] | bitOf(state.shown[p]));
-        }
-    for (int p = 0; p < 81; ++p) {
-        if (state.shown[p])
-            continue;
-        const auto &of = units.of[p];
-        const Mask allowed
-            = static_cast<Mask>(AllDigits & ~(inUnit[of[0]] | inUnit[of[1]] | inUnit[of[2]]));
-        g.cand[p] = state.notes[p] ? static_cast<Mask>(allowed & state.notes[p]) : allowed;
-    }
+    g.grid = state.digits;
+    g.cand = state.candidates();
+    for (const auto d : state.digits)
+        g.empty -= d != 0;
     return g;
-}
-
-// Two equal digits in one unit: the unit and both cells, or nothing.
-struct Repeat
-{
-    int unit = -1, a = -1, b = -1;
-};
-Repeat repeatOn(const Grid &shown)
-{
-    for (int u = 0; u < 27; ++u)
-        for (int i = 0; i < 9; ++i)
-            for (int j = i + 1; j < 9; ++j) {
-                const int a = units.cells[u][i], b = units.cells[u][j];
-                if (shown[a] && shown[a] == shown[b])
-                    return { u, a, b };
-            }
-    return {};
 }
 
 // A cell of the same unit showing the same digit as `p`, or -1.
@@ -88,21 +52,13 @@ int clashWith(const Grid &shown, int p)
     return -1;
 }
 
-std::string cellNotation(int p)
-{
-    return { 'r', static_cast<char>('1' + p / 9), 'c', static_cast<char>('1' + p % 9) };
-}
-
 std::string removalNotation(const words::Removals &removed)
 {
     std::string text;
     for (const auto &[p, m] : removed) {
         if (!text.empty())
             text += ' ';
-        text += cellNotation(p) + '-';
-        for (int d = 0; d < 9; ++d)
-            if (m >> d & 1)
-                text += static_cast<char>('1' + d);
+        text += digitNotation(p, '-', m);
     }
     return text;
 }
@@ -128,7 +84,7 @@ Hint placement(Technique t, int p, int d, words::Levels levels, std::vector<int>
     h.levels = std::move(levels);
     h.pattern = std::move(pattern);
     h.changes = { { p, d, 0 } };
-    h.notation = cellNotation(p) + '=' + static_cast<char>('0' + d);
+    h.notation = digitNotation(p, '=', digitBit(d));
     return h;
 }
 
@@ -146,7 +102,7 @@ Hint elimination(Technique t, const CandidateGrid &before, const words::Removals
 }
 
 // A technique's step, told from the candidates before it.
-Hint stepHint(const BoardState &state, const CandidateGrid &before, const StepPattern &seen)
+Hint stepHint(const Position &state, const CandidateGrid &before, const StepPattern &seen)
 {
     using T = Technique;
     const T t = seen.technique;
@@ -157,9 +113,9 @@ Hint stepHint(const BoardState &state, const CandidateGrid &before, const StepPa
         const int u = seen.units.front(), p = seen.cells.front();
         bool someSee = false, someRuledOut = false;
         for (const auto q : units.cells[u]) {
-            if (q == p || state.shown[q])
+            if (q == p || state.digits[q])
                 continue;
-            (seenBy(state.shown, q) & seen.digits ? someSee : someRuledOut) = true;
+            (seenBy(state, q) & seen.digits ? someSee : someRuledOut) = true;
         }
         const auto why = !someRuledOut ? words::OthersLack::SeeIt
             : someSee                  ? words::OthersLack::Both
@@ -168,7 +124,7 @@ Hint stepHint(const BoardState &state, const CandidateGrid &before, const StepPa
     }
     case T::NakedSingle: {
         const int p = seen.cells.front();
-        const Mask around = seenBy(state.shown, p);
+        const Mask around = seenBy(state, p);
         const Mask ruledOut = static_cast<Mask>(AllDigits & ~around & ~seen.digits);
         return placement(t, p, digit, words::nakedSingle(p, digit, around, ruledOut), { p });
     }
@@ -239,55 +195,28 @@ Hint stepHint(const BoardState &state, const CandidateGrid &before, const StepPa
     return {};
 }
 
-// Follows `digit` in `cell` with singles alone until a cell or a unit has nothing left;
-// false when the singles stall first (or solve the board).
-bool followSingles(CandidateGrid g, int cell, int digit, words::Trial &t)
+// Follows `digit` in `cell` with singles alone, as the grader takes them, until a cell or a
+// unit has nothing left; false when the singles stall first (or solve the board).
+bool followSingles(CandidateGrid g, int cell, int digit, const Grid &solution, words::Trial &t)
 {
     t = { cell, digit, g.cand[cell], {}, -1, -1, 0, false };
-    auto place = [&](int p, int d) {
-        g.grid[p] = static_cast<std::uint8_t>(d);
-        g.cand[p] = 0;
-        for (const auto q : units.peers[p])
-            g.cand[q] = static_cast<Mask>(g.cand[q] & ~bitOf(d));
-    };
-    place(cell, digit);
+    Rating rating;
+    const RateOptions singles { gradeOf(Technique::NakedSingle), 0 };
+    grading::Rater rater(solution, singles, rating);
+    g.onPath = false;
+    rater.place(g, cell, digit);
     for (;;) {
-        for (int p = 0; p < 81; ++p)
-            if (!g.grid[p] && !g.cand[p]) {
-                t.emptyCell = p;
-                return true;
-            }
-        for (int u = 0; u < 27; ++u) {
-            Mask have = 0;
-            for (const auto p : units.cells[u])
-                have = static_cast<Mask>(have | g.cand[p] | (g.grid[p] ? bitOf(g.grid[p]) : 0));
-            if (have != AllDigits) {
-                t.emptyUnit = u;
-                t.digitLost = lowest(static_cast<Mask>(AllDigits & ~have)) + 1;
-                return true;
-            }
+        if (const auto broken = grading::brokenAt(g)) {
+            t.emptyCell = broken->cell;
+            t.emptyUnit = broken->unit;
+            t.digitLost = broken->unit >= 0 ? broken->digit : 0;
+            return true;
         }
-        bool stepped = false;
-        for (int p = 0; p < 81 && !stepped; ++p)
-            if (!g.grid[p] && bits(g.cand[p]) == 1) {
-                t.steps.push_back({ p, lowest(g.cand[p]) + 1, -1 });
-                place(p, lowest(g.cand[p]) + 1);
-                stepped = true;
-            }
-        for (int k = 0; k < 27 && !stepped; ++k) {
-            const int u = boxFirst(k); // as the grader looks
-            const Mask m = hiddenIn(g, u);
-            if (!m)
-                continue;
-            for (const auto p : units.cells[u])
-                if (!stepped && (g.cand[p] & m)) {
-                    t.steps.push_back({ p, lowest(m) + 1, u });
-                    place(p, lowest(m) + 1);
-                    stepped = true;
-                }
-        }
-        if (!stepped)
+        StepPattern step;
+        if (g.empty == 0 || !rater.watchedStep(g, step))
             return false;
+        const int unit = step.technique == Technique::HiddenSingle ? step.units.front() : -1;
+        t.steps.push_back({ step.placedCell, step.placedDigit, unit });
     }
 }
 
@@ -311,14 +240,14 @@ Hint trialHint(const CandidateGrid &g, const Grid &solution)
         for (unsigned m = g.cand[p]; m; m &= m - 1) {
             const int d = lowest(m) + 1;
             words::Trial t;
-            if (d != solution[p] && followSingles(g, p, d, t)
+            if (d != solution[p] && followSingles(g, p, d, solution, t)
                 && (!best || t.steps.size() < best->steps.size()))
                 best = t;
         }
     }
     if (!best) {
         const int p = open.front();
-        Mask wrong = static_cast<Mask>(g.cand[p] & ~bitOf(solution[p]));
+        Mask wrong = static_cast<Mask>(g.cand[p] & ~digitBit(solution[p]));
         best = words::Trial { p, lowest(wrong) + 1, g.cand[p], {}, -1, -1, 0, true };
     }
     const int p = best->cell, d = best->digit;
@@ -327,7 +256,7 @@ Hint trialHint(const CandidateGrid &g, const Grid &solution)
         pattern.push_back(s.cell);
     if (best->emptyCell >= 0)
         pattern.push_back(best->emptyCell);
-    const words::Removals removed { { p, bitOf(d) } };
+    const words::Removals removed { { p, digitBit(d) } };
     return elimination(Technique::Trial, g, removed, words::trial(*best), pattern);
 }
 
@@ -342,37 +271,37 @@ Hint told(Hint::Kind kind, words::Levels levels, std::vector<int> pattern = {})
 
 } // namespace
 
-Hint nextHint(const BoardState &state)
+Hint nextHint(const Position &state)
 {
     Grid solution {};
     const int solutions
         = isConsistent(state.givens) ? countSolutions(state.givens, 2, &solution) : 0;
     if (solutions == 1)
         return nextHint(state, solution);
-    if (const auto r = repeatOn(state.shown); r.unit >= 0)
-        return told(
-            Hint::Kind::Repeat, words::repeat(r.a, r.b, r.unit, state.shown[r.a]), { r.a, r.b });
+    if (const auto r = findRepeat(state.digits))
+        return told(Hint::Kind::Repeat, words::repeat(r->first, r->second, r->unitIndex, r->digit),
+            { r->first, r->second });
     return solutions == 0 ? told(Hint::Kind::NoSolution, words::noSolution())
                           : told(Hint::Kind::NotUnique, words::notUnique());
 }
 
-Hint nextHint(const BoardState &state, const Grid &solution)
+Hint nextHint(const Position &state, const Grid &solution)
 {
     for (int p = 0; p < 81; ++p)
-        if (state.shown[p] && state.shown[p] != solution[p]) {
+        if (state.digits[p] && state.digits[p] != solution[p]) {
             Hint h = told(Hint::Kind::WrongDigit,
-                words::wrongDigit(p, state.shown[p], clashWith(state.shown, p)), { p });
+                words::wrongDigit(p, state.digits[p], clashWith(state.digits, p)), { p });
             h.changes = { { p, state.givens[p], 0 } };
-            h.notation = cellNotation(p) + (state.givens[p] ? '=' : '-')
-                + static_cast<char>('0' + (state.givens[p] ? state.givens[p] : state.shown[p]));
+            h.notation = state.givens[p] ? digitNotation(p, '=', digitBit(state.givens[p]))
+                                         : digitNotation(p, '-', digitBit(state.digits[p]));
             return h;
         }
     for (int p = 0; p < 81; ++p)
-        if (!state.shown[p] && state.notes[p] && !(state.notes[p] & bitOf(solution[p]))) {
+        if (!state.digits[p] && state.notes[p] && !(state.notes[p] & digitBit(solution[p]))) {
             Hint h = told(Hint::Kind::MissingNote, words::missingNote(p, solution[p]), { p });
             h.changes
-                = { { p, 0, static_cast<std::uint16_t>(state.notes[p] | bitOf(solution[p])) } };
-            h.notation = cellNotation(p) + '+' + static_cast<char>('0' + solution[p]);
+                = { { p, 0, static_cast<std::uint16_t>(state.notes[p] | digitBit(solution[p])) } };
+            h.notation = digitNotation(p, '+', digitBit(solution[p]));
             return h;
         }
     CandidateGrid g = candidatesOf(state);
@@ -388,25 +317,15 @@ Hint nextHint(const BoardState &state, const Grid &solution)
     return trialHint(before, solution);
 }
 
-BoardState applied(const BoardState &state, const Hint &hint)
+Position applied(const Position &state, const Hint &hint)
 {
-    BoardState next = state;
+    Position next = state;
     for (const auto &c : hint.changes) {
-        next.shown[c.cell] = static_cast<std::uint8_t>(c.digit);
-        next.notes[c.cell] = c.notes;
-        if (c.digit)
-            for (const auto q : units.peers[c.cell])
-                next.notes[q] = static_cast<std::uint16_t>(next.notes[q] & ~bitOf(c.digit));
+        // The digit first: a placed digit takes notes as typing it would.
+        next.place(c.cell, c.digit);
+        next.setNotes(c.cell, c.notes);
     }
     return next;
-}
-
-BoardState startOf(const Grid &givens)
-{
-    BoardState s;
-    s.givens = givens;
-    s.shown = givens;
-    return s;
 }
 
 } // namespace zov::puzzles::hints

@@ -7,6 +7,8 @@
 // bottom-right one.
 
 #include "puzzles/grader.h"
+#include "puzzles/hints/drawing.h"
+#include "puzzles/position.h"
 
 #include <array>
 #include <cstdint>
@@ -15,14 +17,6 @@
 #include <vector>
 
 namespace zov::puzzles::hints {
-
-struct BoardState
-{
-    Grid givens {}; // the puzzle's given digits, 0 elsewhere
-    Grid shown {}; // what each cell shows now, 0 for empty (a given cell may have been
-                   // overtyped or emptied by the player)
-    std::array<std::uint16_t, 81> notes {}; // bit d-1 for a note d; 0 = the cell has no notes
-};
 
 // A cell's whole new state.
 struct CellChange
@@ -41,20 +35,20 @@ struct Hint
     // cells and the reason).
     std::vector<std::string> levels;
     std::vector<int> pattern; // cells to outline at the last level
+    // What the board shows at each level, one for each of `levels` (empty where it shows
+    // nothing).
+    std::vector<Drawing> drawings;
     std::vector<CellChange> changes; // what Apply does; empty = nothing to apply
     std::string notation; // the rate log's notation: "r4c6=7", "r1c6-5 r2c6-5"
 };
 
-Hint nextHint(const BoardState &state);
+Hint nextHint(const Position &state);
 // The same for a puzzle whose givens are known to have exactly the one solution `solution`,
 // which spares solving it again at every step.
-Hint nextHint(const BoardState &state, const Grid &solution);
+Hint nextHint(const Position &state, const Grid &solution);
 
-// The state after Apply, exactly as the game applies `changes`: a placed digit also clears its
-// cell's notes and removes that digit from the notes of its row, column and box.
-BoardState applied(const BoardState &state, const Hint &hint);
-
-// The state a puzzle starts from: its givens shown, no notes.
-BoardState startOf(const Grid &givens);
+// The position after Apply: each change's digit placed, then its notes set, by the game's own
+// rules (Position).
+Position applied(const Position &state, const Hint &hint);
 
 } // namespace zov::puzzles::hints

@@ -157,7 +157,7 @@ std::string cellList(const std::vector<int> &cells)
     };
     const auto rows = grouped(true), columns = grouped(false);
     const auto &items = columns.size() < rows.size() ? columns : rows;
-    return joined(items, "; ", items.size() > 2 ? "; and " : "; and ");
+    return joined(items, "; ", "; and ");
 }
 
 std::string digitList(Mask digits) { return numbers(digitsOf(digits)); }
@@ -264,7 +264,7 @@ Levels xyWing(WingCell pivot, WingCell a, WingCell b, int digit, const Removals 
 Levels xyzWing(WingCell pivot, WingCell a, WingCell b, int digit, const Removals &removed)
 {
     const std::string p = cellName(pivot.cell), z = num(digit);
-    const auto zm = static_cast<Mask>(1u << (digit - 1));
+    const auto zm = digitBit(digit);
     const Mask x = static_cast<Mask>(a.candidates & ~zm), y = static_cast<Mask>(b.candidates & ~zm);
     return { "XYZ-wing: look at " + p + ".",
         capitalised(p) + " can only be " + digitOr(pivot.candidates)

@@ -1,14 +1,14 @@
-#include "puzzles/grading/candidates.h"
+#include "puzzles/units.h"
 
 #include "board/cells.h"
 
 #include <algorithm>
 
-namespace zov::puzzles::grading {
+namespace zov::puzzles {
 
 Units::Units()
 {
-    // groups() runs rows, boxes, columns; the grader's order is rows, columns, boxes.
+    // groups() runs rows, boxes, columns; here the order is rows, columns, boxes.
     constexpr int kinds[3] = { 0, 18, 9 };
     for (int k = 0; k < 3; ++k) {
         std::array<std::array<std::uint8_t, 9>, 9> kind {};
@@ -36,9 +36,28 @@ Units::Units()
             }
     }
     for (unsigned m = 0; m < 512; ++m)
-        masks[bits(m)].push_back(static_cast<Mask>(m));
+        masks[bits(m)].push_back(static_cast<Digits>(m));
 }
 
 const Units units;
 
-} // namespace zov::puzzles::grading
+std::array<Digits, 27> unitDigits(const Grid &grid)
+{
+    std::array<Digits, 27> held {};
+    for (int p = 0; p < 81; ++p)
+        if (const int d = grid[static_cast<std::size_t>(p)]; d >= 1 && d <= 9)
+            for (const auto u : units.of[static_cast<std::size_t>(p)])
+                held[u] = static_cast<Digits>(held[u] | digitBit(d));
+    return held;
+}
+
+Digits allowedAt(const Grid &grid, int p)
+{
+    Digits held = 0;
+    for (const auto q : units.peers[static_cast<std::size_t>(p)])
+        if (const int d = grid[q]; d >= 1 && d <= 9)
+            held = static_cast<Digits>(held | digitBit(d));
+    return static_cast<Digits>(AllDigits & ~held);
+}
+
+} // namespace zov::puzzles

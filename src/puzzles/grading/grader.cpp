@@ -60,18 +60,11 @@ Rating rate(const Grid &puzzle, const RateOptions &options)
     if (rating.solutions != 1)
         return rating;
     grading::CandidateGrid g;
-    g.cand.fill(AllDigits);
+    g.grid = puzzle;
+    g.cand = Position::start(puzzle).candidates();
+    for (const auto d : puzzle)
+        g.empty -= d != 0;
     grading::Rater rater(solution, options, rating);
-    for (int p = 0; p < 81; ++p)
-        if (puzzle[p]) {
-            g.grid[p] = puzzle[p];
-            g.cand[p] = 0;
-            --g.empty;
-        }
-    for (int p = 0; p < 81; ++p)
-        if (puzzle[p])
-            for (const auto q : units.peers[p])
-                g.cand[q] = static_cast<Mask>(g.cand[q] & ~(1u << (puzzle[p] - 1)));
     rating.solved = rater.solve(g, 0) == grading::Outcome::Solved;
     if (!rating.solved) {
         rating.grade = options.ceiling + 1;
@@ -112,11 +105,7 @@ bool fill(Grid &g, std::mt19937_64 &rng)
     for (int p = 0; p < 81; ++p) {
         if (g[static_cast<std::size_t>(p)])
             continue;
-        Mask used = 0;
-        for (const auto q : units.peers[p])
-            if (g[q])
-                used = static_cast<Mask>(used | (1u << (g[q] - 1)));
-        const Mask free = static_cast<Mask>(AllDigits & ~used);
+        const Mask free = allowedAt(g, p);
         if (bits(free) < bestCount) {
             best = p;
             bestCount = bits(free);
