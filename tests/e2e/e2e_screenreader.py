@@ -84,6 +84,10 @@ def play(sr, work, grid):
     step(sr, "the row read out", ["ctrl+shift+r"], re.escape(f"Row 8: {row8}"))
     step(sr, "the digits to place", ["ctrl+shift+d"], r"To place: 1 [a-z]+ times?")
 
+    # The keys window, and the focus back on the cell after it.
+    step(sr, "the keys window", ["F1"], r"Ctrl\+Shift\+R, Ctrl\+Shift\+C or Ctrl\+Shift\+B")
+    step(sr, "the keys window closed", ["Return"], r"Row 8, column 2, box 7 text\.")
+
     # The hint, level by level, then Apply.
     first = step(sr, "a hint", ["ctrl+h"], r"dialog .+\.", r"More push button")
     levels = 1
