@@ -137,6 +137,10 @@ QString Announcer::afterKey(CellBox &cell, int key, Qt::KeyboardModifiers modifi
     const spoken::Cell &was = before[k];
     const spoken::Cell &now = after[k];
     if (const auto c = input::commandOf(key, modifiers, scanCode)) {
+        const bool notesKey = c->command == input::Command::ToggleNote
+            || c->command == input::Command::ClearNotes || c->command == input::Command::FillNotes;
+        if (notesKey && !m_form.board().notesTaken())
+            return QStringLiteral("no notes while a puzzle is typed in");
         switch (c->command) {
         case input::Command::ToggleNote:
             if (now.notes != was.notes && !now.digit)

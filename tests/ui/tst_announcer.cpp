@@ -218,7 +218,7 @@ private Q_SLOTS:
         QVERIFY2(last().startsWith(QStringLiteral("Puzzle ")), qPrintable(last()));
     }
 
-    // Add-game mode: Delete empties a typed cell there too.
+    // Add-game mode: Delete empties a typed cell there too; notes are for play.
     void deleteEmptiesInAddGameMode()
     {
         m_form->chkAddMode->setChecked(true);
@@ -227,6 +227,9 @@ private Q_SLOTS:
         cell(20)->setCursorPosition(0);
         QCOMPARE(key(20, Qt::Key_Delete), QStringLiteral("6 removed"));
         QCOMPARE(board().text(20), QString());
+        QCOMPARE(key(20, Qt::Key_3, Qt::ControlModifier),
+            QStringLiteral("no notes while a puzzle is typed in"));
+        QCOMPARE(board().notes(20), puzzles::Digits(0));
     }
 
     // The hint box says each level as it appears, after the button that takes the focus.
