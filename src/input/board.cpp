@@ -344,6 +344,8 @@ void Board::command(CellIndex index, const KeyCommand &c)
         break;
     case Command::Keys:
     case Command::Hint:
+    case Command::New:
+    case Command::Quit:
     case Command::ReadRow:
     case Command::ReadColumn:
     case Command::ReadBox:
