@@ -178,12 +178,13 @@ Hint fromRecord(const Position &state, const CandidateGrid &before, const StepPa
     h.kind = Hint::Kind::Step;
     h.technique = seen.technique;
     h.levels = { t.name, t.look, t.pattern };
-    if (seen.technique != Technique::HiddenSingle && seen.technique != Technique::NakedSingle
-        && needsNotes(state, seen))
-        h.levels.back() += " Candidates your notes do not show are drawn faintly; notes "
-                           "(Ctrl+Shift+N) make steps like this easier to see.";
+    const bool single
+        = seen.technique == Technique::HiddenSingle || seen.technique == Technique::NakedSingle;
+    if (!single && needsNotes(state, seen))
+        h.levels[1] += " Candidates your notes do not show are drawn faintly; notes "
+                       "(Ctrl+Shift+N) make steps like this easier to see.";
     h.drawings = { {}, drawingOf(state, seen, 1, -1, false), drawingOf(state, seen, 2, -1, false) };
-    h.reasonLevel = 3;
+    h.reasonLevel = single ? 3 : 2;
     std::string part;
     int reached = 0;
     for (const auto &step : t.reason) {
@@ -243,9 +244,7 @@ Hint stepHint(const Position &state, const CandidateGrid &before, const StepPatt
 Hint contradictionHint(const Position &state, const CandidateGrid &g, const Grid &solution)
 {
     if (const auto found = findContradiction(g, solution)) {
-        Hint h = fromRecord(state, g, found->record, words::contradiction(found->told));
-        h.reasonLevel = 2;
-        return h;
+        return fromRecord(state, g, found->record, words::contradiction(found->told));
     }
     // No chain without a further assumption: the solution's digit of the cell with the fewest
     // candidates, which the givens force though no chain here shows how.

@@ -41,8 +41,8 @@ struct Hint
     std::vector<Drawing> drawings;
     std::vector<CellChange> changes; // what Apply does; empty = nothing to apply
     std::string notation; // the rate log's notation: "r4c6=7", "r1c6-5 r2c6-5"
-    // The first of `levels` that gives the reason (what a worked solution prints after the
-    // name); the levels before it only point the way.
+    // The first of `levels` that a worked solution prints after the name: the pattern and the
+    // reason (a single's reason alone); the levels before it only point the way.
     std::size_t reasonLevel = 0;
     // The grader's record of the step the hint tells (technique steps only).
     std::optional<grading::StepPattern> record;
