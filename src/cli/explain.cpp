@@ -23,30 +23,35 @@ bool Tool::printPath(const std::string &where, const Grid &grid, std::vector<Ste
         io.out << "  " << hint.levels.back() << '\n';
         return false;
     }
-    const auto path = hints::solutionPath(grid, solution);
-    int grade = 1;
-    for (const auto &h : path)
-        if (h.technique)
-            grade = std::max(grade, puzzles::gradeOf(*h.technique));
-    io.out << where << ": grade " << grade << ' ' << puzzles::gradeName(grade) << '\n';
     const bool drawing = !req.pictures.empty();
-    auto state = puzzles::Position::start(grid);
-    int step = 0;
-    for (const auto &h : path) {
-        ++step;
-        std::string reason;
-        for (std::size_t k = h.reasonLevel; k < h.levels.size(); ++k)
-            reason += (reason.empty() ? "" : " ") + h.levels[k];
-        const std::string name = h.technique ? h.levels.front() + ": " : "";
-        io.out << "  " << step << ". " << name << reason << " [" << h.notation << "]\n";
-        if (h.changes.empty())
-            return false;
-        if (drawing && h.technique && puzzles::gradeOf(*h.technique) > 2)
-            pictures.push_back({ where + ", step " + std::to_string(step) + ": " + h.levels.front(),
-                reason, state.digits, state.candidates(), h.drawings.back() });
-        state = hints::applied(state, h);
-    }
-    return true;
+    // The grade is the hardest step's, known once the path is walked: the steps wait for it.
+    std::string steps;
+    int grade = 1, step = 0;
+    bool solved = true;
+    hints::forEachStep(
+        grid, solution, drawing, [&](const hints::Hint &h, const puzzles::Position &state) {
+            ++step;
+            if (h.technique)
+                grade = std::max(grade, puzzles::gradeOf(*h.technique));
+            std::string reason;
+            for (std::size_t k = h.reasonLevel; k < h.levels.size(); ++k) {
+                if (!reason.empty())
+                    reason += ' ';
+                reason += h.levels[k];
+            }
+            steps.append("  ").append(std::to_string(step)).append(". ");
+            if (h.technique)
+                steps.append(h.levels.front()).append(": ");
+            steps.append(reason).append(" [").append(h.notation).append("]\n");
+            solved = !h.changes.empty();
+            if (drawing && h.technique && puzzles::gradeOf(*h.technique) > 2)
+                pictures.push_back(
+                    { where + ", step " + std::to_string(step) + ": " + h.levels.front(), reason,
+                        state.digits, state.candidates(), h.drawings.back() });
+        });
+    io.out << where << ": grade " << grade << ' ' << puzzles::gradeName(grade) << '\n';
+    io.out.write(steps.data(), static_cast<std::streamsize>(steps.size()));
+    return solved;
 }
 
 int Tool::writePictures(const std::vector<StepPicture> &pictures)

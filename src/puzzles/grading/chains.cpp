@@ -173,11 +173,19 @@ Cells with(Cells cells, int p)
     return cells;
 }
 
-// The cells that see both ends and still hold `m`, off the chain itself.
-std::vector<int> targetsOf(const CandidateGrid &g, Mask m, int s, const ChainState &end)
+// Whether a cell of `from` sees a cell of `ends`.
+bool seesAnEnd(const Cells &from, const Cells &ends)
+{
+    Cells seers;
+    ends.each([&](int e) { seers |= units.peerSet[e]; });
+    return (from & seers).any();
+}
+
+// The cells of `holders` that see both ends, off the chain itself.
+std::vector<int> targetsOf(const Cells &holders, int s, const ChainState &end)
 {
     std::vector<int> targets;
-    (holding(g, m) & units.peerSet[s] & units.peerSet[end.cell]).each([&](int p) {
+    (holders & units.peerSet[s] & units.peerSet[end.cell]).each([&](int p) {
         if (!end.path.has(p))
             targets.push_back(p);
     });
@@ -216,7 +224,8 @@ bool takeChain(CandidateGrid &g, Rater &r, const std::vector<std::pair<int, int>
     return progress;
 }
 
-bool tellXChain(CandidateGrid &g, Rater &r, const StrongLinks &links, Mask m, int s)
+bool tellXChain(
+    CandidateGrid &g, Rater &r, const StrongLinks &links, Mask m, int s, const Cells &holders)
 {
     const int d = lowest(m) + 1;
     std::vector<ChainState> states;
@@ -233,7 +242,7 @@ bool tellXChain(CandidateGrid &g, Rater &r, const StrongLinks &links, Mask m, in
         const ChainState at = states[head];
         const int k = static_cast<int>(head);
         if (at.digit) {
-            if (const auto targets = targetsOf(g, m, s, at); !targets.empty())
+            if (const auto targets = targetsOf(holders, s, at); !targets.empty())
                 return takeChain(g, r, nodes(k), targets, m);
             for (const auto q : units.peers[at.cell])
                 if ((g.cand[q] & m) && !entered[q][0] && !at.path.has(q)) {
@@ -258,6 +267,7 @@ bool tellXChain(CandidateGrid &g, Rater &r, const StrongLinks &links, Mask m, in
 
 bool tellXYChain(CandidateGrid &g, Rater &r, int s, Mask a)
 {
+    const Cells holders = holding(g, a);
     const Mask first = static_cast<Mask>(g.cand[s] & ~a);
     std::vector<ChainState> states;
     states.reserve(729);
@@ -275,7 +285,7 @@ bool tellXYChain(CandidateGrid &g, Rater &r, int s, Mask a)
         const ChainState at = states[head];
         const int k = static_cast<int>(head);
         if (at.digit == a && head > 0)
-            if (const auto targets = targetsOf(g, a, s, at); !targets.empty())
+            if (const auto targets = targetsOf(holders, s, at); !targets.empty())
                 return takeChain(g, r, nodes(k), targets, a);
         for (const auto q : units.peers[at.cell]) {
             if (q == s && at.digit == first && head > 0)
@@ -351,13 +361,16 @@ bool colouring(CandidateGrid &g, Rater &r)
 bool xChain(CandidateGrid &g, Rater &r)
 {
     return eachDigitsLinks(g, r, Technique::XChain, [&](Mask m, const StrongLinks &links) {
+        const Cells holders = holding(g, m);
         if (r.watched()) {
+            // The chain to tell is searched only where the search that rates finds one.
             for (int s = 0; s < 81; ++s)
-                if (links.count[s] > 0 && tellXChain(g, r, links, m, s))
+                if (links.count[s] > 0
+                    && seesAnEnd(holders & units.peerSet[s], xChainEnds(g, links, m, s))
+                    && tellXChain(g, r, links, m, s, holders))
                     return true;
             return false;
         }
-        const Cells holders = holding(g, m);
         for (int s = 0; s < 81; ++s) {
             if (links.count[s] == 0)
                 continue;
@@ -382,11 +395,6 @@ bool xyChain(CandidateGrid &g, Rater &r)
             continue;
         for (Mask rest = g.cand[s]; rest; rest = static_cast<Mask>(rest & (rest - 1))) {
             const Mask a = static_cast<Mask>(rest & -rest);
-            if (r.watched()) {
-                if (tellXYChain(g, r, s, a))
-                    return r.counted(Technique::XYChain);
-                continue;
-            }
             // State: a cell and the digit it is forced to hold.
             std::array<Mask, 81> seen {};
             std::array<std::pair<std::uint8_t, Mask>, 729> queue {};
@@ -408,6 +416,12 @@ bool xyChain(CandidateGrid &g, Rater &r)
                     seen[q] = static_cast<Mask>(seen[q] | w);
                     queue[tail++] = { q, w };
                 }
+            }
+            if (r.watched()) {
+                // The chain to tell is searched only where the search that rates finds one.
+                if (seesAnEnd(holding(g, a) & units.peerSet[s], ends) && tellXYChain(g, r, s, a))
+                    return r.counted(Technique::XYChain);
+                continue;
             }
             if (r.removeFromSeers(g, holding(g, a) & units.peerSet[s], ends, a)) {
                 if (auto *seen = r.watched())

@@ -36,10 +36,14 @@ std::optional<Break> brokenAt(const CandidateGrid &g)
     for (int p = 0; p < 81; ++p)
         if (!g.grid[p] && !g.cand[p])
             return Break { p, -1, 0 };
+    // What each cell may still be, once, rather than once for each of its three units.
+    std::array<Mask, 81> held;
+    for (int p = 0; p < 81; ++p)
+        held[p] = g.grid[p] ? digitBit(g.grid[p]) : g.cand[p];
     for (int u = 0; u < 27; ++u) {
         Mask seen = 0;
         for (const auto p : units.cells[u])
-            seen = static_cast<Mask>(seen | g.cand[p] | (g.grid[p] ? digitBit(g.grid[p]) : 0));
+            seen = static_cast<Mask>(seen | held[p]);
         if (seen != AllDigits)
             return Break { -1, u, lowest(static_cast<Mask>(AllDigits & ~seen)) + 1 };
     }

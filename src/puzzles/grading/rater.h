@@ -104,6 +104,21 @@ struct StepPattern
     std::vector<Candidate> candidates;
     std::vector<Link> links;
 
+    // Empty again, keeping what the lists hold room for: a search that watches many steps.
+    void clear()
+    {
+        technique = Technique::Trial;
+        for (auto *list : { &units, &cells, &colours, &ends })
+            list->clear();
+        digits = 0;
+        falseColour = -1;
+        removed.clear();
+        placedCell = -1;
+        placedDigit = 0;
+        unitRoles.clear();
+        candidates.clear();
+        links.clear();
+    }
     void unit(int u, Role role) { unitRoles.push_back({ u, role }); }
     // Each digit of `digits` in `cell`, in `role`.
     void mark(int cell, Mask digits, Role role, int order = -1)

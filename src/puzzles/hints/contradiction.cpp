@@ -88,21 +88,53 @@ std::optional<ContradictionStep> findContradiction(const CandidateGrid &g, const
             open.push_back(p);
     std::stable_sort(
         open.begin(), open.end(), [&](int a, int b) { return bits(g.cand[a]) < bits(g.cand[b]); });
+    // Cells with the fewest candidates first; among them, the wrong candidates are followed
+    // side by side, one step each in turn, so that the first to break is the shortest chain
+    // and none runs on past it.
     for (const int ceiling : { gradeOf(Technique::NakedSingle), TopGrade - 1 }) {
-        std::optional<words::Contradiction> best;
-        for (const int p : open) {
-            if (best && bits(g.cand[p]) > bits(g.cand[best->cell]))
-                break;
-            for (unsigned m = g.cand[p]; m; m &= m - 1) {
-                const int d = lowest(m) + 1;
-                words::Contradiction t;
-                if (d != solution[p] && follow(g, p, d, solution, ceiling, t)
-                    && (!best || t.steps.size() < best->steps.size()))
-                    best = std::move(t);
+        const RateOptions options { ceiling, bit(Technique::Trial) };
+        for (std::size_t from = 0; from < open.size();) {
+            std::size_t to = from;
+            while (to < open.size() && bits(g.cand[open[to]]) == bits(g.cand[open[from]]))
+                ++to;
+            struct Line
+            {
+                int cell, digit;
+                CandidateGrid grid;
+                Rating rating;
+                bool alive = true;
+            };
+            std::vector<Line> lines;
+            for (std::size_t k = from; k < to; ++k)
+                for (unsigned m = g.cand[open[k]]; m; m &= m - 1)
+                    if (const int d = lowest(m) + 1; d != solution[open[k]])
+                        lines.push_back({ open[k], d, g, {}, true });
+            std::vector<grading::Rater> raters;
+            raters.reserve(lines.size());
+            for (auto &l : lines) {
+                raters.emplace_back(solution, options, l.rating);
+                l.grid.onPath = false;
+                raters.back().place(l.grid, l.cell, l.digit);
             }
+            StepPattern step; // its lists' room kept from one step to the next
+            for (bool any = true; any;) {
+                any = false;
+                for (std::size_t k = 0; k < lines.size(); ++k) {
+                    auto &l = lines[k];
+                    if (!l.alive)
+                        continue;
+                    if (grading::brokenAt(l.grid)) {
+                        words::Contradiction t;
+                        follow(g, l.cell, l.digit, solution, ceiling, t);
+                        return ContradictionStep { t, recordOf(t) };
+                    }
+                    step.clear();
+                    l.alive = l.grid.empty > 0 && raters[k].watchedStep(l.grid, step);
+                    any = any || l.alive;
+                }
+            }
+            from = to;
         }
-        if (best)
-            return ContradictionStep { *best, recordOf(*best) };
     }
     return std::nullopt;
 }

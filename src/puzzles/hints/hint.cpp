@@ -7,6 +7,7 @@
 #include "puzzles/sudoku.h"
 
 #include <algorithm>
+#include <functional>
 #include <map>
 
 namespace zov::puzzles::hints {
@@ -171,7 +172,7 @@ bool needsNotes(const Position &state, const StepPattern &seen)
 // A hint from a step's record and its words: the name, where to look, the pattern, then the
 // reason and the result, in levels of about 350 characters at most, each with its drawing.
 Hint fromRecord(const Position &state, const CandidateGrid &before, const StepPattern &seen,
-    const words::Telling &t)
+    const words::Telling &t, bool drawn)
 {
     constexpr std::size_t Longest = 350;
     Hint h;
@@ -183,14 +184,22 @@ Hint fromRecord(const Position &state, const CandidateGrid &before, const StepPa
     if (!single && needsNotes(state, seen))
         h.levels[1] += " Candidates your notes do not show are drawn faintly; notes "
                        "(Ctrl+Shift+N) make steps like this easier to see.";
-    h.drawings = { {}, drawingOf(state, seen, 1, -1, false), drawingOf(state, seen, 2, -1, false) };
+    // Without drawings (a worked solution in words) there is none at any level.
+    auto drawing = [&](int upTo, int reached, bool last) {
+        if (drawn)
+            h.drawings.push_back(drawingOf(state, seen, upTo, reached, last));
+    };
+    if (drawn)
+        h.drawings.emplace_back();
+    drawing(1, -1, false);
+    drawing(2, -1, false);
     h.reasonLevel = single ? 3 : 2;
     std::string part;
     int reached = 0;
     for (const auto &step : t.reason) {
         if (!part.empty() && part.size() + step.text.size() > Longest - 50) {
             h.levels.push_back(part);
-            h.drawings.push_back(drawingOf(state, seen, 3, reached, false));
+            drawing(3, reached, false);
             part.clear();
         }
         part += step.text;
@@ -198,11 +207,11 @@ Hint fromRecord(const Position &state, const CandidateGrid &before, const StepPa
     }
     if (!part.empty() && part.size() + t.result.size() > Longest) {
         h.levels.push_back(part);
-        h.drawings.push_back(drawingOf(state, seen, 3, reached, false));
+        drawing(3, reached, false);
         part.clear();
     }
     h.levels.push_back(part + t.result);
-    h.drawings.push_back(drawingOf(state, seen, 3, -1, true));
+    drawing(3, -1, true);
     for (const auto &c : seen.candidates)
         if (std::find(h.pattern.begin(), h.pattern.end(), c.cell) == h.pattern.end()
             && c.role != grading::Role::Removal && c.role != grading::Role::Empty)
@@ -214,12 +223,14 @@ Hint fromRecord(const Position &state, const CandidateGrid &before, const StepPa
         h.changes = removalChanges(before, seen.removed);
         h.notation = removalNotation(seen.removed);
     }
-    h.record = seen;
+    if (drawn)
+        h.record = seen;
     return h;
 }
 
 // A technique's step, told from the candidates before it.
-Hint stepHint(const Position &state, const CandidateGrid &before, const StepPattern &seen)
+Hint stepHint(
+    const Position &state, const CandidateGrid &before, const StepPattern &seen, bool drawn = true)
 {
     Mask ruledOut = 0;
     auto why = words::OthersLack::SeeIt;
@@ -237,14 +248,15 @@ Hint stepHint(const Position &state, const CandidateGrid &before, const StepPatt
             : someSee       ? words::OthersLack::Both
                             : words::OthersLack::RuledOut;
     }
-    return fromRecord(state, before, seen, words::step(seen, before, ruledOut, why));
+    return fromRecord(state, before, seen, words::step(seen, before, ruledOut, why), drawn);
 }
 
 // No technique applies: a contradiction chain from a wrong candidate.
-Hint contradictionHint(const Position &state, const CandidateGrid &g, const Grid &solution)
+Hint contradictionHint(
+    const Position &state, const CandidateGrid &g, const Grid &solution, bool drawn = true)
 {
     if (const auto found = findContradiction(g, solution)) {
-        return fromRecord(state, g, found->record, words::contradiction(found->told));
+        return fromRecord(state, g, found->record, words::contradiction(found->told), drawn);
     }
     // No chain without a further assumption: the solution's digit of the cell with the fewest
     // candidates, which the givens force though no chain here shows how.
@@ -264,7 +276,7 @@ Hint contradictionHint(const Position &state, const CandidateGrid &g, const Grid
                 "assumptions, each with chains of their own: more than one hint can show.";
     t.result = "The " + std::to_string(solution[p]) + " is the only digit that stands in "
         + words::cellName(p) + ". Place it.";
-    return fromRecord(state, g, seen, t);
+    return fromRecord(state, g, seen, t, drawn);
 }
 
 Hint told(Hint::Kind kind, words::Levels levels, std::vector<int> pattern = {})
@@ -324,9 +336,9 @@ Hint nextHint(const Position &state, const Grid &solution)
     return contradictionHint(state, before, solution);
 }
 
-std::vector<Hint> solutionPath(const Grid &givens, const Grid &solution)
+void forEachStep(const Grid &givens, const Grid &solution, bool drawn,
+    const std::function<void(const Hint &, const Position &)> &use)
 {
-    std::vector<Hint> path;
     Position state = Position::start(givens);
     // The grader's grid is kept in step with the board: each hint's removals become the notes
     // of the cells they touch, so the board's candidates stay the grid's.
@@ -337,17 +349,23 @@ std::vector<Hint> solutionPath(const Grid &givens, const Grid &solution)
     while (g.empty > 0) {
         const CandidateGrid before = g;
         StepPattern seen;
-        Hint h = rater.watchedStep(g, seen) ? stepHint(state, before, seen)
-                                            : contradictionHint(state, before, solution);
-        if (h.changes.empty()) {
-            path.push_back(std::move(h));
-            break;
-        }
+        const Hint h = rater.watchedStep(g, seen)
+            ? stepHint(state, before, seen, drawn)
+            : contradictionHint(state, before, solution, drawn);
+        use(h, state);
+        if (h.changes.empty())
+            return;
         state = applied(state, h);
         if (h.technique == Technique::Trial)
             g = candidatesOf(state);
-        path.push_back(std::move(h));
     }
+}
+
+std::vector<Hint> solutionPath(const Grid &givens, const Grid &solution, bool drawn)
+{
+    std::vector<Hint> path;
+    forEachStep(
+        givens, solution, drawn, [&](const Hint &h, const Position &) { path.push_back(h); });
     return path;
 }
 

@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -55,8 +56,12 @@ Hint nextHint(const Position &state, const Grid &solution);
 
 // The hints of a whole solution from the givens, walked once: each step's hint on the board
 // the hints before it leave (no notes but those the hints' removals set), up to the solution,
-// or up to a step with nothing to apply. `solution` is the givens' only solution.
-std::vector<Hint> solutionPath(const Grid &givens, const Grid &solution);
+// or up to a step with nothing to apply. `solution` is the givens' only solution. Unless
+// `drawn`, the hints keep their words alone: no drawings and no record, which is faster.
+std::vector<Hint> solutionPath(const Grid &givens, const Grid &solution, bool drawn = true);
+// The same, each hint handed to `use` with the board it is for, as it is made.
+void forEachStep(const Grid &givens, const Grid &solution, bool drawn,
+    const std::function<void(const Hint &, const Position &)> &use);
 
 // The position after Apply: each change's digit placed, then its notes set, by the game's own
 // rules (Position).
