@@ -65,12 +65,13 @@ std::string removalNotation(const words::Removals &removed)
 // what goes; a cell named twice loses both.
 std::vector<CellChange> removalChanges(const CandidateGrid &before, const words::Removals &removed)
 {
-    std::map<int, Mask> gone;
+    std::array<Mask, 81> gone {};
     for (const auto &[p, m] : removed)
         gone[p] = static_cast<Mask>(gone[p] | m);
     std::vector<CellChange> changes;
-    for (const auto &[p, m] : gone)
-        changes.push_back({ p, 0, static_cast<std::uint16_t>(before.cand[p] & ~m) });
+    for (int p = 0; p < 81; ++p)
+        if (gone[p])
+            changes.push_back({ p, 0, static_cast<std::uint16_t>(before.cand[p] & ~gone[p]) });
     return changes;
 }
 
@@ -196,24 +197,25 @@ Hint fromRecord(const Position &state, const CandidateGrid &before, const StepPa
     h.reasonLevel = single ? 3 : 2;
     std::string part;
     int reached = 0;
-    for (const auto &step : t.reason) {
-        if (!part.empty() && part.size() + step.text.size() > Longest - 50) {
-            h.levels.push_back(part);
-            drawing(3, reached, false);
-            part.clear();
-        }
-        part += step.text;
-        reached = step.reached;
-    }
-    if (!part.empty() && part.size() + t.result.size() > Longest) {
+    auto endPart = [&] {
+        while (!part.empty() && part.back() == ' ')
+            part.pop_back();
         h.levels.push_back(part);
         drawing(3, reached, false);
         part.clear();
+    };
+    for (const auto &step : t.reason) {
+        if (!part.empty() && part.size() + step.text.size() > Longest - 50)
+            endPart();
+        part += step.text;
+        reached = step.reached;
     }
+    if (!part.empty() && part.size() + t.result.size() > Longest)
+        endPart();
     h.levels.push_back(part + t.result);
     drawing(3, -1, true);
     for (const auto &c : seen.candidates)
-        if (std::find(h.pattern.begin(), h.pattern.end(), c.cell) == h.pattern.end()
+        if (drawn && std::find(h.pattern.begin(), h.pattern.end(), c.cell) == h.pattern.end()
             && c.role != grading::Role::Removal && c.role != grading::Role::Empty)
             h.pattern.push_back(c.cell);
     if (seen.placedCell >= 0) {
@@ -248,7 +250,7 @@ Hint stepHint(
             : someSee       ? words::OthersLack::Both
                             : words::OthersLack::RuledOut;
     }
-    return fromRecord(state, before, seen, words::step(seen, before, ruledOut, why), drawn);
+    return fromRecord(state, before, seen, words::step(seen, before, ruledOut, why, !drawn), drawn);
 }
 
 // No technique applies: a contradiction chain from a wrong candidate.

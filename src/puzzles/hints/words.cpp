@@ -238,7 +238,7 @@ std::string resultTold(const StepPattern &seen)
     return seen.placedCell >= 0 ? placementTold(seen) : removalsTold(seen.removed);
 }
 
-Telling singles(const StepPattern &seen, Mask ruledOut, OthersLack why)
+Telling singles(const StepPattern &seen, Mask ruledOut, OthersLack why, bool brief)
 {
     Telling t;
     const int p = seen.placedCell, d = seen.placedDigit;
@@ -246,9 +246,11 @@ Telling singles(const StepPattern &seen, Mask ruledOut, OthersLack why)
     if (seen.technique == Technique::HiddenSingle) {
         const int unit = seen.unitRoles.front().unit;
         const std::string u = unitName(unit);
-        t.look = "Look at " + u + ", shaded: where can the " + dn + " go?";
-        t.pattern = "The " + dn + "s marked in the board see the open cells of " + u
-            + ": a cell that sees " + an(dn) + " cannot hold another.";
+        if (!brief) {
+            t.look = "Look at " + u + ", shaded: where can the " + dn + " go?";
+            t.pattern = "The " + dn + "s marked in the board see the open cells of " + u
+                + ": a cell that sees " + an(dn) + " cannot hold another.";
+        }
         std::string reason;
         switch (why) {
         case OthersLack::SeeIt:
@@ -268,8 +270,10 @@ Telling singles(const StepPattern &seen, Mask ruledOut, OthersLack why)
         return t;
     }
     const Mask around = static_cast<Mask>(AllDigits & ~ruledOut & ~digitBit(d));
-    t.look = "Look at " + c + ", and at its row, column and box, shaded.";
-    t.pattern = "The digits marked in its row, column and box are the ones it cannot hold.";
+    if (!brief) {
+        t.look = "Look at " + c + ", and at its row, column and box, shaded.";
+        t.pattern = "The digits marked in its row, column and box are the ones it cannot hold.";
+    }
     std::string reason;
     if (!ruledOut)
         reason
@@ -483,15 +487,15 @@ Telling xyChain(const StepPattern &seen, const grading::CandidateGrid &before)
 
 } // namespace
 
-Telling step(
-    const StepPattern &seen, const grading::CandidateGrid &before, Mask ruledOut, OthersLack why)
+Telling step(const StepPattern &seen, const grading::CandidateGrid &before, Mask ruledOut,
+    OthersLack why, bool brief)
 {
     using T = Technique;
     Telling t;
     switch (seen.technique) {
     case T::HiddenSingle:
     case T::NakedSingle:
-        t = singles(seen, ruledOut, why);
+        t = singles(seen, ruledOut, why, brief);
         break;
     case T::Pointing:
     case T::Claiming:
@@ -554,7 +558,7 @@ Telling contradiction(const Contradiction &c)
             text
                 += capitalised(cellName(s.cell)) + " would have only the " + num(s.digit) + " left";
         else
-            text += "the " + num(s.digit) + " of " + unitName(s.unit) + " would have only "
+            text += "The " + num(s.digit) + " of " + unitName(s.unit) + " would have only "
                 + cellName(s.cell) + " left";
         t.reason.push_back({ text + ". ", k });
     }

@@ -64,10 +64,11 @@ struct Contradiction
 
 // A technique's step from its record, with the candidates it was found on; `ruledOut` are the
 // digits of a naked single's cell that its notes (not its units) exclude, and `why` the
-// reason a hidden single's other cells lack the digit.
+// reason a hidden single's other cells lack the digit. `brief` leaves out what only points the
+// way to a single (where to look, the pattern), for a worked solution in words.
 enum class OthersLack { SeeIt, RuledOut, Both };
 Telling step(const grading::StepPattern &seen, const grading::CandidateGrid &before, Mask ruledOut,
-    OthersLack why);
+    OthersLack why, bool brief = false);
 Telling contradiction(const Contradiction &c);
 
 Levels wrongDigit(int cell, int digit, int clashCell);
