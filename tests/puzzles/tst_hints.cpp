@@ -347,6 +347,52 @@ private Q_SLOTS:
         }
     }
 
+    // A solution walked once gives the hints that asking at every step gives; a long
+    // contradiction chain is told in more levels than four, its drawing adding the forced
+    // digits level by level, and a removal on a cell without notes leaves it every digit its
+    // units allow but the one removed.
+    void pathMatchesHintsAndLongStepsUnfold()
+    {
+        const auto library
+            = puzzlesIn(zov::test::sourceDir() + QStringLiteral("/data/library.txt"));
+        bool unfolded = false;
+        for (const int n : { 2001, 6003, 6033, 7001, 7990, 8000 }) {
+            const Grid &givens = library[std::size_t(n - 1)];
+            Grid solution {};
+            QCOMPARE(countSolutions(givens, 2, &solution), 1);
+            Position s = Position::start(givens);
+            for (const Hint &h : hints::solutionPath(givens, solution)) {
+                const Hint asked = hints::nextHint(s, solution);
+                QCOMPARE(asked.notation, h.notation);
+                QVERIFY(asked.levels == h.levels);
+                if (h.technique == Technique::Trial && h.levels.size() > 4) {
+                    unfolded = true;
+                    std::size_t forced = 0;
+                    for (std::size_t k = h.reasonLevel; k < h.drawings.size(); ++k) {
+                        const auto &marks = h.drawings[k].candidates;
+                        const auto now = std::size_t(std::count_if(marks.begin(), marks.end(),
+                            [](const auto &m) { return m.role == Role::Forced; }));
+                        QVERIFY(now >= forced);
+                        forced = now;
+                    }
+                    for (const auto &level : h.levels)
+                        QVERIFY2(level.size() <= 400, level.c_str());
+                }
+                for (const auto &c : h.changes)
+                    if (!c.digit && !s.notes[std::size_t(c.cell)]) {
+                        Digits gone = 0;
+                        for (const auto &x : h.record->candidates)
+                            if (x.cell == c.cell && x.role == Role::Removal)
+                                gone |= digitBit(x.digit);
+                        QCOMPARE(Digits(c.notes), Digits(s.allowed(c.cell) & ~gone));
+                    }
+                s = hints::applied(s, h);
+            }
+            QCOMPARE(s.digits, solution);
+        }
+        QVERIFY(unfolded);
+    }
+
     // A note set without the solution's digit is named before any technique; the same state
     // always gives the same hint; a puzzle with two solutions offers nothing to apply.
     void faultsComeFirstAndHintsRepeat()
