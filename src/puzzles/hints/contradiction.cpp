@@ -91,7 +91,8 @@ std::optional<ContradictionStep> findContradiction(const CandidateGrid &g, const
     // Cells with the fewest candidates first; among them, the wrong candidates are followed
     // side by side, one step each in turn, so that the first to break is the shortest chain
     // and none runs on past it.
-    for (const int ceiling : { gradeOf(Technique::NakedSingle), TopGrade - 1 }) {
+    for (const int ceiling :
+        { gradeOf(Technique::NakedSingle), gradeOf(Technique::Claiming), TopGrade - 1 }) {
         const RateOptions options { ceiling, bit(Technique::Trial) };
         for (std::size_t from = 0; from < open.size();) {
             std::size_t to = from;

@@ -19,8 +19,8 @@ struct ContradictionStep
 
 // The shortest chain of singles from a wrong candidate of a cell with the fewest candidates to a
 // contradiction (cells with more where none has one); where singles never reach one, the
-// shortest with every technique but trial. Nothing where neither does. `solution` is the
-// puzzle's only solution, which tells the wrong candidates.
+// shortest with locked candidates too, then with every technique but trial. Nothing where none
+// does. `solution` is the puzzle's only solution, which tells the wrong candidates.
 std::optional<ContradictionStep> findContradiction(
     const grading::CandidateGrid &g, const Grid &solution);
 
