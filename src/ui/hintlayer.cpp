@@ -24,7 +24,7 @@ constexpr qreal ThinWidth = 1.5;
 constexpr qreal LinkWidth = 1.5;
 constexpr qreal CasingWidth = 4;
 constexpr qreal StrikeWidth = 2;
-constexpr qreal BadgePoints = 6;
+constexpr qreal BadgePoints = 5;
 // Faint candidates: what the step needs where the player has no note of it.
 constexpr int FaintAlpha = 150;
 
@@ -184,7 +184,9 @@ void HintLayer::paintEvent(QPaintEvent *event)
         const QPointF b0 = QRectF(ninth(l.toCell, l.toDigit)).center();
         const QPointF a = linkEnd(l.fromCell, l.fromDigit, b0);
         const QPointF b = linkEnd(l.toCell, l.toDigit, a0);
-        p.setPen(penOf(colour.casing, CasingWidth));
+        QPen casing = penOf(colour.casing, CasingWidth);
+        casing.setCapStyle(Qt::FlatCap);
+        p.setPen(casing);
         p.drawLine(a, b);
         p.setPen(penOf(colour.pattern, LinkWidth, l.strong ? Qt::SolidLine : Qt::DashLine));
         p.drawLine(a, b);
@@ -193,12 +195,12 @@ void HintLayer::paintEvent(QPaintEvent *event)
     // The candidates, in the ninths their notes take.
     QFont badgeFont = font();
     badgeFont.setPointSizeF(BadgePoints);
-    badgeFont.setBold(true);
+    const qreal badgeHeight = QFontMetricsF(badgeFont, this).height();
     const auto badge = [&](QPointF centre, const QRectF &within, int number) {
         const QString text = QString::number(number);
         const QFontMetricsF metrics(badgeFont, this);
         const qreal h = metrics.height();
-        const qreal w = std::max(h, metrics.horizontalAdvance(text) + 2);
+        const qreal w = std::max(h * 0.8, metrics.horizontalAdvance(text) + 2);
         QRectF r(centre.x() - w / 2, centre.y() - h / 2, w, h);
         r.moveLeft(std::clamp(r.left(), within.left(), within.right() - w));
         r.moveTop(std::clamp(r.top(), within.top(), within.bottom() - h));
@@ -285,8 +287,16 @@ void HintLayer::paintEvent(QPaintEvent *event)
             p.drawEllipse(ring);
             break;
         }
-        if (c.number > 0)
-            badge(n.topLeft(), QRectF(cellArea(c.cell)), c.number);
+        if (c.number > 0) {
+            // On the ring's side away from the cell's middle, so that the numbers of the two
+            // candidates a cell can hold in a chain stay apart.
+            int dx = (c.digit - 1) % 3 - 1, dy = (c.digit - 1) / 3 - 1;
+            if (dx == 0 && dy == 0)
+                dx = dy = -1;
+            const qreal out = std::min(n.width(), n.height()) / 2 + badgeHeight * 0.3;
+            const QPointF at = n.center() + QPointF(dx, dy) * out;
+            badge(at, QRectF(rect()), c.number);
+        }
     }
 }
 

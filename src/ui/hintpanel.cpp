@@ -5,6 +5,7 @@
 #include "play/hints.h"
 #include "play/prompter.h"
 
+#include <QApplication>
 #include <QDialogButtonBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -78,10 +79,12 @@ QRect panelPlace(const QRect &room, const QRect &window, int width, QSize least,
     }
     if (best.isValid())
         return best;
-    const int w = std::min(width, room.width());
+    // No side has room (a large scale on a small screen): as narrow as it may be, in the
+    // screen's bottom right corner, over the window's buttons below the board's right side
+    // rather than over its cells.
+    const int w = std::min(least.width(), room.width());
     const int h = std::min(std::max(heightFor(w), least.height()), room.height());
-    return { std::clamp(window.right() + 1 - w, room.left(), room.right() + 1 - w),
-        std::clamp(window.top(), room.top(), room.bottom() + 1 - h), w, h };
+    return { room.right() + 1 - w, room.bottom() + 1 - h, w, h };
 }
 
 HintPanel::HintPanel(input::Board &board, const Game &game, QWidget *parent)
@@ -119,8 +122,9 @@ HintPanel::HintPanel(input::Board &board, const Game &game, QWidget *parent)
     m_apply = buttons->addButton(QStringLiteral("Apply"), QDialogButtonBox::ApplyRole);
     m_next = buttons->addButton(QStringLiteral("Next hint"), QDialogButtonBox::ActionRole);
     m_close = buttons->addButton(QStringLiteral("Close"), QDialogButtonBox::RejectRole);
+    // Return presses the default button, whichever has the focus; Space the focused one.
     for (auto *b : { m_more, m_apply, m_next, m_close })
-        b->setAutoDefault(true);
+        b->setAutoDefault(false);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_scroller, 1);
     layout->addWidget(m_status);
@@ -159,7 +163,8 @@ void HintPanel::ask()
         // Nothing more to tell: the keyboard goes to the panel, where Return applies.
         activateWindow();
         raise();
-        (m_apply->isVisible() ? m_apply : m_close)->setFocus();
+        if (m_default)
+            m_default->setFocus();
     }
     appear();
 }
@@ -235,17 +240,29 @@ void HintPanel::setState(State s, const QString &said)
     m_status->setVisible(!said.isEmpty());
     const bool showing = s == State::Showing && m_hint;
     const bool atLast = showing && m_level + 1 >= static_cast<int>(m_hint->levels.size());
-    m_more->setVisible(showing && !atLast);
-    m_apply->setVisible(showing && atLast && !m_hint->changes.empty());
-    m_next->setVisible(s == State::Wrong || s == State::Applied);
+    const std::pair<QPushButton *, bool> shown[] = { { m_more, showing && !atLast },
+        { m_apply, showing && atLast && !m_hint->changes.empty() },
+        { m_next, s == State::Wrong || s == State::Applied } };
+    // The new buttons first: a focused button that goes hands the focus on to one that stays.
+    for (const auto &[button, on] : shown)
+        if (on)
+            button->setVisible(true);
+    for (const auto &[button, on] : shown)
+        if (!on)
+            button->setVisible(false);
     if (!showing)
         draw({});
-    QPushButton *first = m_more->isVisible() ? m_more
-        : m_apply->isVisible()               ? m_apply
-        : m_next->isVisible()                ? m_next
-                                             : m_close;
+    // Which will show: the panel itself may be hidden yet.
+    QPushButton *first = m_close;
+    for (const auto &[button, on] : shown)
+        if (on) {
+            first = button;
+            break;
+        }
     first->setDefault(true);
-    if (isActiveWindow())
+    m_default = first;
+    const QWidget *focused = QApplication::focusWidget();
+    if (isActiveWindow() || (focused && isAncestorOf(focused)))
         first->setFocus();
 }
 
@@ -304,6 +321,15 @@ void HintPanel::keyPressEvent(QKeyEvent *event)
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+void HintPanel::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    // The keyboard, coming to the panel, starts on the button Return presses: the window would
+    // give it to the first button, and a focused button is the one Return presses.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_default)
+        m_default->setFocus();
 }
 
 void HintPanel::showEvent(QShowEvent *event)

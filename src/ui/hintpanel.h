@@ -27,7 +27,8 @@ namespace zov {
 // Where the panel goes, as frame rectangles: beside `window`, on the first side of `room` (the
 // screen's free area; right, left, below, above) where it shows whole at `width` or as narrow
 // as the side leaves, no less than `least`; else on the side that shows the most of it; else
-// over the window's right side. Always inside `room`. `heightFor` is its height at a width.
+// in the screen's bottom right corner, `least` wide. Always inside `room`. `heightFor` is its
+// height at a width.
 QRect panelPlace(const QRect &room, const QRect &window, int width, QSize least,
     const std::function<int(int)> &heightFor);
 
@@ -71,6 +72,7 @@ Q_SIGNALS:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
 
@@ -102,6 +104,7 @@ private:
     QPushButton *m_apply = nullptr;
     QPushButton *m_next = nullptr;
     QPushButton *m_close = nullptr;
+    QPushButton *m_default = nullptr; // the one Return presses
 };
 
 } // namespace zov

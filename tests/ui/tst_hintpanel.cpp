@@ -156,6 +156,8 @@ private Q_SLOTS:
         QCOMPARE(QApplication::focusWidget(), board().cell(first));
         QCOMPARE(p->windowTitle(), QStringLiteral("Zovudedoda"));
         QVERIFY(p->levelText().startsWith(QStringLiteral("Hidden single")));
+        // Return in the panel tells more; a button the focus comes to first does not take it.
+        QVERIFY(p->more()->isDefault() && !p->closeButton()->autoDefault());
         QVERIFY(!p->frameGeometry().intersects(m_form->frameGeometry())
             || !p->screen()->availableGeometry().contains(
                 p->frameGeometry().translated(p->width() + m_form->width(), 0)));
