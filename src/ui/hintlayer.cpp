@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <array>
 #include <cmath>
 
 namespace zov {
@@ -59,6 +60,16 @@ HintLayer::HintLayer(input::Board &board)
 void HintLayer::setDrawing(const Drawing &drawing)
 {
     m_drawing = drawing;
+    // What a screen reader says of the cells the drawing marks.
+    std::array<bool, 81> marked {};
+    for (const auto &m : m_drawing.cells)
+        if (m.cell >= 0 && m.cell < 81)
+            marked[static_cast<std::size_t>(m.cell)] = true;
+    for (const auto &c : m_drawing.candidates)
+        if (c.cell >= 0 && c.cell < 81)
+            marked[static_cast<std::size_t>(c.cell)] = true;
+    for (int p = 0; p < 81; ++p)
+        box(p)->setHinted(marked[static_cast<std::size_t>(p)]);
     setVisible(!m_drawing.empty());
     raise();
     update();

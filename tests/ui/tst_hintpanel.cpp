@@ -485,8 +485,17 @@ private Q_SLOTS:
         QTest::mouseClick(m_form->centralWidget()->childAt(centre), Qt::LeftButton);
         QCOMPARE(QApplication::focusWidget(), board().cell(cellOfTextPosition(62)));
 
+        // A screen reader hears which cells the drawing marks, and only those.
+        const auto said = [&](int p) {
+            return board()
+                .cell(cellOfTextPosition(p))
+                ->accessibleDescription()
+                .contains(QStringLiteral("shown by the hint"));
+        };
+        QVERIFY(said(40) && said(60) && !said(37));
         layer.clear();
         QVERIFY(!layer.isVisible());
+        QVERIFY(!said(40) && !said(60));
         m_form->chkShuffle->setFocus();
         QCOMPARE(grabBoard(), before);
     }
