@@ -4,6 +4,8 @@
 #include "look/screen.h"
 
 #include <algorithm>
+#include <optional>
+#include <utility>
 
 namespace zov {
 namespace {
@@ -45,7 +47,9 @@ QColor standingOut(const QColor &c, std::initializer_list<QColor> backs, double 
     return best;
 }
 
-MarkColours markColours(const QPalette &scheme)
+namespace {
+
+MarkColours workOut(const QPalette &scheme)
 {
     const CellBacks b = cellBacks(scheme);
     const auto out = [&](const QColor &c) {
@@ -67,6 +71,17 @@ MarkColours markColours(const QPalette &scheme)
     m.casing.setAlpha(CasingAlpha);
     m.onPattern = textOn(m.pattern);
     return m;
+}
+
+} // namespace
+
+MarkColours markColours(const QPalette &scheme)
+{
+    // Every paint asks about the same scheme: worked out once for each palette.
+    thread_local std::optional<std::pair<qint64, MarkColours>> last;
+    if (!last || last->first != scheme.cacheKey())
+        last.emplace(scheme.cacheKey(), workOut(scheme));
+    return last->second;
 }
 
 QColor textOn(const QColor &fill)
