@@ -139,6 +139,16 @@ HintPanel::HintPanel(input::Board &board, const Game &game, QWidget *parent)
     m_escape = new QShortcut(QKeySequence(Qt::Key_Escape), parent ? parent : this, this,
         &HintPanel::reject, Qt::WindowShortcut);
     m_escape->setEnabled(false);
+    // Beside the window wherever it goes.
+    if (parent)
+        parent->window()->installEventFilter(this);
+}
+
+bool HintPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (isVisible() && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
+        showBeside();
+    return QDialog::eventFilter(watched, event);
 }
 
 HintPanel::~HintPanel() { delete m_layer; }
