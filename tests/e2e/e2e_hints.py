@@ -236,6 +236,62 @@ def scenario(bin_dir, work, text, name, scale, env, pictures, typing):
         game.close()
 
 
+def focused():
+    return run("xdotool", "getwindowfocus", check_rc=False).strip()
+
+
+def scenario_longest(bin_dir, work, text, pictures):
+    """Puzzle 7990's eleventh step, the longest words a hint of the library has had (a chain of
+    forced digits): the hints before it applied from the keyboard, it stays on a 1024x768 screen
+    with its buttons in sight, its text scrolling."""
+    game = Game(bin_dir, work, text)
+    try:
+        run("xdotool", "windowfocus", "--sync", game.win)
+        empty = [i for i in range(1, 82)
+                 if text[(9 - (i - 1) // 9 - 1) * 9 + (i - 1) % 9] in ".0"]
+        game.click_cell(empty[0])
+
+        def last_level():
+            """Ctrl+H until the keyboard moves to the panel: its last level."""
+            for _ in range(8):
+                game.key("ctrl+h")
+                panel = until(game.panel)
+                if until(lambda: focused() == panel or None, 2):
+                    return panel
+            return None
+
+        for step in range(10):
+            panel = last_level()
+            if not panel:
+                check(False, f"hint {step + 1} of puzzle 7990 reaches its last level")
+                return
+            game.key("Return")
+            until(lambda: focused() == game.win or None, 5)
+            run("xdotool", "windowfocus", "--sync", game.win)
+        panel = last_level()
+        check(bool(panel), "the eleventh hint of puzzle 7990 reaches its last level")
+        if not panel:
+            return
+        game.settle()
+        px, py, pw, ph = geometry(panel)
+        sw, sh = (int(v) for v in run("xdotool", "getdisplaygeometry").split())
+        print(f"  the longest hint: panel {pw}x{ph} at {px},{py} on {sw}x{sh}")
+        check(px >= 0 and py >= 0 and px + pw <= sw and py + ph <= sh,
+              "the longest hint's panel is on the 1024x768 screen")
+        check(ph > 300, f"the longest hint takes the screen's height ({ph})")
+        shot = Shot.of_x_window(panel)
+        # The buttons along the bottom: ink there, on the panel's back.
+        back = shot.at(2, shot.h - 2)
+        inked = sum(1 for y in range(shot.h - 40, shot.h) for x in range(shot.w)
+                    if shot.at(x, y) != back)
+        check(inked > 200, f"the buttons show at the panel's bottom ({inked} pixels)")
+        picture = os.path.join(pictures, "hint-longest-1024x768.png")
+        run("import", "-window", "root", picture)
+        print(f"  picture: {picture}")
+    finally:
+        game.close()
+
+
 # name, scale, environment, what it needs, whether the board is typed into.
 CASES = [
     ("light", 1, {}, None, True),
@@ -273,6 +329,12 @@ def main():
                 return 77
             os.environ["DISPLAY"] = ":" + display
             try:
+                if size == "1024x768":
+                    work = tempfile.mkdtemp(prefix="zovudedoda-hints-")
+                    try:
+                        scenario_longest(bin_dir, work, lines[7990 - 1].split()[0], pictures)
+                    finally:
+                        shutil.rmtree(work, ignore_errors=True)
                 for name, scale, env, needs, typing in cases:
                     if needs and not plugin(needs):
                         print(f"skip: {name}: Qt's {needs} is not installed")
