@@ -1,6 +1,7 @@
 #include "ui/hintpanel.h"
 
 #include "ui/hintlayer.h"
+#include "ui/speaker.h"
 
 #include "play/hints.h"
 #include "play/prompter.h"
@@ -240,12 +241,15 @@ void HintPanel::tell(int level)
             : 0;
         m_scroller->verticalScrollBar()->setValue(top);
     }
+    say(levelText());
     Q_EMIT levelShown(levelText());
 }
 
 void HintPanel::setState(State s, const QString &said)
 {
     m_state = s;
+    if (!said.isEmpty() && said != m_status->text())
+        say(said);
     m_status->setText(said);
     m_status->setVisible(!said.isEmpty());
     const bool showing = s == State::Showing && m_hint;
@@ -311,6 +315,14 @@ void HintPanel::boardChanged()
             State::Wrong, QStringLiteral("The board has changed, and this hint no longer holds."));
     if (isVisible())
         showBeside();
+}
+
+void HintPanel::say(const QString &words)
+{
+    // The panel opens beside the board and leaves the keyboard there: its words are said
+    // through the window that has the keyboard.
+    QWidget *window = parentWidget() ? parentWidget()->window() : nullptr;
+    speak(isActiveWindow() || !window ? this : window, words);
 }
 
 void HintPanel::reject()

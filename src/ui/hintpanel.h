@@ -67,7 +67,7 @@ public:
     void reject() override;
 
 Q_SIGNALS:
-    // A level's words, as they appear (for a screen reader to speak).
+    // A level's words, as they appear; a screen reader is told them too.
     void levelShown(const QString &words);
 
 protected:
@@ -85,6 +85,7 @@ private:
     void showBeside();
     void appear();
     void draw(const puzzles::hints::Drawing &drawing);
+    void say(const QString &words);
     // The panel's height at a width, frame left out, with all its text shown.
     int heightFor(int width) const;
 
