@@ -3,6 +3,7 @@
 #include "ui/hintlayer.h"
 #include "ui/speaker.h"
 
+#include "input/spoken.h"
 #include "play/hints.h"
 #include "play/prompter.h"
 
@@ -284,13 +285,33 @@ void HintPanel::takeStep()
 {
     if (!m_hint || m_state != State::Showing)
         return;
+    const auto heard = [this](CellIndex i) {
+        const input::CellState c = m_board.state(i);
+        // Notes are heard only while a cell is empty.
+        return input::spoken::Cell { c.digit, c.digit ? std::uint16_t(0) : c.notes,
+            c.kind == puzzles::CellKind::Given, c.kind == puzzles::CellKind::Marked };
+    };
+    std::vector<input::spoken::Change> changes;
+    for (const auto &c : m_hint->changes) {
+        const CellIndex i = cellOfTextPosition(c.cell);
+        changes.push_back({ i, heard(i), {} });
+    }
+    // Until the end: the board takes the keyboard back, and the words go through its window.
     m_applying = true;
     const bool took = applyHint(m_board, *m_hint);
-    m_applying = false;
-    if (!took)
+    if (!took) {
+        m_applying = false;
         return;
+    }
+    for (auto &c : changes)
+        c.after = heard(c.cell);
+    std::erase_if(changes, [](const auto &c) { return c.before == c.after; });
     setState(State::Applied,
         QStringLiteral("Applied. Ctrl+Z takes it back; Next hint or Ctrl+H tells the next step."));
+    // What changed, last: the words a screen reader most needs here.
+    if (!changes.empty())
+        say(QString::fromStdString(input::spoken::hintTaken(changes)));
+    m_applying = false;
     // The cells it changed stay marked until the next key or click on the board, where the
     // keyboard goes back to.
     std::vector<CellIndex> changed;
@@ -322,7 +343,7 @@ void HintPanel::say(const QString &words)
     // The panel opens beside the board and leaves the keyboard there: its words are said
     // through the window that has the keyboard.
     QWidget *window = parentWidget() ? parentWidget()->window() : nullptr;
-    speak(isActiveWindow() || !window ? this : window, words);
+    speak((isActiveWindow() && !m_applying) || !window ? this : window, words);
 }
 
 void HintPanel::reject()

@@ -10,6 +10,7 @@
 #include "ui/hintlayer.h"
 #include "ui/hintpanel.h"
 #include "ui/resources.h"
+#include "ui/speaker.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -183,6 +184,8 @@ private Q_SLOTS:
         const auto changed = named();
         QTest::mouseClick(p->apply(), Qt::LeftButton);
         QCOMPARE(p->state(), State::Applied);
+        // And says so, as the board's own keys do.
+        QVERIFY(spokenSoFar().back().startsWith(QStringLiteral("Hint applied: ")));
         QVERIFY(p->nextButton()->isVisible() && !p->apply()->isVisible());
         QVERIFY(!p->layer()->isVisible());
         std::vector<int> placed;
