@@ -29,6 +29,7 @@ struct Request
     std::string board; // explain --board: 81 characters in a puzzle format
     std::optional<puzzles::TextFormat> format; // forced, else judged from the content
     std::string output = "-"; // export -o, print -o
+    std::string pictures; // explain -o: the steps drawn, FILE.pdf or FILE.svg
     int number = 0; // show, solve, rate N
     std::vector<NumberRange> ranges; // export, print
     int count = 0; // generate

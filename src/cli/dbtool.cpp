@@ -176,9 +176,9 @@ void addExplain(CLI::App &app, Session &s)
 {
     Request &req = s.req;
     auto *explain = command(app, s, cli::explain, "explain",
-        "puzzle N's whole logical path (or every puzzle's, or each of a file's), as numbered "
-        "steps in the hints' words, each with its notation: r4c6=7 places a 7, r1c6-5 removes "
-        "a 5");
+        "puzzle N's whole logical path (or every puzzle's, or each of a file's) under its grade, "
+        "as numbered steps in the hints' words, each starting with its technique's name and "
+        "ending with its notation: r4c6=7 places a 7, r1c6-5 removes a 5");
     auto *number = explain->add_option("N", req.number, "the puzzle's number (default: every one)")
                        ->type_name("N")
                        ->transform(wholeIn(1, MaxGameNumber));
@@ -197,6 +197,17 @@ void addExplain(CLI::App &app, Session &s)
     addFormat(
         *explain, req, "the file's format: line, sdk or ss (default: judged from the content)")
         ->needs(file);
+    explain
+        ->add_option("-o,--output", req.pictures,
+            "also draw every step beyond the singles as a small board with the hint's marks, "
+            "into FILE.pdf or FILE.svg")
+        ->type_name("FILE")
+        ->check(CLI::Validator(
+            [](std::string &f) -> std::string {
+                const auto ext = f.size() > 4 ? f.substr(f.size() - 4) : std::string();
+                return ext == ".pdf" || ext == ".svg" ? "" : "must end in .pdf or .svg";
+            },
+            "FILE.pdf|FILE.svg"));
 }
 
 void addGenerate(CLI::App &app, Session &s)

@@ -7,6 +7,7 @@
 #include "board/identity.h"
 #include "cli/commands.h"
 #include "cli/files.h"
+#include "cli/steps.h"
 #include "puzzles/grader.h"
 #include "store/puzzlestore.h"
 
@@ -242,7 +243,9 @@ struct Tool
     // explain.cpp
     int explain(store::PuzzleStore &store);
     int explainText();
-    bool printPath(const std::string &where, const Grid &grid);
+    // With -o, the steps to draw are added to `pictures`.
+    bool printPath(const std::string &where, const Grid &grid, std::vector<StepPicture> &pictures);
+    int writePictures(const std::vector<StepPicture> &pictures);
     int ungradedResult(int ungraded);
     using OnLibrary = int (Tool::*)(store::PuzzleStore &);
     int library(OnLibrary command, store::PuzzleStore::Emptiness empty);

@@ -96,7 +96,8 @@ void Board::end()
 
 void Board::seal()
 {
-    m_history.seal([this](CellIndex i) { return state(i); });
+    if (m_history.pending())
+        m_history.seal([this](CellIndex i) { return state(i); });
 }
 
 void Board::setBackColour(int index, ColourValue c)
@@ -167,7 +168,13 @@ void Board::touch(CellIndex index)
 
 void Board::setNotes(CellIndex index, puzzles::Digits n)
 {
-    change([&](puzzles::Position &next) { return next.setNotes(at(index), n); });
+    // One cell's notes: no rule reaches further, so the position need not be copied (Clear and
+    // New set 81).
+    if (m_position.notes[at(index)] == n)
+        return;
+    touch(index);
+    m_position.setNotes(static_cast<int>(at(index)), n);
+    cell(index)->setNotes(n);
 }
 
 bool Board::toggleNote(CellIndex index, int digit)
@@ -175,7 +182,10 @@ bool Board::toggleNote(CellIndex index, int digit)
     if (!m_notesTaken || !m_position.takesNotes(static_cast<int>(at(index))))
         return false;
     Action action(*this);
-    change([&](puzzles::Position &next) { return next.toggleNote(at(index), digit); });
+    // A toggle changes this one cell, always.
+    touch(index);
+    m_position.toggleNote(static_cast<int>(at(index)), digit);
+    cell(index)->setNotes(notes(index));
     return true;
 }
 
@@ -346,6 +356,8 @@ void Board::command(CellIndex index, const KeyCommand &c)
         break;
     case Command::Keys:
     case Command::Hint:
+    case Command::New:
+    case Command::Quit:
     case Command::ReadRow:
     case Command::ReadColumn:
     case Command::ReadBox:

@@ -62,7 +62,12 @@ std::optional<KeyCommand> commandOf(int key, Qt::KeyboardModifiers modifiers, qu
     case Qt::Key_H:
         return shift ? std::nullopt : std::optional(KeyCommand { Command::Hint });
     case Qt::Key_N:
-        return shift ? std::optional(KeyCommand { Command::FillNotes }) : std::nullopt;
+        return KeyCommand { shift ? Command::FillNotes : Command::New };
+    case Qt::Key_Q:
+        return shift ? std::nullopt : std::optional(KeyCommand { Command::Quit });
+    // Ctrl+? (Shift with the key of / on most layouts): the desktop's key for a keys window.
+    case Qt::Key_Question:
+        return KeyCommand { Command::Keys };
     case Qt::Key_Delete:
         return KeyCommand { Command::ClearNotes };
     default:

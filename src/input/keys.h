@@ -25,6 +25,9 @@ enum class Command {
     ReadColumn,
     ReadBox,
     ReadToPlace,
+    // The desktop's own keys for a new game and for leaving.
+    New,
+    Quit,
 };
 struct KeyCommand
 {
@@ -75,7 +78,9 @@ inline constexpr KeyHelp KeyList[] = {
         "have a screen reader say which digits remain to place, and how many of each" },
     { "Alt+A", "the About window" },
     { "Tab and Enter in the About window", "reach the e-mail and web page lines and open them" },
-    { "F1", "this list of keys" },
+    { "Ctrl+N", "a new puzzle, as the New button (while it can be pressed)" },
+    { "Ctrl+Q", "quit" },
+    { "F1 or Ctrl+?", "this list of keys" },
 };
 
 } // namespace zov::input

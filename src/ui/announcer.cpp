@@ -165,6 +165,8 @@ QString Announcer::afterKey(CellBox &cell, int key, Qt::KeyboardModifiers modifi
         case input::Command::EmptyCell:
             return words(was.digit ? spoken::removed(was.digit) : "already empty");
         case input::Command::Keys:
+        case input::Command::New:
+        case input::Command::Quit:
         case input::Command::ReadRow:
         case input::Command::ReadColumn:
         case input::Command::ReadBox:

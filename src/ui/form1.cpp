@@ -223,6 +223,17 @@ void Form1::keyPressEvent(QKeyEvent *event)
 
 void Form1::command(input::Command c)
 {
+    // Exactly as the button, and only while it can be pressed.
+    if (c == input::Command::New) {
+        if (cmdNew->isEnabled())
+            cmdNew->click();
+        return;
+    }
+    // Once the key's own action has ended.
+    if (c == input::Command::Quit) {
+        QTimer::singleShot(0, this, &QWidget::close);
+        return;
+    }
     if (c == input::Command::Keys) {
         m_prompter.messageBox(keysText(), MessageStyle::Plain, WindowCaption);
         return;

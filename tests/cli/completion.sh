@@ -36,7 +36,7 @@ expect "--help --version --db" zovudedoda-db --
 expect "--help --db --output --per-page --paper --solutions" zovudedoda-db print 1-6 --
 expect "--grade --grade-from --grade-to" zovudedoda-db generate 3 --gr
 expect "--help --db --file --format" zovudedoda-db rate --
-expect "--help --db --file --format --board" zovudedoda-db explain --
+expect "--help --db --file --format --board --output" zovudedoda-db explain --
 expect "1 2 4 6" zovudedoda-db print 1 --per-page ""
 expect "a4 letter" zovudedoda-db print 1 --paper ""
 expect "line sdk ss" zovudedoda-db export --format ""

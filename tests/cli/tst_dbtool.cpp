@@ -211,21 +211,24 @@ private Q_SLOTS:
         const Run one = tool(db, { "explain", "1" });
         QCOMPARE(one.status, 0);
         QStringList lines = one.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        QCOMPARE(lines.takeFirst(), QStringLiteral("puzzle 1"));
+        QCOMPARE(lines.takeFirst(), QStringLiteral("puzzle 1: grade 3 locked-candidates"));
         QString grid = QString::fromLatin1(pointing);
         int pointingSteps = 0;
         static const QRegularExpression step(
-            QStringLiteral("^  (\\d+)\\. (.+) \\[((r\\dc\\d[=-]\\d+ ?)+)\\]$"));
+            QStringLiteral("^  (\\d+)\\. ((Hidden single|Naked single|Locked candidates "
+                           "\\(pointing\\)): .+) \\[((r\\dc\\d[=-]\\d+ ?)+)\\]$"));
         for (int k = 0; k < lines.size(); ++k) {
             const auto m = step.match(lines[k]);
             QVERIFY2(m.hasMatch(), qPrintable(lines[k]));
             QCOMPARE(m.captured(1).toInt(), k + 1);
-            for (const QString &change : m.captured(3).split(QLatin1Char(' '))) {
+            for (const QString &change : m.captured(4).split(QLatin1Char(' '))) {
                 const int p = (change[1].digitValue() - 1) * 9 + change[3].digitValue() - 1;
                 if (change[4] == QLatin1Char('='))
                     grid[p] = change[5];
             }
-            pointingSteps += !m.captured(3).contains(QLatin1Char('='));
+            pointingSteps += !m.captured(4).contains(QLatin1Char('='));
+            QCOMPARE(m.captured(3) == QStringLiteral("Locked candidates (pointing)"),
+                !m.captured(4).contains(QLatin1Char('=')));
         }
         const Run solved = tool(db, { "solve", "1" });
         QString expected = solved.out;
@@ -241,13 +244,25 @@ private Q_SLOTS:
             = tool(absent, { "explain", "--file", QFile::encodeName(text).toStdString() });
         QVERIFY(!QFile::exists(absent));
         QCOMPARE(file.status, 1);
-        QVERIFY(file.out.startsWith(QLatin1String("line 1\n")));
+        QVERIFY(file.out.startsWith(QLatin1String("line 1: grade 3 locked-candidates\n")));
         QVERIFY(file.out.contains(QLatin1String("\nline 2\n")));
         QCOMPARE(tool(db, { "explain", "2" }).status, 1);
         for (const auto &bad : std::vector<std::vector<std::string>> { { "explain", "x" },
                  { "explain", "1", "--board", pointing.toStdString() }, { "explain", "--board" } })
             QCOMPARE(tool(db, bad).status, 2);
         QCOMPARE(tool(db, { "explain", "--board", "123" }).status, 1);
+
+        // -o draws the steps beyond the singles, with the same words; a name that is neither
+        // PDF nor SVG is a usage error.
+        const QString svg = m_dir.filePath(QStringLiteral("explain.svg"));
+        const Run drawn = tool(db, { "explain", "1", "-o", QFile::encodeName(svg).toStdString() });
+        QCOMPARE(drawn.status, 0);
+        QCOMPARE(drawn.out, one.out);
+        QFile picture(svg);
+        QVERIFY(picture.open(QIODevice::ReadOnly));
+        const QByteArray svgText = picture.readAll();
+        QVERIFY(svgText.contains("<svg"));
+        QCOMPARE(tool(db, { "explain", "1", "-o", "x.txt" }).status, 2);
     }
 
     // generate with grades makes equal shares per grade, easiest first, and the same

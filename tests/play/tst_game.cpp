@@ -83,6 +83,37 @@ private Q_SLOTS:
         QVERIFY(QApplication::topLevelWidgets().isEmpty());
     }
 
+    // Ctrl+N is the New button, asking or drawing as its check box says, and nothing while the
+    // button cannot be pressed; Ctrl+? shows the keys as F1 does; Ctrl+Q closes the window.
+    void desktopKeysDoWhatTheirButtonsDo()
+    {
+        start(library(3));
+        m_form->chkShuffle->setChecked(false);
+        m_prompter.replies.push_back(QStringLiteral("2"));
+        const int cell = 1;
+        board().cell(cell)->setFocus();
+        QTest::keyClick(board().cell(cell), Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(m_prompter.asked.size(), std::size_t(1));
+        QCOMPARE(board().gameNumberText(), QStringLiteral("2"));
+        // From a button as well as from a cell.
+        m_prompter.replies.push_back(QStringLiteral("3"));
+        m_form->cmdDone->setFocus();
+        QTest::keyClick(m_form->cmdDone, Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(board().gameNumberText(), QStringLiteral("3"));
+        m_form->cmdNew->setEnabled(false);
+        QTest::keyClick(board().cell(cell), Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(m_prompter.asked.size(), std::size_t(2));
+        m_form->cmdNew->setEnabled(true);
+        const std::size_t told = m_prompter.told.size();
+        QTest::keyClick(
+            board().cell(cell), Qt::Key_Question, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(m_prompter.told.size(), told + 1);
+        QCOMPARE(m_prompter.told.back().prompt, Form1::keysText());
+        QVERIFY(m_form->isVisible());
+        QTest::keyClick(board().cell(cell), Qt::Key_Q, Qt::ControlModifier);
+        QTRY_VERIFY(!m_form->isVisible());
+    }
+
     // Start-up draws at random without a question; a 1-puzzle library always gives puzzle 1.
     void startUpDrawsWithoutAsking()
     {

@@ -1,11 +1,15 @@
 #include "puzzles/grader.h"
+#include "puzzles/grading/candidates.h"
 #include "puzzles/hints/hint.h"
+#include "puzzles/hints/words.h"
 #include "puzzles/sudoku.h"
 #include "support/testsupport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTest>
+#include <algorithm>
+#include <bit>
 #include <random>
 
 using namespace zov::puzzles;
@@ -54,6 +58,158 @@ QString unsound(const Position &s, const Hint &h, const Grid &solution)
     return {};
 }
 
+using grading::Role;
+
+// What the record's checks have seen over a walk.
+struct Checked
+{
+    int steps = 0, strong = 0, weak = 0, removals = 0, chains = 0, fish = 0, contradictions = 0;
+};
+Checked checked;
+
+bool has(const std::array<Digits, 81> &cand, int cell, int digit)
+{
+    return digit >= 1 && digit <= 9 && (cand[std::size_t(cell)] & digitBit(digit));
+}
+
+// Whether a unit holds `digit` in exactly the two cells `a` and `b`.
+bool onlyTwoPlaces(const std::array<Digits, 81> &cand, int a, int b, int digit)
+{
+    for (const auto u : units.of[std::size_t(a)]) {
+        if (units.of[std::size_t(b)][u / 9] != u)
+            continue;
+        int places = 0;
+        for (const auto q : units.cells[u])
+            places += has(cand, q, digit);
+        if (places == 2)
+            return true;
+    }
+    return false;
+}
+
+// What is untrue in a step's record on the board it was found on, or nothing: its links, its
+// chain, its fish lines, its removals; and its levels.
+QString recordFault(const Position &s, const Hint &h)
+{
+    if (h.kind != Hint::Kind::Step)
+        return {};
+    if (!h.record)
+        return QStringLiteral("a step without its record");
+    const auto &r = *h.record;
+    const auto cand = s.candidates();
+    const QString at = QString::fromStdString(h.notation) + QStringLiteral(": ");
+    ++checked.steps;
+    if (h.levels.size() < 4 || h.drawings.size() != h.levels.size())
+        return at + QStringLiteral("fewer than four levels, or a drawing missing");
+    if (h.levels[0] != hints::words::techniqueTitle(r.technique) || !h.drawings[0].empty())
+        return at + QStringLiteral("the first level is not the name alone");
+    if (h.drawings.back().empty())
+        return at + QStringLiteral("nothing drawn at the last level");
+    for (const auto &c : r.candidates)
+        if (c.role != Role::Empty && c.role != Role::Forced && !has(cand, c.cell, c.digit))
+            return at
+                + QStringLiteral("a marked candidate that is not there: r%1c%2 %3")
+                      .arg(c.cell / 9 + 1)
+                      .arg(c.cell % 9 + 1)
+                      .arg(c.digit);
+    for (const auto &l : r.links) {
+        const int a = l.from.cell, b = l.to.cell;
+        if (a == b) {
+            // Within a cell: strong where it has only these two, weak always.
+            if (l.from.digit == l.to.digit
+                || (l.strong && std::popcount(unsigned(cand[std::size_t(a)])) != 2))
+                return at + QStringLiteral("a link within a cell that does not hold");
+        } else if (l.from.digit != l.to.digit || !units.sees[std::size_t(a)][std::size_t(b)]
+            || (l.strong && !onlyTwoPlaces(cand, a, b, l.from.digit))) {
+            return at
+                + QStringLiteral("a %1 link that does not hold: r%2c%3 to r%4c%5")
+                      .arg(l.strong ? QStringLiteral("strong") : QStringLiteral("weak"))
+                      .arg(a / 9 + 1)
+                      .arg(a % 9 + 1)
+                      .arg(b / 9 + 1)
+                      .arg(b % 9 + 1);
+        }
+        ++(l.strong ? checked.strong : checked.weak);
+    }
+    std::vector<grading::Candidate> nodes, removals;
+    for (const auto &c : r.candidates) {
+        if (c.role == Role::Node)
+            nodes.push_back(c);
+        if (c.role == Role::Removal)
+            removals.push_back(c);
+    }
+    std::sort(nodes.begin(), nodes.end(), [](auto &x, auto &y) { return x.order < y.order; });
+    if (r.technique == Technique::XChain || r.technique == Technique::XYChain) {
+        ++checked.chains;
+        const bool xy = r.technique == Technique::XYChain;
+        // An x-chain's nodes are cells; an xy-chain's come two to a cell.
+        std::vector<int> cells;
+        for (std::size_t k = 0; k < nodes.size(); k += xy ? 2 : 1) {
+            if (xy && (k + 1 >= nodes.size() || nodes[k + 1].cell != nodes[k].cell))
+                return at + QStringLiteral("an xy-chain node without its pair");
+            if (std::find(cells.begin(), cells.end(), nodes[k].cell) != cells.end())
+                return at + QStringLiteral("a chain that visits a cell twice");
+            cells.push_back(nodes[k].cell);
+        }
+        const std::size_t linksNeeded = nodes.size() - 1 + (r.placedCell >= 0 ? 1 : 0);
+        if (nodes.size() < 2 || r.links.size() != linksNeeded)
+            return at + QStringLiteral("a chain's links do not join its nodes in order");
+        for (std::size_t k = 0; k + 1 < nodes.size(); ++k)
+            if (!(r.links[k].from == nodes[k]) || !(r.links[k].to == nodes[k + 1])
+                || r.links[k].strong != (k % 2 == 0))
+                return at + QStringLiteral("a chain's links do not alternate from strong");
+        if (r.placedCell >= 0 && r.placedCell != nodes.front().cell)
+            return at + QStringLiteral("a chain that places a digit other than its start");
+        for (const auto &x : removals) {
+            if (std::find(cells.begin(), cells.end(), x.cell) != cells.end())
+                return at + QStringLiteral("a removal on the chain's own cells");
+            if (x.digit != nodes.front().digit || x.digit != nodes.back().digit
+                || !units.sees[std::size_t(x.cell)][std::size_t(nodes.front().cell)]
+                || !units.sees[std::size_t(x.cell)][std::size_t(nodes.back().cell)])
+                return at + QStringLiteral("a removal that does not see both ends");
+            ++checked.removals;
+        }
+    }
+    if (r.technique == Technique::XWing || r.technique == Technique::Swordfish
+        || r.technique == Technique::Jellyfish) {
+        ++checked.fish;
+        std::vector<int> base, cover;
+        for (const auto &u : r.unitRoles)
+            (u.role == Role::Base ? base : cover).push_back(u.unit);
+        const int d = std::countr_zero(unsigned(r.digits)) + 1;
+        auto in = [](const std::vector<int> &lines, int p) {
+            return std::any_of(lines.begin(), lines.end(),
+                [&](int u) { return units.of[std::size_t(p)][u / 9] == u; });
+        };
+        if (base.size() != cover.size() || base.empty())
+            return at + QStringLiteral("a fish with unequal lines");
+        for (const int u : base)
+            for (const auto p : units.cells[std::size_t(u)])
+                if (has(cand, p, d) && !in(cover, p))
+                    return at + QStringLiteral("a fish's base line outside its cover");
+        for (const auto &x : removals) {
+            if (!in(cover, x.cell) || in(base, x.cell))
+                return at + QStringLiteral("a fish's removal off its cover lines");
+            ++checked.removals;
+        }
+    }
+    if (r.technique == Technique::XYWing || r.technique == Technique::XYZWing)
+        for (const auto &x : removals) {
+            for (const auto &c : r.candidates)
+                if ((c.role == Role::Pincer
+                        || (c.role == Role::Pivot && r.technique == Technique::XYZWing))
+                    && c.digit == x.digit && !units.sees[std::size_t(x.cell)][std::size_t(c.cell)])
+                    return at + QStringLiteral("a wing's removal that does not see its pincers");
+            ++checked.removals;
+        }
+    if (r.technique == Technique::Trial) {
+        ++checked.contradictions;
+        if (h.levels.back().find("every way on") != std::string::npos)
+            return at + QStringLiteral("a contradiction told without its chain");
+    }
+    return {};
+}
+
 // Hints one after another from `s` to the solution; the first fault, or nothing.
 QString walk(Position s, const Grid &solution, std::vector<Technique> *used = nullptr)
 {
@@ -62,6 +218,8 @@ QString walk(Position s, const Grid &solution, std::vector<Technique> *used = nu
         if (h.kind == Hint::Kind::Solved)
             return s.digits == solution ? QString() : QStringLiteral("solved, but not so");
         if (const QString why = unsound(s, h, solution); !why.isEmpty())
+            return why;
+        if (const QString why = recordFault(s, h); !why.isEmpty())
             return why;
         if (used && h.technique)
             used->push_back(*h.technique);
@@ -99,6 +257,10 @@ private Q_SLOTS:
                                        .arg(QString::fromUtf8(techniqueName(t).data(),
                                            qsizetype(techniqueName(t).size())))));
         }
+        qInfo("records checked: %d steps, %d strong and %d weak links, %d removals, %d chains, "
+              "%d fish, %d contradiction chains",
+            checked.steps, checked.strong, checked.weak, checked.removals, checked.chains,
+            checked.fish, checked.contradictions);
     }
 
     // The same over the shared benchmark sets, where they are beside the project: a row for
@@ -133,7 +295,10 @@ private Q_SLOTS:
                 why.isEmpty(), qPrintable(QStringLiteral("puzzle %1: %2").arg(n + 1).arg(why)));
             ++walked;
         }
-        qInfo("%d puzzles walked to their solution", walked);
+        qInfo("%d puzzles walked to their solution; records checked so far: %d steps, %d links, "
+              "%d chains, %d contradiction chains",
+            walked, checked.steps, checked.strong + checked.weak, checked.chains,
+            checked.contradictions);
     }
 
     // Random states: some solution digits, some wrong digits, some notes. What is wrong comes
@@ -180,6 +345,52 @@ private Q_SLOTS:
             const QString why = walk(s, solution);
             QVERIFY2(why.isEmpty(), qPrintable(QStringLiteral("state %1: %2").arg(k).arg(why)));
         }
+    }
+
+    // A solution walked once gives the hints that asking at every step gives; a long
+    // contradiction chain is told in more levels than four, its drawing adding the forced
+    // digits level by level, and a removal on a cell without notes leaves it every digit its
+    // units allow but the one removed.
+    void pathMatchesHintsAndLongStepsUnfold()
+    {
+        const auto library
+            = puzzlesIn(zov::test::sourceDir() + QStringLiteral("/data/library.txt"));
+        bool unfolded = false;
+        for (const int n : { 2001, 6003, 6033, 7001, 7990, 8000 }) {
+            const Grid &givens = library[std::size_t(n - 1)];
+            Grid solution {};
+            QCOMPARE(countSolutions(givens, 2, &solution), 1);
+            Position s = Position::start(givens);
+            for (const Hint &h : hints::solutionPath(givens, solution)) {
+                const Hint asked = hints::nextHint(s, solution);
+                QCOMPARE(asked.notation, h.notation);
+                QVERIFY(asked.levels == h.levels);
+                if (h.technique == Technique::Trial && h.levels.size() > 4) {
+                    unfolded = true;
+                    std::size_t forced = 0;
+                    for (std::size_t k = h.reasonLevel; k < h.drawings.size(); ++k) {
+                        const auto &marks = h.drawings[k].candidates;
+                        const auto now = std::size_t(std::count_if(marks.begin(), marks.end(),
+                            [](const auto &m) { return m.role == Role::Forced; }));
+                        QVERIFY(now >= forced);
+                        forced = now;
+                    }
+                    for (const auto &level : h.levels)
+                        QVERIFY2(level.size() <= 400, level.c_str());
+                }
+                for (const auto &c : h.changes)
+                    if (!c.digit && !s.notes[std::size_t(c.cell)]) {
+                        Digits gone = 0;
+                        for (const auto &x : h.record->candidates)
+                            if (x.cell == c.cell && x.role == Role::Removal)
+                                gone |= digitBit(x.digit);
+                        QCOMPARE(Digits(c.notes), Digits(s.allowed(c.cell) & ~gone));
+                    }
+                s = hints::applied(s, h);
+            }
+            QCOMPARE(s.digits, solution);
+        }
+        QVERIFY(unfolded);
     }
 
     // A note set without the solution's digit is named before any technique; the same state

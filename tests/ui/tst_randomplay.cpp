@@ -193,8 +193,13 @@ private Q_SLOTS:
                 QTest::keyClick(cell, digit, Qt::ControlModifier);
                 break;
             case 7:
-                QTest::keyClick(cell, rnd.bounded(3) ? Qt::Key_N : Qt::Key_0,
-                    rnd.bounded(3) ? Qt::ControlModifier | Qt::ShiftModifier : Qt::ControlModifier);
+                // Fill, or clear a cell's notes (Ctrl+N alone is New, which starts a history).
+                if (rnd.bounded(3))
+                    QTest::keyClick(cell, Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);
+                else
+                    QTest::keyClick(cell, Qt::Key_0,
+                        rnd.bounded(2) ? Qt::ControlModifier | Qt::ShiftModifier
+                                       : Qt::ControlModifier);
                 break;
             case 8:
                 QTest::mouseClick(rnd.bounded(4) ? form.cmdDone : form.cmdClear, Qt::LeftButton);

@@ -67,7 +67,7 @@ _zovudedoda_db()
         ;;
     export) options+=" --format -o --output" ;;
     rate) options+=" --file --format" ;;
-    explain) options+=" --file --format --board" ;;
+    explain) options+=" --file --format --board -o --output" ;;
     generate) options+=" --grade --grade-from --grade-to --seed" ;;
     import-jet) [[ $cur != -* ]] && _filedir mdb ;;
     print) options+=" -o --output --per-page --paper --solutions" ;;

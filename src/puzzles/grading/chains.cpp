@@ -3,6 +3,9 @@
 
 #include "puzzles/grading/techniques.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace zov::puzzles::grading {
 namespace {
 
@@ -119,6 +122,186 @@ void tellChain(StepPattern &seen, int start, const Cells &ends, Mask m)
     seen.digits = m;
 }
 
+// A colouring by roles: the groups, each cell linked to the one it was reached from, and where
+// one group clashes, the unit it clashes in.
+void tellColouring(StepPattern &seen, const StrongLinks &links, const std::array<int, 81> &colour,
+    const std::array<int, 81> &chain, int size, int falseColour, Mask m)
+{
+    const int d = lowest(m) + 1;
+    for (int k = 0; k < size; ++k) {
+        const Role role = colour[chain[k]] ? Role::GroupB : Role::GroupA;
+        seen.candidates.push_back({ chain[k], d, role, -1 });
+        for (int i = 0; i < k; ++i) {
+            const auto &to = links.to[chain[i]];
+            if (std::find(to.begin(), to.begin() + links.count[chain[i]], chain[k])
+                != to.begin() + links.count[chain[i]]) {
+                const Role from = colour[chain[i]] ? Role::GroupB : Role::GroupA;
+                seen.links.push_back(
+                    { { chain[i], d, from, -1 }, { chain[k], d, role, -1 }, true });
+                break;
+            }
+        }
+    }
+    if (falseColour < 0)
+        return;
+    for (int i = 0; i < size; ++i)
+        for (int j = i + 1; j < size; ++j)
+            if (colour[chain[i]] == falseColour && colour[chain[j]] == falseColour)
+                for (const auto u : units.of[chain[i]])
+                    if (units.of[chain[j]][u / 9] == u) {
+                        seen.unit(u, Role::Look);
+                        return;
+                    }
+}
+
+// Watched chains are searched again, step by step, so that each tells one deduction a person
+// can follow: its nodes kept in order with the cells they passed (no cell twice), its removals
+// off its own cells, and only the first such chain's. A chain that comes back to its start
+// proves the start, and places it. States reached by an earlier path are not entered again,
+// as in the search that rates.
+struct ChainState
+{
+    int cell = 0;
+    Mask digit = 0; // x-chains: 1 where the cell holds the digit; xy-chains: the digit it holds
+    int parent = -1;
+    Cells path;
+};
+
+Cells with(Cells cells, int p)
+{
+    cells.add(p);
+    return cells;
+}
+
+// Whether a cell of `from` sees a cell of `ends`.
+bool seesAnEnd(const Cells &from, const Cells &ends)
+{
+    Cells seers;
+    ends.each([&](int e) { seers |= units.peerSet[e]; });
+    return (from & seers).any();
+}
+
+// The cells of `holders` that see both ends, off the chain itself.
+std::vector<int> targetsOf(const Cells &holders, int s, const ChainState &end)
+{
+    std::vector<int> targets;
+    (holders & units.peerSet[s] & units.peerSet[end.cell]).each([&](int p) {
+        if (!end.path.has(p))
+            targets.push_back(p);
+    });
+    return targets;
+}
+
+template <class Node>
+std::vector<std::pair<int, int>> nodesTo(const std::vector<ChainState> &states, int k, Node node)
+{
+    std::vector<std::pair<int, int>> nodes;
+    for (; k >= 0; k = states[static_cast<std::size_t>(k)].parent)
+        node(states[static_cast<std::size_t>(k)], nodes);
+    return nodes;
+}
+
+// Records a chain and takes its step: its removals, or, where there are none, the placement of
+// its start, the chain closing on its node `closeTo` by a link strong or not.
+bool takeChain(CandidateGrid &g, Rater &r, const std::vector<std::pair<int, int>> &nodes,
+    const std::vector<int> &targets, Mask m, int closeTo = 0, bool closingStrong = true)
+{
+    StepPattern &seen = *r.watched();
+    const int s = nodes.front().first;
+    seen.cells = { s };
+    seen.digits = m;
+    seen.chain(nodes, true);
+    if (targets.empty()) {
+        const auto &to = nodes[static_cast<std::size_t>(closeTo)];
+        seen.links.push_back({ seen.candidates.back(), { to.first, to.second, Role::Node, closeTo },
+            closingStrong });
+        r.place(g, s, nodes.front().second);
+        return true;
+    }
+    bool progress = false;
+    for (const int p : targets)
+        progress |= r.remove(g, p, m);
+    return progress;
+}
+
+bool tellXChain(
+    CandidateGrid &g, Rater &r, const StrongLinks &links, Mask m, int s, const Cells &holders)
+{
+    const int d = lowest(m) + 1;
+    std::vector<ChainState> states;
+    states.reserve(162);
+    std::array<std::array<bool, 2>, 81> entered {};
+    entered[s][0] = true;
+    states.push_back({ s, 0, -1, with({}, s) });
+    auto nodes = [&](int k) {
+        return nodesTo(states, k, [&](const ChainState &c, auto &out) {
+            out.insert(out.begin(), { c.cell, d });
+        });
+    };
+    for (std::size_t head = 0; head < states.size(); ++head) {
+        const ChainState at = states[head];
+        const int k = static_cast<int>(head);
+        if (at.digit) {
+            if (const auto targets = targetsOf(holders, s, at); !targets.empty())
+                return takeChain(g, r, nodes(k), targets, m);
+            for (const auto q : units.peers[at.cell])
+                if ((g.cand[q] & m) && !entered[q][0] && !at.path.has(q)) {
+                    entered[q][0] = true;
+                    states.push_back({ q, 0, k, with(at.path, q) });
+                }
+            continue;
+        }
+        for (int i = 0; i < links.count[at.cell]; ++i) {
+            const int q = links.to[at.cell][i];
+            if (q == s && head > 0)
+                return takeChain(g, r, nodes(k), {}, m); // s false makes it true
+
+            if (!entered[q][1] && !at.path.has(q)) {
+                entered[q][1] = true;
+                states.push_back({ q, 1, k, with(at.path, q) });
+            }
+        }
+    }
+    return false;
+}
+
+bool tellXYChain(CandidateGrid &g, Rater &r, int s, Mask a)
+{
+    const Cells holders = holding(g, a);
+    const Mask first = static_cast<Mask>(g.cand[s] & ~a);
+    std::vector<ChainState> states;
+    states.reserve(729);
+    std::array<Mask, 81> entered {};
+    entered[s] = first;
+    states.push_back({ s, first, -1, with({}, s) });
+    auto nodes = [&](int k) {
+        return nodesTo(states, k, [&](const ChainState &c, auto &out) {
+            out.insert(out.begin(),
+                { { c.cell, lowest(g.cand[c.cell] & ~c.digit) + 1 },
+                    { c.cell, lowest(c.digit) + 1 } });
+        });
+    };
+    for (std::size_t head = 0; head < states.size(); ++head) {
+        const ChainState at = states[head];
+        const int k = static_cast<int>(head);
+        if (at.digit == a && head > 0)
+            if (const auto targets = targetsOf(holders, s, at); !targets.empty())
+                return takeChain(g, r, nodes(k), targets, a);
+        for (const auto q : units.peers[at.cell]) {
+            if (q == s && at.digit == first && head > 0)
+                return takeChain(g, r, nodes(k), {}, a, 1, false);
+            if (bits(g.cand[q]) != 2 || !(g.cand[q] & at.digit) || at.path.has(q))
+                continue;
+            const Mask w = static_cast<Mask>(g.cand[q] & ~at.digit);
+            if (entered[q] & w)
+                continue;
+            entered[q] = static_cast<Mask>(entered[q] | w);
+            states.push_back({ q, w, k, with(at.path, q) });
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 // Per digit, chains of cells where the digit is in one of two places of a unit, coloured
@@ -142,6 +325,7 @@ bool colouring(CandidateGrid &g, Rater &r)
                         seen->colours.push_back(colour[chain[k]]);
                     seen->falseColour = falseColour;
                     seen->digits = m;
+                    tellColouring(*seen, links, colour, chain, size, falseColour, m);
                 }
             };
             if (const int wrong = clashingColour(colour, chain, size); wrong >= 0) {
@@ -178,6 +362,15 @@ bool xChain(CandidateGrid &g, Rater &r)
 {
     return eachDigitsLinks(g, r, Technique::XChain, [&](Mask m, const StrongLinks &links) {
         const Cells holders = holding(g, m);
+        if (r.watched()) {
+            // The chain to tell is searched only where the search that rates finds one.
+            for (int s = 0; s < 81; ++s)
+                if (links.count[s] > 0
+                    && seesAnEnd(holders & units.peerSet[s], xChainEnds(g, links, m, s))
+                    && tellXChain(g, r, links, m, s, holders))
+                    return true;
+            return false;
+        }
         for (int s = 0; s < 81; ++s) {
             if (links.count[s] == 0)
                 continue;
@@ -223,6 +416,12 @@ bool xyChain(CandidateGrid &g, Rater &r)
                     seen[q] = static_cast<Mask>(seen[q] | w);
                     queue[tail++] = { q, w };
                 }
+            }
+            if (r.watched()) {
+                // The chain to tell is searched only where the search that rates finds one.
+                if (seesAnEnd(holding(g, a) & units.peerSet[s], ends) && tellXYChain(g, r, s, a))
+                    return r.counted(Technique::XYChain);
+                continue;
             }
             if (r.removeFromSeers(g, holding(g, a) & units.peerSet[s], ends, a)) {
                 if (auto *seen = r.watched())

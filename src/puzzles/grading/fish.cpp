@@ -28,13 +28,19 @@ bool fish(CandidateGrid &g, Rater &r, int n, Technique tech)
                 if (auto *seen = r.watched(); seen && progress) {
                     seen->units.clear();
                     seen->cells.clear();
-                    for (unsigned l = chosenLines; l; l &= l - 1)
+                    for (unsigned l = chosenLines; l; l &= l - 1) {
                         seen->units.push_back(base + lowest(l));
-                    for (unsigned c = covered; c; c &= c - 1)
+                        seen->unit(base + lowest(l), Role::Base);
+                    }
+                    for (unsigned c = covered; c; c &= c - 1) {
                         seen->units.push_back(cover + lowest(c));
+                        seen->unit(cover + lowest(c), Role::Cover);
+                    }
                     for (int p = 0; p < 81; ++p)
-                        if ((g.cand[p] & m) && (chosenLines >> units.of[p][base / 9] % 9 & 1))
+                        if ((g.cand[p] & m) && (chosenLines >> units.of[p][base / 9] % 9 & 1)) {
                             seen->cells.push_back(p);
+                            seen->mark(p, m, Role::Pattern);
+                        }
                     seen->digits = m;
                 }
                 return progress;

@@ -34,6 +34,10 @@ bool eachConfinedDigit(
                 for (unsigned s = at; s; s &= s - 1)
                     seen->cells.push_back(units.cells[static_cast<std::size_t>(u)][lowest(s)]);
                 seen->digits = m;
+                seen->unit(u, Role::Base);
+                seen->unit(other, Role::Cover);
+                for (const int p : seen->cells)
+                    seen->mark(p, m, Role::Pattern);
             }
             return r.counted(tech);
         }

@@ -36,10 +36,14 @@ std::optional<Break> brokenAt(const CandidateGrid &g)
     for (int p = 0; p < 81; ++p)
         if (!g.grid[p] && !g.cand[p])
             return Break { p, -1, 0 };
+    // What each cell may still be, once, rather than once for each of its three units.
+    std::array<Mask, 81> held;
+    for (int p = 0; p < 81; ++p)
+        held[p] = g.grid[p] ? digitBit(g.grid[p]) : g.cand[p];
     for (int u = 0; u < 27; ++u) {
         Mask seen = 0;
         for (const auto p : units.cells[u])
-            seen = static_cast<Mask>(seen | g.cand[p] | (g.grid[p] ? digitBit(g.grid[p]) : 0));
+            seen = static_cast<Mask>(seen | held[p]);
         if (seen != AllDigits)
             return Break { -1, u, lowest(static_cast<Mask>(AllDigits & ~seen)) + 1 };
     }
@@ -100,10 +104,26 @@ bool Rater::watchedStep(CandidateGrid &g, StepPattern &pattern)
     return found;
 }
 
+void StepPattern::chain(const std::vector<std::pair<int, int>> &nodes, bool firstStrong)
+{
+    for (std::size_t k = 0; k < nodes.size(); ++k) {
+        const Candidate c { nodes[k].first, nodes[k].second, Role::Node, static_cast<int>(k) };
+        if (k > 0)
+            links.push_back({ candidates.back(), c, (k % 2 == 1) == firstStrong });
+        candidates.push_back(c);
+    }
+}
+
 bool Rater::counted(Technique tech)
 {
-    if (m_watch)
+    if (m_watch) {
+        // The result in the record's own terms, after the pattern the technique told.
         m_watch->technique = tech;
+        for (const auto &[p, m] : m_watch->removed)
+            m_watch->mark(p, m, Role::Removal);
+        if (m_watch->placedCell >= 0)
+            m_watch->mark(m_watch->placedCell, digitBit(m_watch->placedDigit), Role::Placement);
+    }
     ++m_rating.counts[static_cast<std::size_t>(tech)];
     if (m_options.log)
         m_options.log->push_back(std::string(techniqueName(tech)) + ':' + m_pending);

@@ -103,6 +103,32 @@ struct StepPattern
     std::vector<UnitRole> unitRoles;
     std::vector<Candidate> candidates;
     std::vector<Link> links;
+
+    // Empty again, keeping what the lists hold room for: a search that watches many steps.
+    void clear()
+    {
+        technique = Technique::Trial;
+        for (auto *list : { &units, &cells, &colours, &ends })
+            list->clear();
+        digits = 0;
+        falseColour = -1;
+        removed.clear();
+        placedCell = -1;
+        placedDigit = 0;
+        unitRoles.clear();
+        candidates.clear();
+        links.clear();
+    }
+    void unit(int u, Role role) { unitRoles.push_back({ u, role }); }
+    // Each digit of `digits` in `cell`, in `role`.
+    void mark(int cell, Mask digits, Role role, int order = -1)
+    {
+        for (unsigned m = digits; m; m &= m - 1)
+            candidates.push_back({ cell, lowest(m) + 1, role, order });
+    }
+    // A chain's nodes in order (`nodes`, each a cell and a digit), linked alternately strong
+    // and weak from `firstStrong`; the nodes are recorded as Role::Node.
+    void chain(const std::vector<std::pair<int, int>> &nodes, bool firstStrong);
 };
 
 class Rater

@@ -18,6 +18,7 @@ bool hiddenSingle(CandidateGrid &g, Rater &r)
                     seen->units = { u };
                     seen->cells = { p };
                     seen->digits = m;
+                    seen->unit(u, Role::Look);
                 }
                 r.place(g, p, lowest(m) + 1);
                 return r.counted(Technique::HiddenSingle);
@@ -33,6 +34,8 @@ bool nakedSingle(CandidateGrid &g, Rater &r)
             if (auto *seen = r.watched()) {
                 seen->cells = { p };
                 seen->digits = g.cand[p];
+                for (const auto u : units.of[p])
+                    seen->unit(u, Role::Look);
             }
             r.place(g, p, lowest(g.cand[p]) + 1);
             return r.counted(Technique::NakedSingle);

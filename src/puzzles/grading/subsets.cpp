@@ -24,6 +24,9 @@ bool nakedSubset(CandidateGrid &g, Rater &r, int n, Technique tech)
                     if (cells.chose(chosen, p))
                         seen->cells.push_back(p);
                 seen->digits = digits;
+                seen->unit(u, Role::Look);
+                for (const int p : seen->cells)
+                    seen->mark(p, static_cast<Mask>(g.cand[p] & digits), Role::Pattern);
             }
             return progress;
         });
@@ -52,6 +55,9 @@ bool hiddenSubset(CandidateGrid &g, Rater &r, int n, Technique tech)
                 for (unsigned m = cells; m; m &= m - 1)
                     seen->cells.push_back(units.cells[u][static_cast<std::size_t>(lowest(m))]);
                 seen->digits = digits.idBits(chosen);
+                seen->unit(u, Role::Look);
+                for (const int p : seen->cells)
+                    seen->mark(p, static_cast<Mask>(g.cand[p] & seen->digits), Role::Pattern);
             }
             return progress;
         });

@@ -42,6 +42,9 @@ bool xyWing(CandidateGrid &g, Rater &r)
                     if (auto *seen = r.watched()) {
                         seen->cells = { p, a, c };
                         seen->digits = z;
+                        seen->mark(p, pivot, Role::Pivot);
+                        seen->mark(a, ca, Role::Pincer);
+                        seen->mark(c, want, Role::Pincer);
                     }
                     return true;
                 }
@@ -63,6 +66,9 @@ bool xyzWing(CandidateGrid &g, Rater &r)
                     if (auto *seen = r.watched()) {
                         seen->cells = { p, a, c };
                         seen->digits = static_cast<Mask>(ca & cc);
+                        seen->mark(p, pivot, Role::Pivot);
+                        seen->mark(a, ca, Role::Pincer);
+                        seen->mark(c, cc, Role::Pincer);
                     }
                     return true;
                 }

@@ -1,12 +1,13 @@
 #include "puzzles/hints/hint.h"
 
 #include "puzzles/grading/rater.h"
-#include "puzzles/hints/patterns.h"
+#include "puzzles/hints/contradiction.h"
 #include "puzzles/hints/words.h"
 #include "puzzles/rules.h"
 #include "puzzles/sudoku.h"
 
 #include <algorithm>
+#include <functional>
 #include <map>
 
 namespace zov::puzzles::hints {
@@ -21,9 +22,6 @@ using grading::lowest;
 using grading::Mask;
 using grading::StepPattern;
 using grading::units;
-using patterns::colouringOf;
-using patterns::xChainsOf;
-using patterns::xyChainsOf;
 
 // The digits a cell's row, column and box hold.
 Mask seenBy(const Position &state, int p)
@@ -67,197 +65,220 @@ std::string removalNotation(const words::Removals &removed)
 // what goes; a cell named twice loses both.
 std::vector<CellChange> removalChanges(const CandidateGrid &before, const words::Removals &removed)
 {
-    std::map<int, Mask> gone;
+    std::array<Mask, 81> gone {};
     for (const auto &[p, m] : removed)
         gone[p] = static_cast<Mask>(gone[p] | m);
     std::vector<CellChange> changes;
-    for (const auto &[p, m] : gone)
-        changes.push_back({ p, 0, static_cast<std::uint16_t>(before.cand[p] & ~m) });
+    for (int p = 0; p < 81; ++p)
+        if (gone[p])
+            changes.push_back({ p, 0, static_cast<std::uint16_t>(before.cand[p] & ~gone[p]) });
     return changes;
 }
 
-Hint placement(Technique t, int p, int d, words::Levels levels, std::vector<int> pattern)
+// A step's drawing at one level: where to look (`upTo` 1), the pattern (2), the reason
+// (3, with the forced digits up to `reached`, -1 for all) or the result as well (`last`).
+Drawing drawingOf(const Position &state, const StepPattern &seen, int upTo, int reached, bool last)
 {
-    Hint h;
-    h.kind = Hint::Kind::Step;
-    h.technique = t;
-    h.levels = std::move(levels);
-    h.pattern = std::move(pattern);
-    h.changes = { { p, d, 0 } };
-    h.notation = digitNotation(p, '=', digitBit(d));
-    return h;
+    using grading::Role;
+    Drawing dr;
+    const bool forcing = seen.technique == Technique::Trial;
+    for (const auto &u : seen.unitRoles)
+        if (u.role != Role::Empty || last)
+            dr.shades.push_back({ u.unit, u.role });
+    auto cellMark = [&](int cell, Role role, int number = 0) {
+        for (const auto &c : dr.cells)
+            if (c.cell == cell)
+                return;
+        dr.cells.push_back({ cell, role, number });
+    };
+    for (const auto &c : seen.candidates)
+        switch (c.role) {
+        case Role::Pivot:
+        case Role::Pincer:
+        case Role::Assumed:
+            cellMark(c.cell, c.role);
+            break;
+        case Role::GroupA:
+        case Role::GroupB:
+            cellMark(c.cell, Role::Pattern);
+            break;
+        case Role::Node:
+            if (c.order == 0)
+                cellMark(c.cell, Role::Node, 1);
+            break;
+        case Role::Placement:
+            if (seen.technique == Technique::NakedSingle)
+                cellMark(c.cell, Role::Pattern);
+            break;
+        default:
+            break;
+        }
+    if (upTo < 2)
+        return dr;
+    // The singles' pattern: the digits that rule the other cells out.
+    if (seen.technique == Technique::HiddenSingle || seen.technique == Technique::NakedSingle) {
+        const int p = seen.placedCell, d = seen.placedDigit;
+        auto markHolder = [&](int q, int digit) {
+            for (const auto r : units.peers[q])
+                if (state.digits[r] == digit) {
+                    cellMark(r, Role::Pattern);
+                    return;
+                }
+        };
+        if (seen.technique == Technique::HiddenSingle) {
+            for (const auto q : units.cells[seen.unitRoles.front().unit])
+                if (q != p && !state.digits[q])
+                    markHolder(q, d);
+        } else {
+            for (int digit = 1; digit <= 9; ++digit)
+                if (digit != d)
+                    markHolder(p, digit);
+        }
+    }
+    auto faint = [&](int cell, int digit) {
+        return digit > 0 && !state.digits[cell] && !(state.notes[cell] & digitBit(digit));
+    };
+    for (const auto &c : seen.candidates) {
+        const bool result = c.role == Role::Removal || c.role == Role::Placement;
+        if (result && !last)
+            continue;
+        if (c.role == Role::Empty) {
+            if (last)
+                dr.cells.push_back({ c.cell, Role::Empty, 0 });
+            continue;
+        }
+        if (c.role == Role::Forced && (upTo < 3 || (reached >= 0 && c.order >= reached)))
+            continue;
+        const bool numbered = c.role == Role::Node || c.role == Role::Forced;
+        dr.candidates.push_back({ c.cell, c.digit, c.role, numbered ? c.order + 1 : 0,
+            c.role == Role::Forced || faint(c.cell, c.digit) });
+    }
+    for (const auto &l : seen.links)
+        dr.lines.push_back({ l.from.cell, l.from.digit, l.to.cell, l.to.digit, l.strong });
+    (void)forcing;
+    return dr;
 }
 
-Hint elimination(Technique t, const CandidateGrid &before, const words::Removals &removed,
-    words::Levels levels, std::vector<int> pattern)
+// Where the player's notes lack a candidate the pattern needs.
+bool needsNotes(const Position &state, const StepPattern &seen)
 {
+    for (const auto &c : seen.candidates)
+        if (c.role != grading::Role::Placement && c.role != grading::Role::Empty
+            && c.role != grading::Role::Forced && c.digit > 0 && !state.digits[c.cell]
+            && !(state.notes[c.cell] & digitBit(c.digit)))
+            return true;
+    return false;
+}
+
+// A hint from a step's record and its words: the name, where to look, the pattern, then the
+// reason and the result, in levels of about 350 characters at most, each with its drawing.
+Hint fromRecord(const Position &state, const CandidateGrid &before, const StepPattern &seen,
+    const words::Telling &t, bool drawn)
+{
+    constexpr std::size_t Longest = 350;
     Hint h;
     h.kind = Hint::Kind::Step;
-    h.technique = t;
-    h.levels = std::move(levels);
-    h.pattern = std::move(pattern);
-    h.changes = removalChanges(before, removed);
-    h.notation = removalNotation(removed);
+    h.technique = seen.technique;
+    h.levels = { t.name, t.look, t.pattern };
+    const bool single
+        = seen.technique == Technique::HiddenSingle || seen.technique == Technique::NakedSingle;
+    if (!single && needsNotes(state, seen))
+        h.levels[1] += " Candidates your notes do not show are drawn faintly; notes "
+                       "(Ctrl+Shift+N) make steps like this easier to see.";
+    // Without drawings (a worked solution in words) there is none at any level.
+    auto drawing = [&](int upTo, int reached, bool last) {
+        if (drawn)
+            h.drawings.push_back(drawingOf(state, seen, upTo, reached, last));
+    };
+    if (drawn)
+        h.drawings.emplace_back();
+    drawing(1, -1, false);
+    drawing(2, -1, false);
+    h.reasonLevel = single ? 3 : 2;
+    std::string part;
+    int reached = 0;
+    auto endPart = [&] {
+        while (!part.empty() && part.back() == ' ')
+            part.pop_back();
+        h.levels.push_back(part);
+        drawing(3, reached, false);
+        part.clear();
+    };
+    for (const auto &step : t.reason) {
+        if (!part.empty() && part.size() + step.text.size() > Longest - 50)
+            endPart();
+        part += step.text;
+        reached = step.reached;
+    }
+    if (!part.empty() && part.size() + t.result.size() > Longest)
+        endPart();
+    h.levels.push_back(part + t.result);
+    drawing(3, -1, true);
+    for (const auto &c : seen.candidates)
+        if (drawn && std::find(h.pattern.begin(), h.pattern.end(), c.cell) == h.pattern.end()
+            && c.role != grading::Role::Removal && c.role != grading::Role::Empty)
+            h.pattern.push_back(c.cell);
+    if (seen.placedCell >= 0) {
+        h.changes = { { seen.placedCell, seen.placedDigit, 0 } };
+        h.notation = digitNotation(seen.placedCell, '=', digitBit(seen.placedDigit));
+    } else {
+        h.changes = removalChanges(before, seen.removed);
+        h.notation = removalNotation(seen.removed);
+    }
+    if (drawn)
+        h.record = seen;
     return h;
 }
 
 // A technique's step, told from the candidates before it.
-Hint stepHint(const Position &state, const CandidateGrid &before, const StepPattern &seen)
+Hint stepHint(
+    const Position &state, const CandidateGrid &before, const StepPattern &seen, bool drawn = true)
 {
-    using T = Technique;
-    const T t = seen.technique;
-    const auto &removed = seen.removed;
-    const int digit = lowest(seen.digits) + 1;
-    switch (t) {
-    case T::HiddenSingle: {
-        const int u = seen.units.front(), p = seen.cells.front();
+    Mask ruledOut = 0;
+    auto why = words::OthersLack::SeeIt;
+    if (seen.technique == Technique::NakedSingle) {
+        const int p = seen.placedCell;
+        ruledOut = static_cast<Mask>(state.allowed(p) & ~digitBit(seen.placedDigit));
+    } else if (seen.technique == Technique::HiddenSingle) {
         bool someSee = false, someRuledOut = false;
-        for (const auto q : units.cells[u]) {
-            if (q == p || state.digits[q])
+        for (const auto q : units.cells[seen.unitRoles.front().unit]) {
+            if (q == seen.placedCell || state.digits[q])
                 continue;
-            (seenBy(state, q) & seen.digits ? someSee : someRuledOut) = true;
+            (seenBy(state, q) & digitBit(seen.placedDigit) ? someSee : someRuledOut) = true;
         }
-        const auto why = !someRuledOut ? words::OthersLack::SeeIt
-            : someSee                  ? words::OthersLack::Both
-                                       : words::OthersLack::RuledOut;
-        return placement(t, p, digit, words::hiddenSingle(u, digit, p, why), { p });
+        why = !someRuledOut ? words::OthersLack::SeeIt
+            : someSee       ? words::OthersLack::Both
+                            : words::OthersLack::RuledOut;
     }
-    case T::NakedSingle: {
-        const int p = seen.cells.front();
-        const Mask around = seenBy(state, p);
-        const Mask ruledOut = static_cast<Mask>(AllDigits & ~around & ~seen.digits);
-        return placement(t, p, digit, words::nakedSingle(p, digit, around, ruledOut), { p });
-    }
-    case T::Pointing:
-    case T::Claiming:
-        return elimination(t, before, removed,
-            words::lockedCandidates(
-                t == T::Pointing, seen.units[0], seen.units[1], digit, seen.cells, removed),
-            seen.cells);
-    case T::NakedPair:
-    case T::NakedTriple:
-    case T::NakedQuad:
-    case T::HiddenPair:
-    case T::HiddenTriple:
-    case T::HiddenQuad: {
-        const bool naked = t == T::NakedPair || t == T::NakedTriple || t == T::NakedQuad;
-        return elimination(t, before, removed,
-            words::subset(naked, static_cast<int>(seen.cells.size()), seen.units.front(),
-                seen.cells, seen.digits, removed),
-            seen.cells);
-    }
-    case T::XWing:
-    case T::Swordfish:
-    case T::Jellyfish: {
-        const auto half = static_cast<std::ptrdiff_t>(seen.units.size() / 2);
-        const std::vector<int> base(seen.units.begin(), seen.units.begin() + half);
-        const std::vector<int> cover(seen.units.begin() + half, seen.units.end());
-        return elimination(t, before, removed,
-            words::fish(static_cast<int>(half), digit, base, cover, seen.cells, removed),
-            seen.cells);
-    }
-    case T::XYWing:
-    case T::XYZWing: {
-        auto wing = [&](int k) {
-            const int p = seen.cells[static_cast<std::size_t>(k)];
-            return words::WingCell { p, before.cand[p] };
-        };
-        const auto levels = t == T::XYWing
-            ? words::xyWing(wing(0), wing(1), wing(2), digit, removed)
-            : words::xyzWing(wing(0), wing(1), wing(2), digit, removed);
-        return elimination(t, before, removed, levels, seen.cells);
-    }
-    case T::SimpleColouring:
-        return elimination(
-            t, before, removed, words::colouring(colouringOf(before, seen), removed), seen.cells);
-    case T::XChain: {
-        const auto chains = xChainsOf(before, seen, removed);
-        std::vector<int> pattern;
-        for (const auto &c : chains)
-            pattern.insert(pattern.end(), c.cells.begin(), c.cells.end());
-        std::sort(pattern.begin(), pattern.end());
-        pattern.erase(std::unique(pattern.begin(), pattern.end()), pattern.end());
-        return elimination(t, before, removed, words::xChain(digit, chains, removed), pattern);
-    }
-    case T::XYChain: {
-        const auto chains = xyChainsOf(before, seen, removed);
-        std::vector<int> pattern;
-        for (const auto &c : chains)
-            for (const auto &w : c.cells)
-                pattern.push_back(w.cell);
-        std::sort(pattern.begin(), pattern.end());
-        pattern.erase(std::unique(pattern.begin(), pattern.end()), pattern.end());
-        return elimination(t, before, removed, words::xyChain(digit, chains, removed), pattern);
-    }
-    case T::Trial:
-        break;
-    }
-    return {};
+    return fromRecord(state, before, seen, words::step(seen, before, ruledOut, why, !drawn), drawn);
 }
 
-// Follows `digit` in `cell` with singles alone, as the grader takes them, until a cell or a
-// unit has nothing left; false when the singles stall first (or solve the board).
-bool followSingles(CandidateGrid g, int cell, int digit, const Grid &solution, words::Trial &t)
+// No technique applies: a contradiction chain from a wrong candidate.
+Hint contradictionHint(
+    const Position &state, const CandidateGrid &g, const Grid &solution, bool drawn = true)
 {
-    t = { cell, digit, g.cand[cell], {}, -1, -1, 0, false };
-    Rating rating;
-    const RateOptions singles { gradeOf(Technique::NakedSingle), 0 };
-    grading::Rater rater(solution, singles, rating);
-    g.onPath = false;
-    rater.place(g, cell, digit);
-    for (;;) {
-        if (const auto broken = grading::brokenAt(g)) {
-            t.emptyCell = broken->cell;
-            t.emptyUnit = broken->unit;
-            t.digitLost = broken->unit >= 0 ? broken->digit : 0;
-            return true;
-        }
-        StepPattern step;
-        if (g.empty == 0 || !rater.watchedStep(g, step))
-            return false;
-        const int unit = step.technique == Technique::HiddenSingle ? step.units.front() : -1;
-        t.steps.push_back({ step.placedCell, step.placedDigit, unit });
+    if (const auto found = findContradiction(g, solution)) {
+        return fromRecord(state, g, found->record, words::contradiction(found->told), drawn);
     }
-}
-
-// No technique applies: a wrong candidate of a cell with the fewest candidates whose trial
-// the singles take to a contradiction, the shortest such chain; where no cell with that few
-// has one, cells with more are tried; where none at all, the fewest-candidates cell's lowest
-// wrong candidate, which the unique solution rules out.
-Hint trialHint(const CandidateGrid &g, const Grid &solution)
-{
-    std::vector<int> open;
-    for (int p = 0; p < 81; ++p)
-        if (!g.grid[p])
-            open.push_back(p);
-    std::stable_sort(
-        open.begin(), open.end(), [&](int a, int b) { return bits(g.cand[a]) < bits(g.cand[b]); });
-    std::optional<words::Trial> best;
-    for (std::size_t k = 0; k < open.size(); ++k) {
-        const int p = open[k];
-        if (best && bits(g.cand[p]) > bits(g.cand[best->cell]))
-            break;
-        for (unsigned m = g.cand[p]; m; m &= m - 1) {
-            const int d = lowest(m) + 1;
-            words::Trial t;
-            if (d != solution[p] && followSingles(g, p, d, solution, t)
-                && (!best || t.steps.size() < best->steps.size()))
-                best = t;
-        }
-    }
-    if (!best) {
-        const int p = open.front();
-        Mask wrong = static_cast<Mask>(g.cand[p] & ~digitBit(solution[p]));
-        best = words::Trial { p, lowest(wrong) + 1, g.cand[p], {}, -1, -1, 0, true };
-    }
-    const int p = best->cell, d = best->digit;
-    std::vector<int> pattern { p };
-    for (const auto &s : best->steps)
-        pattern.push_back(s.cell);
-    if (best->emptyCell >= 0)
-        pattern.push_back(best->emptyCell);
-    const words::Removals removed { { p, digitBit(d) } };
-    return elimination(Technique::Trial, g, removed, words::trial(*best), pattern);
+    // No chain without a further assumption: the solution's digit of the cell with the fewest
+    // candidates, which the givens force though no chain here shows how.
+    int p = -1;
+    for (int q = 0; q < 81; ++q)
+        if (!g.grid[q] && (p < 0 || bits(g.cand[q]) < bits(g.cand[p])))
+            p = q;
+    StepPattern seen;
+    seen.technique = Technique::Trial;
+    seen.placedCell = p;
+    seen.placedDigit = solution[p];
+    seen.mark(p, digitBit(solution[p]), grading::Role::Placement);
+    words::Telling t;
+    t.name = words::techniqueTitle(Technique::Trial);
+    t.look = "Look at " + words::cellName(p) + ", framed.";
+    t.pattern = "Every other digit there leads to a contradiction, but only after further "
+                "assumptions, each with chains of their own: more than one hint can show.";
+    t.result = "The " + std::to_string(solution[p]) + " is the only digit that stands in "
+        + words::cellName(p) + ". Place it.";
+    return fromRecord(state, g, seen, t, drawn);
 }
 
 Hint told(Hint::Kind kind, words::Levels levels, std::vector<int> pattern = {})
@@ -314,7 +335,40 @@ Hint nextHint(const Position &state, const Grid &solution)
     StepPattern seen;
     if (rater.watchedStep(g, seen))
         return stepHint(state, before, seen);
-    return trialHint(before, solution);
+    return contradictionHint(state, before, solution);
+}
+
+void forEachStep(const Grid &givens, const Grid &solution, bool drawn,
+    const std::function<void(const Hint &, const Position &)> &use)
+{
+    Position state = Position::start(givens);
+    // The grader's grid is kept in step with the board: each hint's removals become the notes
+    // of the cells they touch, so the board's candidates stay the grid's.
+    CandidateGrid g = candidatesOf(state);
+    Rating rating;
+    const RateOptions options;
+    grading::Rater rater(solution, options, rating);
+    while (g.empty > 0) {
+        const CandidateGrid before = g;
+        StepPattern seen;
+        const Hint h = rater.watchedStep(g, seen)
+            ? stepHint(state, before, seen, drawn)
+            : contradictionHint(state, before, solution, drawn);
+        use(h, state);
+        if (h.changes.empty())
+            return;
+        state = applied(state, h);
+        if (h.technique == Technique::Trial)
+            g = candidatesOf(state);
+    }
+}
+
+std::vector<Hint> solutionPath(const Grid &givens, const Grid &solution, bool drawn)
+{
+    std::vector<Hint> path;
+    forEachStep(
+        givens, solution, drawn, [&](const Hint &h, const Position &) { path.push_back(h); });
+    return path;
 }
 
 Position applied(const Position &state, const Hint &hint)

@@ -162,219 +162,414 @@ std::string cellList(const std::vector<int> &cells)
 
 std::string digitList(Mask digits) { return numbers(digitsOf(digits)); }
 
-Levels hiddenSingle(int unit, int digit, int cell, OthersLack why)
+std::string techniqueTitle(Technique technique)
 {
-    const std::string u = unitName(unit), d = num(digit);
-    std::string reason;
-    switch (why) {
-    case OthersLack::SeeIt:
-        reason = "the other open cells of " + u + " see " + an(d) + " in their " + otherKinds(unit);
-        break;
-    case OthersLack::RuledOut:
-        reason
-            = "the notes of the other open cells of " + u + " have already ruled the " + d + " out";
-        break;
-    case OthersLack::Both:
-        reason = "each other open cell of " + u + " either sees " + an(d) + " in its "
-            + otherKinds(unit) + " or has the " + d + " ruled out by its notes";
+    switch (technique) {
+    case Technique::Pointing:
+        return "Locked candidates (pointing)";
+    case Technique::Claiming:
+        return "Locked candidates (claiming)";
+    case Technique::Trial:
+        return "Contradiction chain";
+    default:
         break;
     }
-    return { "Hidden single: look at " + u + ".", "Where can the " + d + " go in " + u + "?",
-        "The " + d + " of " + u + " can only go in " + cellName(cell) + ": " + reason + "." };
+    // "x-wing" -> "X-wing", "xy-chain" -> "XY-chain", "naked-pair" -> "Naked pair".
+    const std::string name(techniqueName(technique));
+    const auto dash = name.find('-');
+    const std::string head = name.substr(0, dash);
+    if (head.find_first_not_of("xyz") == std::string::npos) {
+        std::string upper = head;
+        for (auto &c : upper)
+            c = static_cast<char>(c - 'a' + 'A');
+        return upper + name.substr(head.size());
+    }
+    std::string title = capitalised(name);
+    std::replace(title.begin(), title.end(), '-', ' ');
+    return title;
 }
 
-Levels nakedSingle(int cell, int digit, Mask seen, Mask ruledOut)
+namespace {
+
+using grading::Candidate;
+using grading::Role;
+using grading::StepPattern;
+
+std::vector<int> cellsIn(const StepPattern &seen, Role role)
 {
-    const std::string c = cellName(cell), d = num(digit);
+    std::vector<int> cells;
+    for (const auto &c : seen.candidates)
+        if (c.role == role && std::find(cells.begin(), cells.end(), c.cell) == cells.end())
+            cells.push_back(c.cell);
+    return cells;
+}
+
+std::vector<int> unitsIn(const StepPattern &seen, Role role)
+{
+    std::vector<int> list;
+    for (const auto &u : seen.unitRoles)
+        if (u.role == role)
+            list.push_back(u.unit);
+    return list;
+}
+
+// The removals, short enough for the last level: named in full while that stays brief, else
+// counted and left to the struck-out marks.
+std::string removalsTold(const Removals &removed)
+{
+    std::string text = removalsText(removed);
+    if (text.size() <= 150)
+        return text;
+    Mask digits = 0;
+    for (const auto &[p, m] : removed)
+        digits = static_cast<Mask>(digits | m);
+    return "Remove the struck-out "
+        + (bits(digits) == 1 ? num(lowest(digits) + 1) + "s" : "candidates") + " from the "
+        + num(static_cast<int>(removed.size())) + " cells marked.";
+}
+
+std::string placementTold(const StepPattern &seen)
+{
+    return "Place the " + num(seen.placedDigit) + " in " + cellName(seen.placedCell) + '.';
+}
+
+std::string resultTold(const StepPattern &seen)
+{
+    return seen.placedCell >= 0 ? placementTold(seen) : removalsTold(seen.removed);
+}
+
+Telling singles(const StepPattern &seen, Mask ruledOut, OthersLack why, bool brief)
+{
+    Telling t;
+    const int p = seen.placedCell, d = seen.placedDigit;
+    const std::string c = cellName(p), dn = num(d);
+    if (seen.technique == Technique::HiddenSingle) {
+        const int unit = seen.unitRoles.front().unit;
+        const std::string u = unitName(unit);
+        if (!brief) {
+            t.look = "Look at " + u + ", shaded: where can the " + dn + " go?";
+            t.pattern = "The " + dn + "s marked in the board see the open cells of " + u
+                + ": a cell that sees " + an(dn) + " cannot hold another.";
+        }
+        std::string reason;
+        switch (why) {
+        case OthersLack::SeeIt:
+            reason = "every other open cell of " + u + " sees " + an(dn) + " in its "
+                + otherKinds(unit);
+            break;
+        case OthersLack::RuledOut:
+            reason = "the notes of the other open cells of " + u + " have already ruled the " + dn
+                + " out";
+            break;
+        case OthersLack::Both:
+            reason = "each other open cell of " + u + " either sees " + an(dn) + " in its "
+                + otherKinds(unit) + " or has the " + dn + " ruled out by its notes";
+            break;
+        }
+        t.result = "The " + dn + " of " + u + " can only go in " + c + ": " + reason + ".";
+        return t;
+    }
+    const Mask around = static_cast<Mask>(AllDigits & ~ruledOut & ~digitBit(d));
+    if (!brief) {
+        t.look = "Look at " + c + ", and at its row, column and box, shaded.";
+        t.pattern = "The digits marked in its row, column and box are the ones it cannot hold.";
+    }
     std::string reason;
     if (!ruledOut)
-        reason = "its row, column and box already hold every other digit (" + digitList(seen) + ")";
-    else if (!seen)
+        reason
+            = "its row, column and box already hold every other digit (" + digitList(around) + ")";
+    else if (!around)
         reason = "its notes have already ruled out every other digit";
     else
-        reason = "its row, column and box hold " + digitList(seen)
+        reason = "its row, column and box hold " + digitList(around)
             + ", and its notes have already ruled out " + digitList(ruledOut);
-    return { "Naked single: look at " + c + ".", "Which digits are still possible in " + c + "?",
-        capitalised(c) + " can only hold " + an(d) + ": " + reason + "." };
+    t.result = capitalised(c) + " can only hold " + an(dn) + ": " + reason + ".";
+    return t;
 }
 
-Levels lockedCandidates(bool pointing, int first, int second, int digit,
-    const std::vector<int> &cells, const Removals &removed)
+Telling locked(const StepPattern &seen)
 {
-    const std::string a = unitName(first), b = unitName(second), d = num(digit);
-    return { (pointing ? "Pointing: look at " : "Claiming: look at ") + a + ".",
-        "Where can the " + d + " go in " + a + "?",
-        "In " + a + " the " + d + " can only go in " + cellsWithin(first, cells)
-            + ", all of them in " + b + ". Whichever of them holds it, that is also the " + d
-            + " of " + b + ", so no other cell of " + b + " can hold " + an(d) + ". "
-            + removalsText(removed) };
+    Telling t;
+    const int a = unitsIn(seen, Role::Base).front(), b = unitsIn(seen, Role::Cover).front();
+    const std::string d = num(lowest(seen.digits) + 1), ua = unitName(a), ub = unitName(b);
+    t.look = "Look at the " + d + "s of " + ua + " and where it meets " + ub + ", shaded.";
+    t.pattern = "In " + ua + " the " + d + " can only go in the cells marked ("
+        + cellsWithin(a, cellsIn(seen, Role::Pattern)) + "), all of them in " + ub + ".";
+    t.result = "Whichever of them holds it, that is also the " + d + " of " + ub
+        + ", so no other cell of " + ub + " can hold " + an(d) + ". " + resultTold(seen);
+    return t;
 }
 
-Levels subset(bool naked, int size, int unit, const std::vector<int> &cells, Mask digits,
-    const Removals &removed)
+Telling subset(const StepPattern &seen, const grading::CandidateGrid &before)
 {
-    static const char *const names[] = { "", "", "pair", "triple", "quad" };
-    const std::string name = (naked ? "Naked " : "Hidden ") + std::string(names[size]);
-    const std::string u = unitName(unit), n = sizeWord(size);
-    if (naked)
-        return { name + ": look at " + u + ".",
-            "Which " + n + " cells of " + u + " can hold only " + n + " digits between them?",
-            "In " + u + ", " + (unit < 18 ? "the cells in " : "") + cellsWithin(unit, cells)
-                + " can hold only " + digitList(digits) + " between them. These " + n
-                + " cells must take these " + n + " digits, one each, so no other cell of " + u
-                + " can hold " + an(digitOr(digits)) + ". " + removalsText(removed) };
-    return { name + ": look at " + u + ".",
-        "Which " + n + " digits can go in only " + n + " cells of " + u + "?",
-        "In " + u + " the " + digitList(digits) + " can only go in " + cellsWithin(unit, cells)
-            + ". These " + n + " digits need " + n
-            + " cells, one each, so these cells hold these digits and nothing else. "
-            + removalsText(removed) };
-}
-
-Levels fish(int size, int digit, const std::vector<int> &baseLines,
-    const std::vector<int> &coverLines, const std::vector<int> &cells, const Removals &removed)
-{
-    static const char *const names[] = { "", "", "X-wing", "Swordfish", "Jellyfish" };
-    const std::string base = linesName(baseLines), cover = linesName(coverLines), d = num(digit);
-    const std::string baseKind = kindOf(baseLines.front()), coverKind = kindOf(coverLines.front());
-    return { std::string(names[size]) + ": look at the " + d + "s in " + base + ".",
-        "In " + base + ", which " + coverKind + "s can the " + d + " go in?",
-        "In " + base + " the " + d + " can only go in " + cover + " (" + cellList(cells)
-            + "). Each of these " + sizeWord(size) + " " + baseKind + "s needs " + an(d)
-            + " and no two of them can share " + an(coverKind) + ", so their " + d + "s are the "
-            + d + "s of " + cover + ": no other cell of those " + coverKind + "s can hold " + an(d)
-            + ". " + removalsText(removed) };
-}
-
-Levels xyWing(WingCell pivot, WingCell a, WingCell b, int digit, const Removals &removed)
-{
-    const std::string p = cellName(pivot.cell), z = num(digit);
-    const Mask x = static_cast<Mask>(pivot.candidates & a.candidates),
-               y = static_cast<Mask>(pivot.candidates & b.candidates);
-    return { "XY-wing: look at " + p + ".",
-        capitalised(p) + " can only be " + digitOr(pivot.candidates)
-            + ". What do the cells it sees that have two candidates make of that?",
-        capitalised(p) + " is " + digitOr(pivot.candidates) + ". If it is " + digitOr(x) + ", "
-            + cellName(a.cell) + " (" + digitOr(a.candidates) + ") must be " + z + "; if it is "
-            + digitOr(y) + ", " + cellName(b.cell) + " (" + digitOr(b.candidates) + ") must be " + z
-            + ". Either way one of those two cells holds " + an(z)
-            + ", so no cell that sees both of them can hold one. " + removalsText(removed) };
-}
-
-Levels xyzWing(WingCell pivot, WingCell a, WingCell b, int digit, const Removals &removed)
-{
-    const std::string p = cellName(pivot.cell), z = num(digit);
-    const auto zm = digitBit(digit);
-    const Mask x = static_cast<Mask>(a.candidates & ~zm), y = static_cast<Mask>(b.candidates & ~zm);
-    return { "XYZ-wing: look at " + p + ".",
-        capitalised(p) + " can only be " + digitOr(pivot.candidates)
-            + ". What do the cells it sees that have two candidates make of that?",
-        capitalised(p) + " is " + digitOr(pivot.candidates) + ". If it is " + digitOr(x) + ", "
-            + cellName(a.cell) + " (" + digitOr(a.candidates) + ") must be " + z + "; if it is "
-            + digitOr(y) + ", " + cellName(b.cell) + " (" + digitOr(b.candidates) + ") must be " + z
-            + ". So one of these three cells holds " + an(z)
-            + ", and no cell that sees all three can hold one. " + removalsText(removed) };
-}
-
-Levels colouring(const Colouring &c, const Removals &removed)
-{
-    const std::string d = num(c.digit);
-    std::string why = "Where a row, column or box has only two places left for the " + d
-        + ", one of them holds it and the other does not. Linked that way, these " + d
-        + "s fall into two groups that take turns: the first group, " + cellList(c.groupA)
-        + ", and the second, " + cellList(c.groupB)
-        + ". Either every cell of the first group holds " + an(d)
-        + " or every cell of the second does. ";
-    if (c.falseGroup >= 0)
-        why += "But " + cellName(c.clashA) + " and " + cellName(c.clashB) + " of the "
-            + (c.falseGroup == 0 ? "first" : "second") + " group are both in "
-            + unitName(c.clashUnit) + ", which cannot hold two " + d
-            + "s, so that group holds none. ";
-    else
-        why += "A cell that sees a cell of each group can hold no " + d
-            + ", whichever group is right (" + cellName(c.seer) + " sees " + cellName(c.seenA)
-            + " and " + cellName(c.seenB) + "). ";
-    return { "Simple colouring: follow the " + d + "s.",
-        "Follow the " + d
-            + "s through the rows, columns and boxes where they have only two "
-              "places left.",
-        why + removalsText(removed) };
-}
-
-Levels xChain(int digit, const std::vector<XChain> &chains, const Removals &removed)
-{
-    const std::string d = num(digit);
-    const std::string start = cellName(chains.front().cells.front());
-    std::string why;
-    for (const auto &chain : chains) {
-        if (!why.empty())
-            why += " In the same way: ";
-        const auto &cs = chain.cells;
-        why += "If " + cellName(cs[0]) + " is not " + an(d) + ", " + cellName(cs[1])
-            + " is (the only other place for the " + d + " in " + unitName(chain.units[0]) + ")";
-        for (std::size_t k = 2; k + 1 < cs.size(); k += 2)
-            why += "; then " + cellName(cs[k]) + ", which sees it, is not, so "
-                + cellName(cs[k + 1]) + " is (the only other place in "
-                + unitName(chain.units[k / 2]) + ")";
-        why += ". So " + cellName(cs.front()) + " or " + cellName(cs.back()) + " holds " + an(d)
-            + ", and no cell that sees both can hold one. "
-            + removalsText(removed, &chain.removedBy);
+    Telling t;
+    const auto tech = seen.technique;
+    const bool naked = tech == Technique::NakedPair || tech == Technique::NakedTriple
+        || tech == Technique::NakedQuad;
+    const auto cells = cellsIn(seen, Role::Pattern);
+    const int unit = unitsIn(seen, Role::Look).front();
+    const std::string u = unitName(unit), n = sizeWord(static_cast<int>(cells.size()));
+    const Mask digits = seen.digits;
+    if (naked) {
+        t.look = "Look at " + u + ", shaded: which " + n + " cells there can hold only " + n
+            + " digits between them?";
+        t.pattern = "The cells marked, " + cellsWithin(unit, cells) + ", can hold only "
+            + digitList(digits) + " between them.";
+        t.result = "These " + n + " cells must take these " + n
+            + " digits, one each, so no other cell of " + u + " can hold " + an(digitOr(digits))
+            + ". " + resultTold(seen);
+    } else {
+        t.look = "Look at " + u + ", shaded: which " + n + " digits can go in only " + n
+            + " of its cells?";
+        t.pattern = "In " + u + " the " + digitList(digits) + ", marked, can only go in "
+            + cellsWithin(unit, cells) + ".";
+        t.result = "These " + n + " digits need these " + n
+            + " cells, one each, so the cells hold nothing else. " + resultTold(seen);
     }
-    return { "X-chain: follow the " + d + "s from " + start + ".",
-        "If " + start + " does not hold the " + d + ", where must the " + d + " go?", why };
+    (void)before;
+    return t;
 }
 
-Levels xyChain(int digit, const std::vector<XYChain> &chains, const Removals &removed)
+Telling fish(const StepPattern &seen)
 {
-    const std::string d = num(digit);
-    const auto &first = chains.front().cells.front();
-    const std::string start = cellName(first.cell);
-    std::string why;
-    for (const auto &chain : chains) {
-        if (!why.empty())
-            why += " In the same way: ";
-        const auto &cs = chain.cells;
-        why += capitalised(cellName(cs[0].cell)) + " is " + digitOr(cs[0].candidates)
-            + ". If it is not " + d + ", it is " + num(chain.forced[0]);
-        for (std::size_t k = 1; k < cs.size(); ++k)
-            why += (k + 1 == cs.size() ? "; and then " : "; then ") + cellName(cs[k].cell) + " ("
-                + digitOr(cs[k].candidates) + ") is " + num(chain.forced[k]);
-        why += ". So " + cellName(cs.front().cell) + " or " + cellName(cs.back().cell) + " holds "
-            + an(d) + ", and no cell that sees both can hold one. "
-            + removalsText(removed, &chain.removedBy);
-    }
-    return { "XY-chain: look at " + start + ".",
-        capitalised(start) + " can only be " + digitOr(first.candidates)
-            + ". Follow the cells with two candidates from it.",
-        why };
+    Telling t;
+    const auto base = unitsIn(seen, Role::Base), cover = unitsIn(seen, Role::Cover);
+    const std::string d = num(lowest(seen.digits) + 1), b = linesName(base), c = linesName(cover);
+    const std::string baseKind = kindOf(base.front()), coverKind = kindOf(cover.front());
+    t.look = "Look at the " + d + "s in " + b + ", shaded.";
+    t.pattern = "In " + b + " the " + d + ", marked, can only go in " + c + " (the second shade).";
+    t.result = "Each of these " + sizeWord(static_cast<int>(base.size())) + " " + baseKind
+        + "s needs " + an(d) + " and no two of them can share " + an(coverKind) + ", so their " + d
+        + "s are the " + d + "s of " + c + ": no other cell there can hold one. "
+        + resultTold(seen);
+    return t;
 }
 
-Levels trial(const Trial &t)
+Telling wing(const StepPattern &seen, const grading::CandidateGrid &before)
 {
-    const std::string c = cellName(t.cell), d = num(t.digit);
-    Levels levels { "Trial: no pattern is left, so try a digit. Look at " + c
-            + ", which can only be " + digitOr(t.candidates) + ".",
-        "What would follow if " + c + " were " + an(d) + "?" };
-    if (t.deep) {
-        levels.push_back("If " + c + " were " + an(d)
-            + ", the puzzle would have no solution: a search through every way on from there "
-              "shows it, though no short chain of single steps does. So "
-            + c + " is not " + an(d) + ". Remove the " + d + " from " + c + ".");
-        return levels;
+    Telling t;
+    const int pivot = cellsIn(seen, Role::Pivot).front();
+    const auto pincers = cellsIn(seen, Role::Pincer);
+    const int z = lowest(seen.digits) + 1;
+    const std::string p = cellName(pivot), zn = num(z);
+    const Mask pc = before.cand[pivot], a = before.cand[pincers[0]], b = before.cand[pincers[1]];
+    t.look = "Look at " + p
+        + ", the pivot, and the two cells it sees with two candidates each, the"
+          " pincers.";
+    t.pattern = "The pivot can only be " + digitOr(pc) + "; the pincers are " + digitOr(a) + " ("
+        + cellName(pincers[0]) + ") and " + digitOr(b) + " (" + cellName(pincers[1]) + ").";
+    const Mask x = static_cast<Mask>(a & ~digitBit(z)), y = static_cast<Mask>(b & ~digitBit(z));
+    const bool xyz = seen.technique == Technique::XYZWing;
+    t.result = "If the pivot is " + digitOr(x) + ", the first pincer is " + zn + "; if it is "
+        + digitOr(y) + ", the second is " + zn
+        + (xyz ? "; else the pivot is " + zn + " itself" : "") + ". So "
+        + (xyz ? "the pivot or a pincer" : "a pincer") + " holds " + an(zn)
+        + ", and no cell that sees " + (xyz ? "all three" : "both") + " can. " + resultTold(seen);
+    return t;
+}
+
+Telling colouring(const StepPattern &seen, const grading::CandidateGrid &before)
+{
+    Telling t;
+    const Mask m = seen.digits;
+    const std::string d = num(lowest(m) + 1);
+    const auto a = cellsIn(seen, Role::GroupA), b = cellsIn(seen, Role::GroupB);
+    t.look = "Follow the " + d
+        + "s through the rows, columns and boxes where they have only two"
+          " places left (the cells framed).";
+    t.pattern = "Joined by those pairs (the lines), the " + d
+        + "s fall into two groups that take turns: the first group and the second, marked "
+          "apart. Either every "
+        + d + " of the first group is right or every one of the second.";
+    if (seen.falseColour >= 0) {
+        const auto clash = unitsIn(seen, Role::Look);
+        t.result = std::string("But the ") + (seen.falseColour == 0 ? "first" : "second")
+            + " group has two " + d + "s in "
+            + (clash.empty() ? "one unit" : unitName(clash.front()))
+            + ", shaded, which can hold only one, so that group holds none. " + resultTold(seen);
+        return t;
     }
-    std::string why = "If " + c + " were " + an(d);
-    for (const auto &s : t.steps)
-        why += s.unit < 0
-            ? ", " + cellName(s.cell) + " would have only the " + num(s.digit) + " left"
-            : ", the " + num(s.digit) + " of " + unitName(s.unit) + " would have only "
+    // A cell the step removes from, and the cells of each group it sees.
+    const int x = seen.removed.front().first;
+    int sa = -1, sb = -1;
+    for (const int p : a)
+        if (sa < 0 && units.sees[x][p])
+            sa = p;
+    for (const int p : b)
+        if (sb < 0 && units.sees[x][p])
+            sb = p;
+    t.result = "A cell that sees a " + d + " of each group can hold no " + d
+        + ", whichever group is right: " + cellName(x) + " sees " + cellName(sa) + " and "
+        + cellName(sb) + ". " + resultTold(seen);
+    (void)before;
+    return t;
+}
+
+std::vector<const Candidate *> nodesOf(const StepPattern &seen)
+{
+    std::vector<const Candidate *> nodes;
+    for (const auto &c : seen.candidates)
+        if (c.role == Role::Node)
+            nodes.push_back(&c);
+    std::sort(nodes.begin(), nodes.end(),
+        [](const Candidate *x, const Candidate *y) { return x->order < y->order; });
+    return nodes;
+}
+
+// The unit two cells share, the row first.
+std::string linkUnit(int a, int b) { return unitName(sharedUnit(a, b)); }
+
+Telling xChain(const StepPattern &seen)
+{
+    Telling t;
+    const auto nodes = nodesOf(seen);
+    const std::string d = num(nodes.front()->digit);
+    const std::string start = cellName(nodes.front()->cell);
+    const bool proves = seen.placedCell >= 0;
+    t.look = "Follow the " + d + "s from " + start + ", numbered 1.";
+    t.pattern = "The numbered " + d
+        + "s form a chain: a solid line joins the only two places of"
+          " the "
+        + d + " in a row, column or box, a dashed line two " + d + "s that see each other.";
+    t.reason.push_back({ "If " + start + " (1) is not " + an(d) + ", ", 1 });
+    for (std::size_t k = 1; k < nodes.size(); ++k) {
+        const int from = nodes[k - 1]->cell, to = nodes[k]->cell;
+        const std::string n = num(static_cast<int>(k + 1));
+        std::string text = k % 2 == 1
+            ? n + " is (the only other place in " + linkUnit(from, to) + ")"
+            : n + ", which sees it, is not";
+        text += k + 1 < nodes.size() ? "; " : ". ";
+        t.reason.push_back({ text, static_cast<int>(k + 1) });
+    }
+    if (proves) {
+        t.reason.push_back({ "Then " + start + " would be the " + d + " of "
+                + linkUnit(nodes.back()->cell, nodes.front()->cell) + " after all. ",
+            -1 });
+        t.result = "So " + start + " holds the " + d + ": " + placementTold(seen);
+        return t;
+    }
+    const std::string last = num(static_cast<int>(nodes.size()));
+    t.result = "So 1 or " + last + " holds the " + d + ", and no cell that sees both can. "
+        + resultTold(seen);
+    return t;
+}
+
+Telling xyChain(const StepPattern &seen, const grading::CandidateGrid &before)
+{
+    Telling t;
+    const auto nodes = nodesOf(seen);
+    const int a = nodes.front()->digit;
+    const int s = nodes.front()->cell;
+    const std::string start = cellName(s), d = num(a);
+    const bool proves = seen.placedCell >= 0;
+    t.look = "Look at " + start + ", which can only be " + digitOr(before.cand[s])
+        + ", and follow the cells with two candidates from it.";
+    t.pattern
+        = "The chain's candidates are numbered in order: a solid line joins the two"
+          " candidates of a cell, a dashed line the same digit in two cells that see each other.";
+    t.reason.push_back({ "If " + start + " is not " + d + ", it is " + num(nodes[1]->digit), 2 });
+    for (std::size_t k = 3; k < nodes.size(); k += 2)
+        t.reason.push_back({ (k + 2 < nodes.size() ? ", so " : ", and so ")
+                + cellName(nodes[k]->cell) + " is " + num(nodes[k]->digit),
+            static_cast<int>(k + 1) });
+    if (proves) {
+        t.reason.push_back({ ". That cell sees " + start + ", which then cannot be "
+                + num(nodes[1]->digit) + " after all. ",
+            -1 });
+        t.result = "So " + start + " is " + an(d) + ": " + placementTold(seen);
+        return t;
+    }
+    t.reason.back().text += ". ";
+    t.result = "So one of the two ends, " + start + " and " + cellName(nodes.back()->cell)
+        + ", holds " + an(d) + ", and no cell that sees both can. " + resultTold(seen);
+    return t;
+}
+
+} // namespace
+
+Telling step(const StepPattern &seen, const grading::CandidateGrid &before, Mask ruledOut,
+    OthersLack why, bool brief)
+{
+    using T = Technique;
+    Telling t;
+    switch (seen.technique) {
+    case T::HiddenSingle:
+    case T::NakedSingle:
+        t = singles(seen, ruledOut, why, brief);
+        break;
+    case T::Pointing:
+    case T::Claiming:
+        t = locked(seen);
+        break;
+    case T::NakedPair:
+    case T::NakedTriple:
+    case T::NakedQuad:
+    case T::HiddenPair:
+    case T::HiddenTriple:
+    case T::HiddenQuad:
+        t = subset(seen, before);
+        break;
+    case T::XWing:
+    case T::Swordfish:
+    case T::Jellyfish:
+        t = fish(seen);
+        break;
+    case T::XYWing:
+    case T::XYZWing:
+        t = wing(seen, before);
+        break;
+    case T::SimpleColouring:
+        t = colouring(seen, before);
+        break;
+    case T::XChain:
+        t = xChain(seen);
+        break;
+    case T::XYChain:
+        t = xyChain(seen, before);
+        break;
+    default:
+        t.look = "Look at the cells shaded and framed.";
+        t.pattern = "The pattern's candidates are marked.";
+        t.result = resultTold(seen);
+        break;
+    }
+    t.name = techniqueTitle(seen.technique);
+    return t;
+}
+
+Telling contradiction(const Contradiction &c)
+{
+    Telling t;
+    const std::string cell = cellName(c.cell), d = num(c.digit);
+    t.name = techniqueTitle(Technique::Trial);
+    t.look = "Look at " + cell + ", framed, which can only be " + digitOr(c.candidates)
+        + ". Suppose it were " + an(d) + ".";
+    t.pattern = "Follow what " + an(d) + " in " + cell
+        + " would force: the digits it forces are numbered in order, faint, until a cell or a "
+          "unit is left without a digit, in red.";
+    t.reason.push_back({ "If " + cell + " were " + an(d) + ": ", 0 });
+    int k = 0;
+    for (const auto &s : c.steps) {
+        ++k;
+        std::string text = num(k) + ". ";
+        if (s.technique)
+            text += techniqueTitle(*s.technique) + " would give " + s.notation;
+        else if (s.unit < 0)
+            text
+                += capitalised(cellName(s.cell)) + " would have only the " + num(s.digit) + " left";
+        else
+            text += "The " + num(s.digit) + " of " + unitName(s.unit) + " would have only "
                 + cellName(s.cell) + " left";
-    why += t.steps.empty() ? ", " : ", and then ";
-    why += t.emptyCell >= 0
-        ? cellName(t.emptyCell) + " would have no digit left"
-        : "the " + num(t.digitLost) + " would have no place left in " + unitName(t.emptyUnit);
-    levels.push_back(
-        why + ". So " + c + " cannot be " + an(d) + ". Remove the " + d + " from " + c + ".");
-    return levels;
+        t.reason.push_back({ text + ". ", k });
+    }
+    t.reason.push_back({ "Then "
+            + (c.emptyCell >= 0 ? cellName(c.emptyCell) + " would have no digit left"
+                                : "the " + num(c.digitLost) + " would have no place left in "
+                        + unitName(c.emptyUnit))
+            + ", in red. ",
+        -1 });
+    t.result = "So " + cell + " cannot be " + an(d) + ". Remove the " + d + " from " + cell + ".";
+    return t;
 }
 
 Levels wrongDigit(int cell, int digit, int clashCell)

@@ -1,13 +1,16 @@
 #pragma once
 
-// Every sentence a hint says, in one place: one function per technique and per fault, taking
-// what the engine found and returning the levels, least precise first. Cells are text
+// Every sentence a hint says, in one place: a technique's step told from the grader's record of
+// it, and one function per fault, least precise first. The words name the marks of the hint's
+// drawing: the shaded units, the marked candidates, the pivot and the pincers, the first and
+// second group, the numbered nodes, the struck-out candidates. Cells are text
 // positions; units are the grader's (rows 0-8 from the top, columns 9-17 from the left, boxes
 // 18-26 from the top left).
 
 #include "puzzles/grader.h"
-#include "puzzles/grading/candidates.h"
+#include "puzzles/grading/rater.h"
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,77 +26,50 @@ std::string unitName(int unit); // "row 4", "column 6", "box 5"
 std::string cellList(const std::vector<int> &cells); // "row 2, columns 1 and 3, and row 5, ..."
 std::string digitList(Mask digits); // "3", "3 and 7", "3, 5 and 7"
 
-// Why the other open cells of a hidden single's unit cannot take its digit.
-enum class OthersLack { SeeIt, RuledOut, Both };
-Levels hiddenSingle(int unit, int digit, int cell, OthersLack why);
-// `seen`: the digits the cell's row, column and box hold; `ruledOut`: the others its notes
-// leave out.
-Levels nakedSingle(int cell, int digit, Mask seen, Mask ruledOut);
-// Pointing (`first` a box, `second` a line) or claiming (`first` a line, `second` a box).
-Levels lockedCandidates(bool pointing, int first, int second, int digit,
-    const std::vector<int> &cells, const Removals &removed);
-Levels subset(bool naked, int size, int unit, const std::vector<int> &cells, Mask digits,
-    const Removals &removed);
-Levels fish(int size, int digit, const std::vector<int> &baseLines,
-    const std::vector<int> &coverLines, const std::vector<int> &cells, const Removals &removed);
+// A technique's name as a player reads it: "X-wing", "Naked pair", "Contradiction chain".
+std::string techniqueTitle(Technique technique);
 
-struct WingCell
+// A step told in the order the hint's levels give it: the technique's name, where to look, the
+// pattern, then the reason step by step and the result. Each step of the reason names how many
+// of the pattern's ordered nodes (a chain's, a contradiction's forced digits) it has reached, so
+// that a drawing can follow it.
+struct Telling
 {
-    int cell = 0;
-    Mask candidates = 0;
+    std::string name, look, pattern;
+    struct Step
+    {
+        std::string text;
+        int reached = -1; // ordered nodes shown once this is told; -1 for all
+    };
+    std::vector<Step> reason;
+    std::string result;
 };
-Levels xyWing(WingCell pivot, WingCell a, WingCell b, int digit, const Removals &removed);
-Levels xyzWing(WingCell pivot, WingCell a, WingCell b, int digit, const Removals &removed);
 
-// A colouring's two groups, the cells of each, and either two cells of one group that share
-// a unit (`clashUnit` >= 0) or a removed cell that sees `seenA` of group A and `seenB` of B.
-struct Colouring
+// What a contradiction chain found: the digits its assumption forces in order (each a naked
+// single where `unit` is -1, else a hidden single of that unit, or another technique's step
+// told by its notation), until a cell has no digit left or a digit no place in a unit.
+struct Forced
 {
-    int digit = 0;
-    std::vector<int> groupA, groupB;
-    int falseGroup = -1; // 0 for A, 1 for B, -1 where cells seeing both lose the digit
-    int clashUnit = -1, clashA = -1, clashB = -1;
-    int seer = -1, seenA = -1, seenB = -1;
+    int cell = -1, digit = 0, unit = -1;
+    std::optional<Technique> technique; // where not a single
+    std::string notation; // that technique's step
 };
-Levels colouring(const Colouring &c, const Removals &removed);
-
-// An x-chain: cells c0, c1, ... c(2k+1), each c(2i) to c(2i+1) the only two places of the
-// digit in units[i], each c(2i+1) seeing c(2i+2).
-struct XChain
-{
-    std::vector<int> cells;
-    std::vector<int> units;
-    std::vector<int> removedBy; // the cells whose digit this chain removes
-};
-Levels xChain(int digit, const std::vector<XChain> &chains, const Removals &removed);
-
-// An xy-chain: cells of two candidates, each forced to `forced[i]` when the first one lacks
-// the digit, the last one forced to the digit.
-struct XYChain
-{
-    std::vector<WingCell> cells;
-    std::vector<int> forced;
-    std::vector<int> removedBy;
-};
-Levels xyChain(int digit, const std::vector<XYChain> &chains, const Removals &removed);
-
-// A trial: `digit` in `cell` forces `steps` (a naked single where unit is -1, else a hidden
-// single of that unit) until `emptyCell` has no digit left or `digitLost` no place in
-// `emptyUnit`. With no such chain, `deep` says the search found no solution with it.
-struct TrialStep
-{
-    int cell = 0, digit = 0, unit = -1;
-};
-struct Trial
+struct Contradiction
 {
     int cell = 0, digit = 0;
     Mask candidates = 0;
-    std::vector<TrialStep> steps;
-    int emptyCell = -1;
-    int emptyUnit = -1, digitLost = 0;
-    bool deep = false;
+    std::vector<Forced> steps;
+    int emptyCell = -1, emptyUnit = -1, digitLost = 0;
 };
-Levels trial(const Trial &t);
+
+// A technique's step from its record, with the candidates it was found on; `ruledOut` are the
+// digits of a naked single's cell that its notes (not its units) exclude, and `why` the
+// reason a hidden single's other cells lack the digit. `brief` leaves out what only points the
+// way to a single (where to look, the pattern), for a worked solution in words.
+enum class OthersLack { SeeIt, RuledOut, Both };
+Telling step(const grading::StepPattern &seen, const grading::CandidateGrid &before, Mask ruledOut,
+    OthersLack why, bool brief = false);
+Telling contradiction(const Contradiction &c);
 
 Levels wrongDigit(int cell, int digit, int clashCell);
 Levels repeat(int cellA, int cellB, int unit, int digit);
