@@ -88,8 +88,10 @@ void Board::begin()
 
 void Board::end()
 {
-    if (--m_acting == 0)
+    if (--m_acting == 0) {
         seal();
+        Q_EMIT acted();
+    }
 }
 
 void Board::seal()

@@ -100,6 +100,8 @@ public:
 Q_SIGNALS:
     // A key of the window's (the keys window, a hint) pressed in a cell.
     void commandKey(Command command);
+    // The outermost action has ended: what it changed is on the board.
+    void acted();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

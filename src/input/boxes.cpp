@@ -162,6 +162,14 @@ void CellBox::setOutlined(bool on)
     update();
 }
 
+void CellBox::setHinted(bool on)
+{
+    if (on == m_hinted)
+        return;
+    m_hinted = on;
+    updateDescription();
+}
+
 QRect CellBox::noteArea(int digit) const
 {
     QStyleOptionFrame panel;
@@ -230,7 +238,7 @@ void CellBox::updateDescription()
                 notes += QLatin1Char(' ') + QChar(u'0' + d);
         parts << notes;
     }
-    if (m_outlined)
+    if (m_outlined || m_hinted)
         parts << QStringLiteral("shown by the hint");
     const QString description = parts.join(QStringLiteral(", "));
     // Each change is an accessibility event; unchanged ones cost start-up time for nothing.

@@ -58,6 +58,9 @@ public:
     // Drawn round the cell while a hint shows it.
     bool outlined() const { return m_outlined; }
     void setOutlined(bool on);
+    // Marked by the drawing of the hint shown (which draws it itself): said, not drawn here.
+    bool hinted() const { return m_hinted; }
+    void setHinted(bool on);
 
     // Where a note of `digit` is drawn: the ninth of the contents that a keypad would give it,
     // 1 at the top left and 9 at the bottom right.
@@ -72,6 +75,7 @@ private:
     void updateDescription();
     puzzles::Digits m_notes = 0;
     bool m_outlined = false;
+    bool m_hinted = false;
 };
 
 // The disabled box beside the board that shows the puzzle's number.

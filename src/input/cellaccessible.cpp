@@ -95,7 +95,7 @@ QString BoxAccessible::text(QAccessible::Text t) const
     case QAccessible::Description:
         if (cell) {
             QString said = QString::fromStdString(spoken::remark(spokenCell(*cell)));
-            if (cell->outlined())
+            if (cell->outlined() || cell->hinted())
                 said += (said.isEmpty() ? QString() : QStringLiteral(", "))
                     + QStringLiteral("shown by the hint");
             return said;

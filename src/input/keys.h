@@ -66,7 +66,10 @@ inline constexpr KeyHelp KeyList[] = {
     { "Ctrl+0 or Ctrl+Delete", "clear the notes of the cell" },
     { "Ctrl+Z", "undo the last change to the board" },
     { "Ctrl+Shift+Z or Ctrl+Y", "redo what was undone" },
-    { "Ctrl+H", "a hint: the easiest next step, told a little more at each More" },
+    { "Ctrl+H",
+        "a hint beside the board, drawn on it: the easiest next step; Ctrl+H again (or More) tells "
+        "more, then moves to its buttons" },
+    { "Escape", "close the hint and take its drawing off the board" },
     { "Menu or Shift+F10", "mark the cell, or take the mark away, as a right-click does" },
     { "Delete", "empty the cell, wherever the cursor stands in it" },
     { "Ctrl+Shift+R, Ctrl+Shift+C or Ctrl+Shift+B",

@@ -2,12 +2,11 @@
 
 #include "ui/announcer.h"
 #include "ui/frmabout.h"
-#include "ui/hintbox.h"
+#include "ui/hintpanel.h"
 #include "ui/resources.h"
 
 #include "look/screen.h"
 
-#include "play/hints.h"
 #include "play/startmessages.h"
 #include "store/library.h"
 
@@ -184,6 +183,8 @@ void Form1::chkAddModeClick()
         return;
     }
     setPlayControlsEnabled(false);
+    if (m_hints)
+        m_hints->reject();
     m_board->setNotesTaken(false);
     m_board->resetHistory();
 }
@@ -240,21 +241,9 @@ void Form1::command(input::Command c)
     // A puzzle being typed in has no solution to hint at yet.
     if (c != input::Command::Hint || chkAddMode->isChecked() || !m_game)
         return;
-    const auto hint = puzzles::hints::nextHint(hintState(*m_board, *m_game));
-    HintBox box(hint, *m_board, this);
-    // Beside the window where the screen has room, so that the cells the hint names stay in sight.
-    box.adjustSize();
-    if (const QScreen *screen = this->screen()) {
-        const QRect room = screen->availableGeometry();
-        const QRect frame = frameGeometry();
-        const QPoint below(frame.center().x() - box.width() / 2, frame.bottom() + 8);
-        const QPoint right(frame.right() + 8, frame.center().y() - box.height() / 2);
-        if (room.contains(QRect(below, box.size())))
-            box.move(below);
-        else if (room.contains(QRect(right, box.size())))
-            box.move(right);
-    }
-    box.exec();
+    if (!m_hints)
+        m_hints = new HintPanel(*m_board, *m_game, this);
+    m_hints->ask();
 }
 
 void Form1::mnuAboutClick()

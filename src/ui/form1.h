@@ -21,6 +21,8 @@ class QPushButton;
 
 namespace zov {
 
+class HintPanel;
+
 class Form1 : public QMainWindow
 {
     Q_OBJECT
@@ -38,6 +40,8 @@ public:
 
     input::Board &board() { return *m_board; }
     Game *game() { return m_game.get(); }
+    // The hint panel, once Ctrl+H has opened it.
+    HintPanel *hintPanel() const { return m_hints; }
 
     QCheckBox *chkShuffle = nullptr;
     QPushButton *cmdNew = nullptr;
@@ -71,6 +75,7 @@ private:
     std::optional<store::PuzzleStore> m_store;
     std::unique_ptr<Game> m_game;
     std::unique_ptr<PuzzleEntry> m_entry;
+    HintPanel *m_hints = nullptr;
 };
 
 } // namespace zov

@@ -173,7 +173,7 @@ def main():
         check(cells[open_cell - 1][2].description == "empty, marked",
               "a marked cell says marked")
 
-        # The keys window (F1) and the hint box (Ctrl+H) are read as dialogs with their words and
+        # The keys window (F1) and the hint panel (Ctrl+H) are read as dialogs with their words and
         # buttons; the cells a hint shows say so.
         main_wid = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Zovudedoda$"],
                                   capture_output=True, text=True).stdout.split()[0]
@@ -201,7 +201,7 @@ def main():
         hint_label = [n for r, n, d, _ in tree() if r == "label" and n and
                       ("look" in n or "wrong" in n or "solution" in n)]
         check(bool(hint_label), f"the hint's words are a label in the tree ({hint_label[:1]})")
-        press("Return", "Return")  # More, More: the last level
+        press("ctrl+h", "ctrl+h")  # more, and more: the last level
         shown = until(lambda: [n for r, n, d, _ in tree() if "shown by the hint" in (d or "")])
         check(bool(shown), f"the cells the hint shows say so ({len(shown or [])} cells)")
         press("Escape")

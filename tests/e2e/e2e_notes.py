@@ -165,12 +165,13 @@ def scenario(game, text):
     before = digits()
     game.key("ctrl+h")
     box = until(lambda: [w for w in windows("^Zovudedoda$") if w != game.win])
-    check(bool(box), "Ctrl+H opens the hint box")
+    check(bool(box), "Ctrl+H opens the hint panel")
     if box:
         run("xdotool", "windowfocus", "--sync", box[-1])
         game.key("Return", "Return", "Return")  # More, More, Apply
-        check(until(lambda: windows("^Zovudedoda$") == [game.win]), "Apply closes the hint box")
         placed = until(lambda: {i: d for i, d in digits().items() if d and not before[i]})
+        check(len(windows("^Zovudedoda$")) == 2,
+              "Apply leaves the hint panel open beside the window")
         solution = run(os.path.join(game.work, "zovudedoda-db"), "--db", game.db, "solve", "1")
         rows = [l.replace(" ", "").replace("|", "") for l in solution.splitlines()]
         rows = [l for l in rows if len(l) == 9 and l.isdigit()]
@@ -182,6 +183,8 @@ def scenario(game, text):
         game.key("ctrl+z")
         check(until(lambda: not {i for i, d in digits().items() if d and not before[i]}),
               "Ctrl+Z takes the hint's digit back")
+        game.key("Escape")
+        check(until(lambda: windows("^Zovudedoda$") == [game.win]), "Escape closes the panel")
 
 
 def main():

@@ -88,21 +88,24 @@ def play(sr, work, grid):
     step(sr, "the keys window", ["F1"], r"Ctrl\+Shift\+R, Ctrl\+Shift\+C or Ctrl\+Shift\+B")
     step(sr, "the keys window closed", ["Return"], r"Row 8, column 2, box 7 text\.")
 
-    # The hint, level by level, then Apply.
-    first = step(sr, "a hint", ["ctrl+h"], r"dialog .+\.", r"More push button")
+    # The hint, level by level, each Ctrl+H on the board telling more in the panel beside it;
+    # past the last level the keyboard moves to the panel, where Return applies.
+    first = step(sr, "a hint", ["ctrl+h"], r"[a-z]+[.?:]")
     levels = 1
+    said = ""
     for _ in range(6):
-        sr.press("Return")
-        said = sr.wait_for(r"Hint applied: |[a-z]+[.?]", timeout=10) or ""
+        sr.press("ctrl+h")
+        said = sr.wait_for(r"Apply push button|[a-z]+[.?]", timeout=10) or ""
         sentences = [s for s in sr.quiet() if not s.endswith("push button.")]
         said = " | ".join(sr.spoken_since_mark())
-        transcript.append(("More" if "Hint applied" not in said else "Apply", "Return", said))
-        if "Hint applied: " in said:
+        transcript.append(("More", "ctrl+h", said))
+        if "Apply push button" in said:
             break
         check(bool(sentences) and all(s not in first for s in sentences),
               f"the hint's next level is said: {sentences!r}")
         levels += 1
-    check("Hint applied: " in said, f"Apply says the step taken: {said!r}")
+    check("Apply push button" in said, f"past the last level, the panel's Apply: {said!r}")
+    step(sr, "Apply", ["Return"], r"Hint applied: ")
     check(levels >= 2, f"the hint was read over {levels} levels")
 
     # Done, by keys: to cell 1, then Tab to Done.

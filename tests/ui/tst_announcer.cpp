@@ -6,7 +6,7 @@
 #include "ui/announcer.h"
 #include "ui/form1.h"
 #include "ui/frmabout.h"
-#include "ui/hintbox.h"
+#include "ui/hintpanel.h"
 #include "ui/resources.h"
 #include "ui/speaker.h"
 
@@ -232,21 +232,27 @@ private Q_SLOTS:
         QCOMPARE(board().notes(20), puzzles::Digits(0));
     }
 
-    // The hint box says each level as it appears, after the button that takes the focus.
+    // The hint panel, which leaves the keyboard on the board, says each level as it appears,
+    // the first one too, and that the board has made the hint wrong.
     void hintLevelsAreSaid()
     {
         puzzles::hints::Hint hint;
         hint.kind = puzzles::hints::Hint::Kind::Step;
         hint.levels = { "Look at box 5.", "Where can the 4 go?", "Only in row 5, column 5." };
-        HintBox box(hint, board(), m_form.get());
-        box.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&box));
-        QCOMPARE(spokenSoFar().size(), qsizetype(0));
-        QTest::mouseClick(box.more(), Qt::LeftButton);
+        const int open = openCell();
+        hint.pattern = { textPositionOf(open) };
+        HintPanel panel(board(), *m_form->game(), m_form.get());
+        panel.showHint(hint);
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        QCOMPARE(spokenSoFar(), QStringList { QStringLiteral("Look at box 5.") });
+        QTest::mouseClick(panel.more(), Qt::LeftButton);
         QCOMPARE(last(), QStringLiteral("Where can the 4 go?"));
-        QTest::mouseClick(box.more(), Qt::LeftButton);
+        QTest::mouseClick(panel.more(), Qt::LeftButton);
         QCOMPARE(last(), QStringLiteral("Only in row 5, column 5."));
-        QCOMPARE(spokenSoFar().size(), qsizetype(2));
+        QCOMPARE(spokenSoFar().size(), qsizetype(3));
+        key(open, Qt::Key_7);
+        QVERIFY(spokenSoFar().contains(
+            QStringLiteral("The board has changed, and this hint no longer holds.")));
     }
 
     // About: its lines are said as it opens, its two links are reached with Tab after OK and
