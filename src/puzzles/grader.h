@@ -10,6 +10,7 @@
 #include "puzzles/sudoku.h"
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <random>
 #include <string>
@@ -31,13 +32,36 @@ enum class Technique {
     NakedQuad,
     HiddenQuad,
     XWing,
+    Skyscraper,
+    TwoStringKite,
+    EmptyRectangle,
+    FinnedXWing,
+    SashimiXWing,
     Swordfish,
+    FinnedSwordfish,
+    SashimiSwordfish,
     Jellyfish,
     XYWing,
     XYZWing,
+    WWing,
+    // The uniqueness techniques rely on the puzzle having exactly one solution; the grader
+    // only ever runs on such puzzles.
+    UniqueRectangle1,
+    UniqueRectangle2,
+    UniqueRectangle4,
+    BugPlusOne,
     SimpleColouring,
     XChain,
     XYChain,
+    Aic,
+    NiceLoop,
+    GroupedAic,
+    AlsXZ,
+    AlsXYWing,
+    ContradictionChain,
+    CellForcingChain,
+    UnitForcingChain,
+    ForcingNet,
     Trial,
 };
 constexpr int TechniqueCount = static_cast<int>(Technique::Trial) + 1;
@@ -77,7 +101,7 @@ struct RateOptions
     // Techniques of higher grades are not used.
     int ceiling = TopGrade;
     // One bit per Technique that is not used.
-    unsigned disabled = 0;
+    std::uint64_t disabled = 0;
     // When given, one line per step on the way to the solution: "pointing: r1c4-5 r1c6-5",
     // where r1c4 is the top row's fourth cell, "=5" places a 5 and "-5" removes it as a
     // candidate. A guess that fails shows as "trial: r1c1-3", one that holds as
@@ -85,7 +109,7 @@ struct RateOptions
     std::vector<std::string> *log = nullptr;
 };
 
-constexpr unsigned bit(Technique t) { return 1u << static_cast<unsigned>(t); }
+constexpr std::uint64_t bit(Technique t) { return std::uint64_t { 1 } << static_cast<unsigned>(t); }
 
 Rating rate(const Grid &puzzle, const RateOptions &options = {});
 

@@ -185,16 +185,16 @@ private Q_SLOTS:
                                      .arg(file, benchmarkSets())));
         }
         using T = Technique;
-        const unsigned subsetsAndFish = bit(T::NakedPair) | bit(T::HiddenPair) | bit(T::NakedTriple)
-            | bit(T::HiddenTriple) | bit(T::NakedQuad) | bit(T::HiddenQuad) | bit(T::XWing)
-            | bit(T::Swordfish) | bit(T::Jellyfish);
-        const unsigned wingsAndChains = bit(T::XYWing) | bit(T::XYZWing) | bit(T::SimpleColouring)
-            | bit(T::XChain) | bit(T::XYChain);
-        const unsigned masks[] = { 0, subsetsAndFish, bit(T::Pointing) | bit(T::Claiming),
+        const std::uint64_t subsetsAndFish = bit(T::NakedPair) | bit(T::HiddenPair)
+            | bit(T::NakedTriple) | bit(T::HiddenTriple) | bit(T::NakedQuad) | bit(T::HiddenQuad)
+            | bit(T::XWing) | bit(T::Swordfish) | bit(T::Jellyfish);
+        const std::uint64_t wingsAndChains = bit(T::XYWing) | bit(T::XYZWing)
+            | bit(T::SimpleColouring) | bit(T::XChain) | bit(T::XYChain);
+        const std::uint64_t masks[] = { 0, subsetsAndFish, bit(T::Pointing) | bit(T::Claiming),
             subsetsAndFish | bit(T::Pointing) | bit(T::Claiming) | bit(T::XYWing),
             wingsAndChains | bit(T::NakedSingle) };
         for (const auto &g : set)
-            for (const unsigned disabled : masks) {
+            for (const std::uint64_t disabled : masks) {
                 const Rating r = rate(g, { TopGrade, disabled });
                 QVERIFY2(r.solved && r.unsoundSteps == 0, toText(g).c_str());
             }

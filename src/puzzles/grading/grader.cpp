@@ -17,11 +17,15 @@ using grading::units;
 
 constexpr std::array<std::string_view, TechniqueCount> TechniqueNames { "hidden-single",
     "naked-single", "pointing", "claiming", "naked-pair", "hidden-pair", "naked-triple",
-    "hidden-triple", "naked-quad", "hidden-quad", "x-wing", "swordfish", "jellyfish", "xy-wing",
-    "xyz-wing", "simple-colouring", "x-chain", "xy-chain", "trial" };
+    "hidden-triple", "naked-quad", "hidden-quad", "x-wing", "skyscraper", "two-string-kite",
+    "empty-rectangle", "finned-x-wing", "sashimi-x-wing", "swordfish", "finned-swordfish",
+    "sashimi-swordfish", "jellyfish", "xy-wing", "xyz-wing", "w-wing", "unique-rectangle-1",
+    "unique-rectangle-2", "unique-rectangle-4", "bug-plus-one", "simple-colouring", "x-chain",
+    "xy-chain", "aic", "nice-loop", "grouped-aic", "als-xz", "als-xy-wing", "contradiction-chain",
+    "cell-forcing-chain", "unit-forcing-chain", "forcing-net", "trial" };
 
 constexpr std::array<std::string_view, TopGrade + 1> GradeNames { "invalid", "hidden-singles",
-    "naked-singles", "locked-candidates", "subsets", "fish", "wings", "chains", "trial" };
+    "naked-singles", "locked-candidates", "subsets", "fish", "wings", "chains", "forcing" };
 
 } // namespace
 

@@ -19,13 +19,39 @@ constexpr std::array<Finder, TechniqueCount> Finders {
     [](CandidateGrid &g, Rater &r) { return nakedSubset(g, r, 4, Technique::NakedQuad); },
     [](CandidateGrid &g, Rater &r) { return hiddenSubset(g, r, 4, Technique::HiddenQuad); },
     [](CandidateGrid &g, Rater &r) { return fish(g, r, 2, Technique::XWing); },
+    skyscraper,
+    twoStringKite,
+    emptyRectangle,
+    [](CandidateGrid &g, Rater &r) { return finnedFish(g, r, 2, false, Technique::FinnedXWing); },
+    [](CandidateGrid &g, Rater &r) { return finnedFish(g, r, 2, true, Technique::SashimiXWing); },
     [](CandidateGrid &g, Rater &r) { return fish(g, r, 3, Technique::Swordfish); },
+    [](CandidateGrid &g, Rater &r) {
+        return finnedFish(g, r, 3, false, Technique::FinnedSwordfish);
+    },
+    [](CandidateGrid &g, Rater &r) {
+        return finnedFish(g, r, 3, true, Technique::SashimiSwordfish);
+    },
     [](CandidateGrid &g, Rater &r) { return fish(g, r, 4, Technique::Jellyfish); },
     xyWing,
     xyzWing,
+    wWing,
+    uniqueRectangle1,
+    uniqueRectangle2,
+    uniqueRectangle4,
+    bugPlusOne,
     colouring,
     xChain,
     xyChain,
+    aic,
+    // Nice loops are found with the chains above and counted on their own.
+    [](CandidateGrid &, Rater &) { return false; },
+    groupedAic,
+    alsXZ,
+    alsXYWing,
+    contradictionChain,
+    cellForcingChain,
+    unitForcingChain,
+    forcingNet,
     nullptr,
 };
 

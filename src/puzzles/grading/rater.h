@@ -20,10 +20,11 @@ inline constexpr std::array<int, TechniqueCount> Grades {
     1, 2, // singles
     3, 3, // locked candidates
     4, 4, 4, 4, 4, 4, // subsets
-    5, 5, 5, // fish
-    6, 6, // wings
-    7, 7, 7, // colouring and chains
-    8, // trial
+    5, 5, 5, 5, 5, 5, 5, 5, 5, 5, // fish and single-digit patterns
+    6, 6, 6, 6, 6, 6, 6, // wings and uniqueness
+    7, 7, 7, 7, 7, 7, // colouring and chains
+    8, 8, 8, 8, 8, 8, // almost-locked sets and forcing chains
+    8, // trial, the last resort
 };
 
 enum class Outcome { Solved, Broken, Stuck };
@@ -161,7 +162,7 @@ private:
     const Grid &m_solution;
     const RateOptions &m_options;
     Rating &m_rating;
-    unsigned m_enabled = 0;
+    std::uint64_t m_enabled = 0;
     int m_depth = 0; // guesses held during the step being taken
     std::string m_pending; // what the step being taken changed, for the log
     StepPattern *m_watch = nullptr;

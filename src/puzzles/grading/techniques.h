@@ -26,5 +26,29 @@ bool xyzWing(CandidateGrid &g, Rater &r);
 bool colouring(CandidateGrid &g, Rater &r);
 bool xChain(CandidateGrid &g, Rater &r);
 bool xyChain(CandidateGrid &g, Rater &r);
+// singledigit.cpp
+bool skyscraper(CandidateGrid &g, Rater &r);
+bool twoStringKite(CandidateGrid &g, Rater &r);
+bool emptyRectangle(CandidateGrid &g, Rater &r);
+// finnedfish.cpp: `n` 2 (x-wing) or 3 (swordfish); sashimi where a base line has one place
+bool finnedFish(CandidateGrid &g, Rater &r, int n, bool sashimi, Technique tech);
+// wwing.cpp
+bool wWing(CandidateGrid &g, Rater &r);
+// uniqueness.cpp: only for a puzzle with exactly one solution
+bool uniqueRectangle1(CandidateGrid &g, Rater &r);
+bool uniqueRectangle2(CandidateGrid &g, Rater &r);
+bool uniqueRectangle4(CandidateGrid &g, Rater &r);
+bool bugPlusOne(CandidateGrid &g, Rater &r);
+// aic.cpp: chains, with nice loops among them, and grouped chains
+bool aic(CandidateGrid &g, Rater &r);
+bool groupedAic(CandidateGrid &g, Rater &r);
+// als.cpp
+bool alsXZ(CandidateGrid &g, Rater &r);
+bool alsXYWing(CandidateGrid &g, Rater &r);
+// forcing.cpp
+bool contradictionChain(CandidateGrid &g, Rater &r);
+bool cellForcingChain(CandidateGrid &g, Rater &r);
+bool unitForcingChain(CandidateGrid &g, Rater &r);
+bool forcingNet(CandidateGrid &g, Rater &r);
 
 } // namespace zov::puzzles::grading

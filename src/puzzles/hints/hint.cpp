@@ -1,6 +1,7 @@
 #include "puzzles/hints/hint.h"
 
 #include "puzzles/grading/rater.h"
+#include "puzzles/hints/advancedwords.h"
 #include "puzzles/hints/patterns.h"
 #include "puzzles/hints/words.h"
 #include "puzzles/rules.h"
@@ -188,6 +189,34 @@ Hint stepHint(const Position &state, const CandidateGrid &before, const StepPatt
         std::sort(pattern.begin(), pattern.end());
         pattern.erase(std::unique(pattern.begin(), pattern.end()), pattern.end());
         return elimination(t, before, removed, words::xyChain(digit, chains, removed), pattern);
+    }
+    case T::Skyscraper:
+    case T::TwoStringKite:
+    case T::EmptyRectangle:
+    case T::FinnedXWing:
+    case T::SashimiXWing:
+    case T::FinnedSwordfish:
+    case T::SashimiSwordfish:
+    case T::WWing:
+    case T::UniqueRectangle1:
+    case T::UniqueRectangle2:
+    case T::UniqueRectangle4:
+    case T::BugPlusOne:
+    case T::Aic:
+    case T::NiceLoop:
+    case T::GroupedAic:
+    case T::AlsXZ:
+    case T::AlsXYWing:
+    case T::ContradictionChain:
+    case T::CellForcingChain:
+    case T::UnitForcingChain:
+    case T::ForcingNet: {
+        std::vector<int> pattern = seen.cells;
+        std::sort(pattern.begin(), pattern.end());
+        pattern.erase(std::unique(pattern.begin(), pattern.end()), pattern.end());
+        if (seen.placedCell >= 0)
+            return placement(t, seen.placedCell, seen.placedDigit, words::advanced(seen), pattern);
+        return elimination(t, before, removed, words::advanced(seen), pattern);
     }
     case T::Trial:
         break;
