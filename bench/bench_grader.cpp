@@ -1,9 +1,12 @@
 // Figures for the grader: how fast it rates puzzle files and how hard it finds them, and how
 // fast the generator makes puzzles of each grade. Not a test: it prints numbers.
 //
-//   zovudedoda-bench-grader rate FILE...      per file: median grade, share of the top grade,
-//                                             puzzles rated per second, and that against the
-//                                             uniqueness check alone on the same puzzles;
+//   zovudedoda-bench-grader rate [--sample N] FILE...
+//                                             per file (N puzzles spread evenly over it when
+//                                             given): median grade, share of the top grade,
+//                                             share of the valid puzzles finished without
+//                                             trial, puzzles rated per second, and that against
+//                                             the uniqueness check alone on the same puzzles;
 //                                             then the count of each grade, 0 to 8
 //   zovudedoda-bench-grader generate [COUNT]  per grade: COUNT puzzles (default 20), puzzles
 //                                             made per second, against the ungraded generator
@@ -25,24 +28,38 @@ namespace {
 
 int rateFiles(int argc, char **argv)
 {
-    std::printf("%-28s %7s %6s %6s %9s %8s  %s\n", "file", "puzzles", "median", "top", "per_s",
-        "x_check", "grades 0..8");
-    for (int i = 2; i < argc; ++i) {
+    int first = 2;
+    std::size_t sample = 0;
+    if (std::string(argv[2]) == "--sample" && argc > 4) {
+        sample = static_cast<std::size_t>(std::max(1, std::atoi(argv[3])));
+        first = 4;
+    }
+    std::printf("%-28s %7s %6s %6s %8s %9s %8s  %s\n", "file", "puzzles", "median", "top",
+        "no_trial", "per_s", "x_check", "grades 0..8");
+    for (int i = first; i < argc; ++i) {
         std::ifstream in(argv[i]);
         std::vector<Grid> set;
         for (std::string line; std::getline(in, line);)
             if (const auto g = fromText(line.substr(0, 81)))
                 set.push_back(*g);
+        if (sample && set.size() > sample) {
+            std::vector<Grid> spread;
+            const std::size_t step = (set.size() + sample - 1) / sample;
+            for (std::size_t k = 0; k < set.size(); k += step)
+                spread.push_back(set[k]);
+            set = std::move(spread);
+        }
         if (set.empty()) {
             std::fprintf(stderr, "zovudedoda-bench-grader: %s: no puzzles\n", argv[i]);
             continue;
         }
         std::vector<int> grades;
         std::array<int, TopGrade + 1> histogram {};
-        int unsound = 0;
+        int unsound = 0, noTrial = 0;
         const auto t0 = Clock::now();
         for (const auto &g : set) {
             const Rating r = rate(g);
+            noTrial += r.solved && r.count(Technique::Trial) == 0;
             grades.push_back(r.grade);
             ++histogram[static_cast<std::size_t>(r.grade)];
             unsound += r.unsoundSteps;
@@ -60,10 +77,11 @@ int rateFiles(int argc, char **argv)
         std::string name = argv[i];
         name = name.substr(name.find_last_of('/') + 1);
         // x_check: the rating's speed as a share of the uniqueness check's on the same set.
-        std::printf("%-28s %7zu %6d %5.1f%% %9.0f %8.3f ", name.c_str(), set.size(),
+        const int valid = static_cast<int>(set.size()) - histogram[0];
+        std::printf("%-28s %7zu %6d %5.1f%% %7.1f%% %9.0f %8.3f ", name.c_str(), set.size(),
             sorted[sorted.size() / 2],
             100.0 * histogram[TopGrade] / static_cast<double>(set.size()),
-            static_cast<double>(set.size()) / s, check / s);
+            valid ? 100.0 * noTrial / valid : 0.0, static_cast<double>(set.size()) / s, check / s);
         for (const int n : histogram)
             std::printf(" %d", n);
         std::printf("\n");
@@ -118,6 +136,7 @@ int main(int argc, char **argv)
         return rateFiles(argc, argv);
     if (mode == "generate")
         return generateGrades(argc > 2 ? std::max(1, std::atoi(argv[2])) : 20);
-    std::fprintf(stderr, "usage: zovudedoda-bench-grader rate FILE... | generate [COUNT]\n");
+    std::fprintf(
+        stderr, "usage: zovudedoda-bench-grader rate [--sample N] FILE... | generate [COUNT]\n");
     return 2;
 }

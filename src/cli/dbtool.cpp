@@ -17,7 +17,8 @@ namespace {
 constexpr std::string_view Name = ToolName;
 constexpr char Grades[]
     = "Grades: 1 hidden-singles, 2 naked-singles, 3 locked-candidates, 4 subsets, 5 fish,\n"
-      "6 wings, 7 chains, 8 trial (guessing); 0 invalid: no solution or more than one.\n";
+      "6 wings, 7 chains, 8 forcing (trial as the last resort); 0 invalid: no solution or\n"
+      "more than one.\n";
 
 std::string range(int lo, int hi) { return std::to_string(lo) + " to " + std::to_string(hi); }
 

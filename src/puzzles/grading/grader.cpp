@@ -153,7 +153,8 @@ std::optional<Grid> generateGraded(std::mt19937_64 &rng, int grade, int attempts
         }
         // Fewer givens make a puzzle harder, almost always: find the last puzzle on the path
         // that is no harder than asked, and keep it when it is exactly as hard.
-        const RateOptions upTo { grade, 0 };
+        // Trial is never what a grade asks for: a puzzle that needs it is no grade's.
+        const RateOptions upTo { grade, bit(Technique::Trial) };
         auto within = [&](const Grid &g) { return rate(g, upTo).solved; };
         std::size_t lo = 0, hi = path.size() - 1;
         if (within(path[hi])) {

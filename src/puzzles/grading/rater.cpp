@@ -126,6 +126,18 @@ bool Rater::watchedStep(CandidateGrid &g, StepPattern &pattern)
     return found;
 }
 
+bool Rater::watchedStep(CandidateGrid &g, Technique tech, StepPattern &pattern)
+{
+    const auto finder = Finders[static_cast<std::size_t>(tech)];
+    if (!finder)
+        return false;
+    m_watch = &pattern;
+    m_depth = 0;
+    const bool found = finder(g, *this);
+    m_watch = nullptr;
+    return found;
+}
+
 bool Rater::counted(Technique tech)
 {
     if (m_watch)

@@ -157,6 +157,8 @@ public:
     // One step of the easiest technique that applies (no trial), told into `pattern`: false
     // when none applies.
     bool watchedStep(CandidateGrid &g, StepPattern &pattern);
+    // One step of `tech` alone, told into `pattern`: false when it finds none.
+    bool watchedStep(CandidateGrid &g, Technique tech, StepPattern &pattern);
 
 private:
     const Grid &m_solution;
