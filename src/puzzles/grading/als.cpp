@@ -5,6 +5,7 @@
 #include "puzzles/grading/techniques.h"
 
 #include <algorithm>
+#include <set>
 #include <vector>
 
 namespace zov::puzzles::grading {
@@ -23,6 +24,7 @@ bool sameCells(const Cells &a, const Cells &b) { return a.lo == b.lo && a.hi == 
 std::vector<Als> findSets(const CandidateGrid &g)
 {
     std::vector<Als> sets;
+    std::set<std::pair<std::uint64_t, std::uint64_t>> seen; // a set of a box and a line once
     for (int u = 0; u < 27; ++u) {
         std::array<int, 9> open {};
         int count = 0;
@@ -42,8 +44,7 @@ std::vector<Als> findSets(const CandidateGrid &g)
             }
             if (bits(digits) != n + 1)
                 continue;
-            if (std::any_of(sets.begin(), sets.end(),
-                    [&](const Als &o) { return sameCells(o.cells, s.cells); }))
+            if (!seen.insert({ s.cells.lo, s.cells.hi }).second)
                 continue;
             s.digits = digits;
             s.cells.each([&](int p) {

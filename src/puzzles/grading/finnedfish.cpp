@@ -28,13 +28,10 @@ bool finnedFish(CandidateGrid &g, Rater &r, int n, bool sashimi, Technique tech)
                 }
                 if (!usable || bits(all) <= n)
                     continue;
-                for (const Mask covers : units.masks[static_cast<std::size_t>(n)]) {
-                    if ((covers & all) != covers)
-                        continue; // every cover line holds some of the fish
-                    bool thin = false, everyLine = true;
+                auto found = [&](Mask covers) {
+                    bool thin = false, everyLine = true, oneBox = true;
                     Cells fins;
                     int finBox = -1;
-                    bool oneBox = true;
                     for (unsigned s = lines; s; s &= s - 1) {
                         const int line = lowest(s);
                         const Mask a = at[static_cast<std::size_t>(line)];
@@ -51,7 +48,7 @@ bool finnedFish(CandidateGrid &g, Rater &r, int n, bool sashimi, Technique tech)
                         }
                     }
                     if (!everyLine || !oneBox || finBox < 0 || thin != sashimi)
-                        continue;
+                        return false;
                     bool progress = false;
                     for (unsigned c = covers; c; c &= c - 1)
                         for (const auto p :
@@ -60,7 +57,7 @@ bool finnedFish(CandidateGrid &g, Rater &r, int n, bool sashimi, Technique tech)
                                 && !(lines >> units.of[p][base / 9] % 9 & 1))
                                 progress |= r.remove(g, p, m);
                     if (!progress)
-                        continue;
+                        return false;
                     if (auto *seen = r.watched()) {
                         seen->units.clear();
                         seen->cells.clear();
@@ -84,6 +81,19 @@ bool finnedFish(CandidateGrid &g, Rater &r, int n, bool sashimi, Technique tech)
                         tellRemovals(seen);
                     }
                     return r.counted(tech);
+                };
+                // The fins lie in one box, so within one band of three cover-direction lines;
+                // the lines outside that band that hold the digit must all be covers, and every
+                // cover holds some of the fish.
+                for (int band = 0; band < 3; ++band) {
+                    const auto inBand = static_cast<Mask>(7u << (3 * band));
+                    const auto need = static_cast<Mask>(all & ~inBand);
+                    const auto optional = static_cast<Mask>(all & inBand);
+                    if (bits(need) > n || bits(need) + bits(optional) < n)
+                        continue;
+                    for (const Mask extra : units.masks[static_cast<std::size_t>(n - bits(need))])
+                        if ((extra & optional) == extra && found(static_cast<Mask>(need | extra)))
+                            return true;
                 }
             }
         }
