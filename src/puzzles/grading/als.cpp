@@ -16,6 +16,7 @@ struct Als
     Cells cells;
     Mask digits = 0;
     std::array<Cells, 9> holding {}; // by digit, the set's cells that may hold it
+    std::array<Cells, 9> seers {}; // by digit, the cells that see all of `holding`
 };
 
 bool sameCells(const Cells &a, const Cells &b) { return a.lo == b.lo && a.hi == b.hi; }
@@ -51,6 +52,13 @@ std::vector<Als> findSets(const CandidateGrid &g)
                 for (unsigned m = g.cand[static_cast<std::size_t>(p)]; m; m &= m - 1)
                     s.holding[static_cast<std::size_t>(lowest(m))].add(p);
             });
+            for (unsigned m = digits; m; m &= m - 1) {
+                const auto d = static_cast<std::size_t>(lowest(m));
+                Cells all { ~std::uint64_t { 0 }, ~std::uint64_t { 0 } };
+                s.holding[d].each(
+                    [&](int p) { all = all & units.peerSet[static_cast<std::size_t>(p)]; });
+                s.seers[d] = all;
+            }
             sets.push_back(s);
         }
     }
@@ -59,23 +67,14 @@ std::vector<Als> findSets(const CandidateGrid &g)
 
 bool disjoint(const Als &a, const Als &b) { return !(a.cells & b.cells).any(); }
 
-// Every cell that may hold digit index `d` in `a` sees every one in `b`.
-bool allSee(const Cells &a, const Cells &b)
-{
-    bool all = true;
-    a.each(
-        [&](int p) { all = all && sameCells(units.peerSet[static_cast<std::size_t>(p)] & b, b); });
-    return all;
-}
-
-// A digit both sets hold whose places in the one all see those in the other: not both can
-// lose it... rather, at most one of them holds it.
+// The digits both sets hold whose places in the one all see those in the other: at most one
+// of the two sets holds such a digit (a restricted common digit).
 Mask restricted(const Als &a, const Als &b)
 {
     Mask rcc = 0;
     for (unsigned m = a.digits & b.digits; m; m &= m - 1) {
         const auto d = static_cast<std::size_t>(lowest(m));
-        if (allSee(a.holding[d], b.holding[d]))
+        if (sameCells(a.seers[d] & b.holding[d], b.holding[d]))
             rcc = static_cast<Mask>(rcc | (1u << d));
     }
     return rcc;
@@ -84,15 +83,11 @@ Mask restricted(const Als &a, const Als &b)
 // Removes digit index `z` from every cell outside the sets that sees all their places of it.
 bool removeSeeingAll(CandidateGrid &g, Rater &r, const Als &a, const Als &b, int z)
 {
-    Cells places = a.holding[static_cast<std::size_t>(z)];
-    places |= b.holding[static_cast<std::size_t>(z)];
+    const auto d = static_cast<std::size_t>(z);
     bool progress = false;
-    for (int p = 0; p < 81; ++p) {
-        if (!(g.cand[static_cast<std::size_t>(p)] >> z & 1) || places.has(p))
-            continue;
-        if (sameCells(units.peerSet[static_cast<std::size_t>(p)] & places, places))
-            progress |= r.remove(g, p, static_cast<Mask>(1u << z));
-    }
+    (a.seers[d] & b.seers[d]).each([&](int p) {
+        progress |= r.remove(g, p, static_cast<Mask>(1u << z));
+    });
     return progress;
 }
 
