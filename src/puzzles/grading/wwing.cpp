@@ -54,6 +54,8 @@ bool wWing(CandidateGrid &g, Rater &r)
                                 = { { p, dy, Role::Node, 0 }, { p, dx, Role::Node, 1 },
                                       { np, dx, Role::Node, 2 }, { nq, dx, Role::Node, 3 },
                                       { q, dx, Role::Node, 4 }, { q, dy, Role::Node, 5 } };
+                            tellCandidate(seen, np, dx, Role::Node, 2);
+                            tellCandidate(seen, nq, dx, Role::Node, 3);
                             for (int i = 0; i < 5; ++i)
                                 tellLink(seen, c[i], c[i + 1], i % 2 == 0);
                             tellRemovals(seen);
