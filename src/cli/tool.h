@@ -1,8 +1,8 @@
 #pragma once
 
-// What the tool's commands share, private to them (commands.cpp, ratings.cpp): the request and
-// its streams, the messages with the tool's prefix, reading puzzle files and writing output, and
-// the walk over a library's puzzles.
+// What the tool's commands share, private to them (librarycommands.cpp, ratings.cpp,
+// explain.cpp): the request and its streams, the messages with the tool's prefix, reading puzzle
+// files and writing output, and the walk over a library's puzzles.
 
 #include "board/identity.h"
 #include "cli/commands.h"

@@ -1,5 +1,6 @@
 #include "input/board.h"
 
+#include "input/cellaccessible.h"
 #include "input/cellinput.h"
 #include "look/fonts.h"
 
@@ -43,6 +44,7 @@ std::uint8_t digitOf(const QString &text)
 Board::Board(QWidget *surface)
     : QObject(surface)
 {
+    installBoxAccessibility();
     // A see-through layer under every other control of the window, carrying the cells' font.
     auto *layer = new QWidget(surface);
     layer->setObjectName(QStringLiteral("board"));
@@ -332,8 +334,20 @@ void Board::command(CellIndex index, const KeyCommand &c)
     case Command::Redo:
         redo();
         break;
+    case Command::ToggleMark:
+        if (isCell(index))
+            MouseDown(index, Qt::RightButton);
+        break;
+    case Command::EmptyCell:
+        if (isCell(index))
+            setText(index, QString());
+        break;
     case Command::Keys:
     case Command::Hint:
+    case Command::ReadRow:
+    case Command::ReadColumn:
+    case Command::ReadBox:
+    case Command::ReadToPlace:
         Q_EMIT commandKey(c.command);
         break;
     }

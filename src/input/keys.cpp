@@ -21,16 +21,39 @@ int digitOfKey(int key, quint32 scanCode)
 
 std::optional<KeyCommand> commandOf(int key, Qt::KeyboardModifiers modifiers, quint32 scanCode)
 {
-    if (modifiers.testFlag(Qt::KeypadModifier))
-        return std::nullopt;
     const bool ctrl = modifiers.testFlag(Qt::ControlModifier);
     const bool shift = modifiers.testFlag(Qt::ShiftModifier);
+    const Qt::KeyboardModifiers held = modifiers & ~Qt::KeypadModifier;
+    // A cell holds one character: where the cursor stands in it means nothing to the player.
+    if (key == Qt::Key_Delete && held == Qt::NoModifier)
+        return KeyCommand { Command::EmptyCell };
+    if (modifiers.testFlag(Qt::KeypadModifier))
+        return std::nullopt;
     if (modifiers.testAnyFlags(Qt::AltModifier | Qt::MetaModifier))
         return std::nullopt;
     if (key == Qt::Key_F1 && !ctrl)
         return KeyCommand { Command::Keys };
+    // The keys that open a context menu elsewhere do what the right button does.
+    if ((key == Qt::Key_Menu && held == Qt::NoModifier)
+        || (key == Qt::Key_F10 && held == Qt::ShiftModifier))
+        return KeyCommand { Command::ToggleMark };
     if (!ctrl)
         return std::nullopt;
+    if (shift) {
+        // Ctrl+Shift with a letter: no line edit binds these, nor do desktops, unlike Ctrl+Alt.
+        switch (key) {
+        case Qt::Key_R:
+            return KeyCommand { Command::ReadRow };
+        case Qt::Key_C:
+            return KeyCommand { Command::ReadColumn };
+        case Qt::Key_B:
+            return KeyCommand { Command::ReadBox };
+        case Qt::Key_D:
+            return KeyCommand { Command::ReadToPlace };
+        default:
+            break;
+        }
+    }
     switch (key) {
     case Qt::Key_Z:
         return KeyCommand { shift ? Command::Redo : Command::Undo };

@@ -10,17 +10,34 @@
 
 namespace zov::input {
 
-enum class Command { ToggleNote, ClearNotes, FillNotes, Undo, Redo, Keys, Hint };
+enum class Command {
+    ToggleNote,
+    ClearNotes,
+    FillNotes,
+    Undo,
+    Redo,
+    Keys,
+    Hint,
+    // The keys a player without a mouse needs, and the ones read by a screen reader.
+    ToggleMark,
+    EmptyCell,
+    ReadRow,
+    ReadColumn,
+    ReadBox,
+    ReadToPlace,
+};
 struct KeyCommand
 {
     Command command;
     int digit = 0; // the note toggled
 };
 
-// Ctrl with a key of the main keyboard, or F1: keys that typed nothing in a cell and moved
-// nothing. The keypad's keys are never commands, whatever the modifiers, so that they keep
-// their effect. A note's digit is known by the key, so that Ctrl+Shift+digit works on layouts
-// whose digits need Shift; `scanCode` is the key's evdev-based code (X11 and Wayland) or 0.
+// Ctrl with a key of the main keyboard, F1, the Menu key and Shift+F10: keys that typed nothing
+// in a cell and moved nothing; and Delete, whose effect in a cell hung on where the cursor stood.
+// The keypad's keys other than Delete are never commands, whatever the modifiers, so that they
+// keep their effect. A note's digit is known by the key, so that Ctrl+Shift+digit works on
+// layouts whose digits need Shift; `scanCode` is the key's evdev-based code (X11 and Wayland) or
+// 0.
 std::optional<KeyCommand> commandOf(int key, Qt::KeyboardModifiers modifiers, quint32 scanCode);
 
 struct KeyHelp
@@ -47,6 +64,14 @@ inline constexpr KeyHelp KeyList[] = {
     { "Ctrl+Z", "undo the last change to the board" },
     { "Ctrl+Shift+Z or Ctrl+Y", "redo what was undone" },
     { "Ctrl+H", "a hint: the easiest next step, told a little more at each More" },
+    { "Menu or Shift+F10", "mark the cell, or take the mark away, as a right-click does" },
+    { "Delete", "empty the cell, wherever the cursor stands in it" },
+    { "Ctrl+Shift+R, Ctrl+Shift+C or Ctrl+Shift+B",
+        "have a screen reader read the cell's row, column or box, digits and blanks" },
+    { "Ctrl+Shift+D",
+        "have a screen reader say which digits remain to place, and how many of each" },
+    { "Alt+A", "the About window" },
+    { "Tab and Enter in the About window", "reach the e-mail and web page lines and open them" },
     { "F1", "this list of keys" },
 };
 

@@ -42,7 +42,7 @@ Status harden(sqlite3 *db)
     };
     if (Status applied = applySettings(db, settings); !applied)
         return applied;
-    if (const int rc = sqlite3_busy_timeout(db, PuzzleStore::BusyTimeoutMs); rc != SQLITE_OK)
+    if (const int rc = sqlite3_busy_timeout(db, BusyTimeoutMs); rc != SQLITE_OK)
         return errorFrom(db, rc, "The library cannot be opened");
     return success();
 }

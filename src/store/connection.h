@@ -4,7 +4,6 @@
 // path, hardening it against what a file may hold, and turning SQLite's result codes into the
 // store's errors. Private to the store.
 
-#include "store/puzzlestore.h"
 #include "store/result.h"
 
 #include <memory>
@@ -20,10 +19,14 @@ struct Closer
 };
 using DbPtr = std::unique_ptr<sqlite3, Closer>;
 
-struct PuzzleStore::Handle
+// The connection a PuzzleStore holds.
+struct Connection
 {
     DbPtr db;
 };
+
+// How long a locked file is waited for before the action gives up.
+inline constexpr int BusyTimeoutMs = 2000;
 
 // SQLite reads "file:" names as URIs; an absolute path never starts that way.
 std::string absolutePath(const std::string &path);

@@ -28,11 +28,12 @@ struct PuzzleSummary
     int rows = 0;
 };
 
+// An open SQLite connection (connection.h), private to the store.
+struct Connection;
+
 class PuzzleStore
 {
 public:
-    // How long a locked file is waited for before the action gives up.
-    static constexpr int BusyTimeoutMs = 2000;
     // A puzzle has at most 81 meaningful rows; more than this is a hostile file.
     static constexpr int MaxRowsPerPuzzle = 10000;
 
@@ -66,7 +67,7 @@ public:
         const std::vector<Puzzle> &puzzles, std::optional<int> proposed = std::nullopt);
 
 private:
-    struct Handle;
+    using Handle = Connection;
     explicit PuzzleStore(std::unique_ptr<Handle> handle, std::string path);
     std::unique_ptr<Handle> m_db;
     std::string m_path;

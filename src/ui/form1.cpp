@@ -1,5 +1,6 @@
 #include "ui/form1.h"
 
+#include "ui/announcer.h"
 #include "ui/frmabout.h"
 #include "ui/hintbox.h"
 #include "ui/resources.h"
@@ -14,6 +15,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
@@ -83,6 +85,8 @@ Form1::Form1(store::LibraryPlace library, Prompter &prompter, QWidget *parent)
 
     mnuAbout = menuBar()->addAction(QStringLiteral("About"));
     mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
+    // For a player without a mouse; a menu bar's action shows no key, so nothing changes on screen.
+    mnuAbout->setShortcut(QKeySequence(Qt::ALT | Qt::Key_A));
 
     // Cell 1, the three play buttons, the game-number box, cells 2 to 81, then the rest.
     QList<QWidget *> order { m_board->txtRow1(1), cmdNew, cmdClear, cmdDone, m_board->txtRow1(0) };
@@ -109,6 +113,8 @@ Form1::Form1(store::LibraryPlace library, Prompter &prompter, QWidget *parent)
     connect(chkAddMode, &QCheckBox::toggled, this, &Form1::chkAddModeClick);
     connect(cmdSave, &QPushButton::clicked, this, &Form1::cmdSaveClick);
     connect(mnuAbout, &QAction::triggered, this, &Form1::mnuAboutClick);
+    // Last: it hears of each action after the handlers above have taken it.
+    new Announcer(*this);
     m_board->txtRow1(1)->setFocus();
 }
 

@@ -1,6 +1,7 @@
 #include "ui/frmabout.h"
 
 #include "ui/resources.h"
+#include "ui/speaker.h"
 
 #include "look/fonts.h"
 #include "look/screen.h"
@@ -10,6 +11,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QMessageBox>
@@ -119,6 +121,8 @@ frmAbout::frmAbout(QWidget *parent)
         link->setCursor(Qt::PointingHandCursor);
         link->setAccessibleDescription(QStringLiteral("link"));
         link->installEventFilter(this);
+        // Reached with Tab after OK, opened with Enter or Space; a click does not take the focus.
+        link->setFocusPolicy(Qt::TabFocus);
     }
     Label2->setAccessibleName(QStringLiteral("E-mail ") + AboutEmailAddress);
     Label13->setAccessibleName(QStringLiteral("Web page ") + AboutWebAddress);
@@ -130,7 +134,15 @@ frmAbout::frmAbout(QWidget *parent)
     Command1->setDefault(true);
     Command1->setFocus();
     connect(Command1, &QPushButton::clicked, this, &QDialog::accept);
+    setTabOrder(Command1, Label2);
+    setTabOrder(Label2, Label13);
     updateColours();
+    // A screen reader hears the dialog and its focused button; the lines are said once it has
+    // the focus.
+    QStringList lines { Frame2->title() };
+    for (const QLabel *l : { Label3, Label4, Label1, Label2, Label13 })
+        lines << l->text();
+    speak(this, lines.join(QStringLiteral(". ")));
 }
 
 void frmAbout::updateColours()
@@ -179,6 +191,17 @@ bool frmAbout::eventFilter(QObject *watched, QEvent *event)
         if (watched == Frame2
             && !Frame2->childAt(static_cast<QMouseEvent *>(event)->position().toPoint()))
             setLinkColours(LinkRestColour, LinkRestColour);
+    } else if (event->type() == QEvent::KeyPress && (watched == Label2 || watched == Label13)) {
+        switch (static_cast<QKeyEvent *>(event)->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space:
+            openLink(watched == Label13 ? QUrl(QStringLiteral("http://") + AboutWebAddress)
+                                        : QUrl(QStringLiteral("mailto:") + AboutEmailAddress));
+            return true;
+        default:
+            break;
+        }
     } else if (event->type() == QEvent::MouseButtonRelease) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         auto *link = qobject_cast<QLabel *>(watched);

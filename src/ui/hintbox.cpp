@@ -2,6 +2,7 @@
 
 #include "play/hints.h"
 #include "play/prompter.h"
+#include "ui/speaker.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -62,6 +63,10 @@ void HintBox::tell(int level)
         m_board.outline(hintCells(m_hint));
     (atLast ? (m_apply->isVisible() ? m_apply : m_close) : m_more)->setDefault(true);
     (atLast ? (m_apply->isVisible() ? m_apply : m_close) : m_more)->setFocus();
+    // The box's first words are read as it opens; each later level is said as it appears, after
+    // the button that now has the focus.
+    if (m_level > 0 && m_level <= last)
+        speak(this, QString::fromStdString(m_hint.levels[static_cast<std::size_t>(m_level)]));
 }
 
 } // namespace zov

@@ -1,6 +1,6 @@
-// The tool's manual page, the README's tool section and the bash completion file against what
-// --help says: a command or option added, renamed or dropped in one place and not the others
-// fails here.
+// The tool's manual page, the tool section of docs/library-tool.md and the bash completion file
+// against what --help says: a command or option added, renamed or dropped in one place and not
+// the others fails here.
 #include "cli/dbtool.h"
 
 #include <QFile>
@@ -86,10 +86,11 @@ private Q_SLOTS:
         man.replace(QLatin1String("\\-"), QLatin1String("-"))
             .remove(QRegularExpression(QStringLiteral(R"(\\f[BIRP])")));
         QTest::newRow("manual page") << man;
-        const QString readme = source("README.md");
-        const int start = readme.indexOf(QLatin1String("\n## The library tool\n"));
-        const int end = readme.indexOf(QLatin1String("\n## "), start + 1);
-        QTest::newRow("README") << (start < 0 ? QString() : readme.mid(start, end - start));
+        const QString notes = source("docs/library-tool.md");
+        const int start = notes.indexOf(QLatin1String("\n## The library tool\n"));
+        const int end = notes.indexOf(QLatin1String("\n## "), start + 1);
+        QTest::newRow("docs/library-tool.md")
+            << (start < 0 ? QString() : notes.mid(start, end - start));
         QTest::newRow("bash completion") << source("tools/zovudedoda-db/zovudedoda-db.bash");
     }
     void documentsMatchHelp()

@@ -110,12 +110,53 @@ def main():
         nodes = []
         walk(app, nodes)
         names = {name: (role, desc, node) for role, name, desc, node in nodes}
-        # Players name rows from the top: cell 1, bottom left, is row 9, column 1.
-        cells = [names.get(f"Row {9 - (i - 1) // 9}, column {(i - 1) % 9 + 1}") for i in range(1, 82)]
-        check(all(cells), "all 81 cells are named by row and column")
+        # Players name rows from the top and boxes from the top left: cell 1, bottom left, is
+        # row 9, column 1, box 7.
+        def place(i):
+            row, column = 9 - (i - 1) // 9, (i - 1) % 9 + 1
+            return f"Row {row}, column {column}, box {(row - 1) // 3 * 3 + (column - 1) // 3 + 1}"
+        cells = [names.get(place(i)) for i in range(1, 82)]
+        check(all(cells), "all 81 cells are named by row, column and box")
         given = [c for c in cells if c and c[1] == "given"]
         check(15 <= len(given) <= 40, f"given cells say so in their description ({len(given)})")
         check("Game No." in names, "the game-number box is named Game No.")
+
+        # No text request can hang the game (Qt's own line edit spun on the word at the end of
+        # its text): every unit at every offset, from before the start to past the end, asked
+        # three ways of a given cell, an empty one and the game-number box, each answered
+        # within a second.
+        pyatspi.setTimeout(5000, 15000)
+        units = [pyatspi.TEXT_BOUNDARY_CHAR, pyatspi.TEXT_BOUNDARY_WORD_START,
+                 pyatspi.TEXT_BOUNDARY_WORD_END, pyatspi.TEXT_BOUNDARY_SENTENCE_START,
+                 pyatspi.TEXT_BOUNDARY_SENTENCE_END, pyatspi.TEXT_BOUNDARY_LINE_START,
+                 pyatspi.TEXT_BOUNDARY_LINE_END]
+        empty_cell = next(c for c in cells if c and c[1] and c[1].startswith("empty"))
+        asked, slowest, unanswered = 0, 0.0, []
+        # The label beside the box is named "Game No." too.
+        number_box = next(n for r, name, d, n in nodes if name == "Game No." and r == "text")
+        for node in (given[0][2], empty_cell[2], number_box):
+            text = node.queryText()
+            n = text.characterCount
+            for unit in units:
+                for offset in range(-1, n + 2):
+                    for ask in (text.getTextAtOffset, text.getTextBeforeOffset,
+                                text.getTextAfterOffset):
+                        start = time.time()
+                        try:
+                            ask(offset, unit)
+                        except Exception as e:  # a timeout: the game did not answer
+                            unanswered.append(f"{node.name} {unit} {offset}: {e}")
+                        slowest = max(slowest, time.time() - start)
+                        asked += 1
+        check(not unanswered and slowest < 1.0,
+              f"every text request is answered ({asked} requests, the slowest in "
+              f"{slowest * 1000:.0f} ms{'; ' + unanswered[0] if unanswered else ''})")
+        # The cell's text is its digit, in one run of attributes a screen reader can read.
+        given_text = given[0][2].queryText()
+        attrs = given_text.getAttributeRun(0, False)
+        check(given_text.getText(0, -1).isdigit() and list(attrs[1:]) == [0, 1],
+              f"a given cell's text is its digit, in one run ({given_text.getText(0, -1)!r}, "
+              f"{attrs[1:]})")
         for caption in ("New", "Clear", "Done", "Add Game", "Random", "Add Game Mode"):
             check(caption in names, f"the control {caption} is named")
         check(names.get("New", ("",))[0] == "push button", "New is a push button")
@@ -127,9 +168,10 @@ def main():
         subprocess.run(["xdotool", "mousemove", str(ext.x + ext.width // 2),
                         str(ext.y + ext.height // 2), "click", "3"], check=True)
         end = time.time() + 10
-        while cells[open_cell - 1][2].description != "marked" and time.time() < end:
+        while cells[open_cell - 1][2].description != "empty, marked" and time.time() < end:
             time.sleep(0.1)
-        check(cells[open_cell - 1][2].description == "marked", "a marked cell says marked")
+        check(cells[open_cell - 1][2].description == "empty, marked",
+              "a marked cell says marked")
 
         # The keys window (F1) and the hint box (Ctrl+H) are read as dialogs with their words and
         # buttons; the cells a hint shows say so.

@@ -231,6 +231,9 @@ private Q_SLOTS:
                      { QStringLiteral("--db"), m_path, QStringLiteral("import"), text }),
             0);
         type(30, '8');
+        if (const QString why = test::whyMissing({ QStringLiteral("sqlite3") }, "sqlite3");
+            !why.isEmpty())
+            QSKIP(qPrintable(why));
         QProcess locker;
         locker.start(QStringLiteral("sqlite3"), { m_path });
         QVERIFY(locker.waitForStarted());

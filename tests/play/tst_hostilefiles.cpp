@@ -109,6 +109,9 @@ private Q_SLOTS:
         }
         QProcess locker;
         if (refusal == QLatin1String("locked")) {
+            if (const QString why = test::whyMissing({ QStringLiteral("sqlite3") }, "sqlite3");
+                !why.isEmpty())
+                QSKIP(qPrintable(why));
             locker.start(QStringLiteral("sqlite3"), { path });
             QVERIFY(locker.waitForStarted());
             locker.write("BEGIN EXCLUSIVE; DELETE FROM Game;\n");

@@ -132,6 +132,9 @@ private Q_SLOTS:
     // Another program holding the write lock: storing waits a bounded time, then reports.
     void lockHeldByAnotherProgramIsReported()
     {
+        if (const QString why = test::whyMissing({ QStringLiteral("sqlite3") }, "sqlite3");
+            !why.isEmpty())
+            QSKIP(qPrintable(why));
         const QString path = library("locked.mdb");
         QProcess other;
         other.start(QStringLiteral("sqlite3"), { path });

@@ -119,6 +119,12 @@ private Q_SLOTS:
     void fixturesReadBackWithMdbtools()
     {
         QFETCH(int, version);
+        const QString why
+            = test::whyMissing({ QStringLiteral("mdb-ver"), QStringLiteral("mdb-tables"),
+                                   QStringLiteral("mdb-export") },
+                "mdbtools");
+        if (!why.isEmpty())
+            QSKIP(qPrintable(why));
         const QString path = file(version, { gameTable(3) });
         QCOMPARE(runProgram(QStringLiteral("mdb-ver"), { path }).out.trimmed(),
             version == 3 ? QStringLiteral("JET3") : QStringLiteral("JET4"));

@@ -1,9 +1,14 @@
 #include "support/testsupport.h"
 
 #include "board/cells.h"
+#include "look/fonts.h"
+#include "ui/resources.h"
 
 #include <QFile>
+#include <QFont>
+#include <QFontInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTest>
 #include <csignal>
 #include <sqlite3.h>
@@ -48,6 +53,24 @@ ProgramRun runProgram(const QString &program, const QStringList &args)
     run.out = QString::fromUtf8(p.readAllStandardOutput());
     run.err = QString::fromUtf8(p.readAllStandardError());
     return run;
+}
+
+QString whyMissing(const QStringList &programs, const char *package)
+{
+    for (const QString &program : programs)
+        if (QStandardPaths::findExecutable(program).isEmpty())
+            return program == QLatin1String(package)
+                ? QStringLiteral("%1 is not installed").arg(program)
+                : QStringLiteral("%1 (%2) is not installed").arg(program, QLatin1String(package));
+    return {};
+}
+
+QString whyNoDesignFace()
+{
+    const QFont face = dialogFont(1, 96);
+    return QFontInfo(face).family() == BitmapFace
+        ? QString()
+        : QStringLiteral("fonts-wine's %1 is not installed").arg(BitmapFace);
 }
 
 QString toolPath()

@@ -64,6 +64,14 @@ struct ProgramRun
     QString out, err;
 };
 ProgramRun runProgram(const QString &program, const QStringList &args);
+// Why a test that needs these programs, which the build can do without, cannot run here:
+// "mdb-ver (mdbtools) is not installed", with the package where its name is another; empty
+// where every one of them is on the PATH.
+// The package build lists their packages, so that there they run.
+QString whyMissing(const QStringList &programs, const char *package);
+// Why a test of the window's pixels cannot run here: the design face is missing (empty where
+// it is installed). Without it the captions are drawn in a fallback face of other widths.
+QString whyNoDesignFace();
 // The library tool, as CTest hands it to the tests.
 QString toolPath();
 

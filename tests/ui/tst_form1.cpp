@@ -64,7 +64,6 @@ private Q_SLOTS:
         QVERIFY(!m_form->chkAddMode->isChecked());
         QVERIFY(!m_form->cmdSave->isEnabled());
         QCOMPARE(m_form->cmdNew->geometry(), QRect(376, 56, 73, 41));
-        QCOMPARE(m_form->chkAddMode->geometry(), QRect(368, 248, 105, 17));
         QCOMPARE(m_form->Label1->text(), QStringLiteral("Game No."));
         QCOMPARE(m_form->board().txtRow1(0)->geometry(), QRect(8, 32, 33, 34));
         QCOMPARE(m_form->board().txtRow1(1)->geometry(), QRect(56, 304, 33, 34));
@@ -77,6 +76,10 @@ private Q_SLOTS:
         QCOMPARE(m_form->board().txtRow1(40)->cursor().shape(), Qt::ArrowCursor);
         QCOMPARE(m_form->board().txtRow1(1)->font().family(), QStringLiteral("Tahoma"));
         QVERIFY(m_form->board().txtRow1(1)->font().bold());
+        // In another face the check box widens to fit its caption.
+        if (const QString why = test::whyNoDesignFace(); !why.isEmpty())
+            QSKIP(qPrintable(why));
+        QCOMPARE(m_form->chkAddMode->geometry(), QRect(368, 248, 105, 17));
     }
 
     // The focus starts in cell 1, and Tab runs cell 1, New, Clear, Done, cell 2 ... cell 81,

@@ -156,6 +156,39 @@ private Q_SLOTS:
         QVERIFY(picture() == before);
     }
 
+    // A digit that clashes with a digit of its row still takes its notes and its note from
+    // every cell it sees; undo brings every one of them back.
+    void clashingDigitsNotesComeBack()
+    {
+        board().fillNotes();
+        // An open cell, a digit that stands in its row already, and an open cell of its column
+        // given a note of that digit (fill left it out, as the digit stands in the row).
+        const int i = openCell();
+        int d = 0, held = 0;
+        for (int j = cellAt(rowOf(i), 1); j <= cellAt(rowOf(i), 9) && !d; ++j)
+            if (!board().text(j).isEmpty()) {
+                d = board().text(j).toInt();
+                held = j;
+            }
+        int other = 0;
+        for (int r = 1; r <= 9 && !other; ++r)
+            if (const int j = cellAt(r, columnOf(i));
+                j != i && board().text(j).isEmpty() && board().backColour(j) != GivenColour)
+                other = j;
+        QVERIFY(d && other);
+        if (!(board().notes(other) & digitBit(d)))
+            key(other, Qt::Key(Qt::Key_0 + d), Qt::ControlModifier);
+        QVERIFY(board().notes(other) & digitBit(d));
+        const Picture before = picture();
+        key(i, Qt::Key(Qt::Key_0 + d));
+        QCOMPARE(board().text(i), QString::number(d));
+        QCOMPARE(board().text(held), QString::number(d));
+        QCOMPARE(board().notes(i), puzzles::Digits(0));
+        QVERIFY(!(board().notes(other) & digitBit(d)));
+        undo(cell(i));
+        QVERIFY(picture() == before);
+    }
+
     // The line edit's own undo is gone: one history, the board's.
     void boxesHaveNoUndoOfTheirOwn()
     {

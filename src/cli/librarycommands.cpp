@@ -1,5 +1,7 @@
-#include "cli/commands.h"
+// The commands on a library as a whole: where it is, making it, checking, listing, showing,
+// solving, printing, importing and exporting its puzzles.
 
+#include "cli/commands.h"
 #include "cli/tool.h"
 #include "store/jetlibrary.h"
 
