@@ -198,8 +198,11 @@ def main():
         buttons = until(lambda: {n for r, n, d, _ in tree() if r == "push button"} >= {"More", "Close"}
                         and {n for r, n, d, _ in tree() if r == "push button"})
         check(bool(buttons), f"the hint box's More and Close buttons are in the tree ({buttons})")
+        # The first level names the technique; a fault's hint says what is wrong.
+        words = ("single", "pointing", "claiming", "pair", "triple", "quad", "wing", "fish",
+                 "colouring", "chain", "Contradiction", "look", "wrong", "solution", "solved")
         hint_label = [n for r, n, d, _ in tree() if r == "label" and n and
-                      ("look" in n or "wrong" in n or "solution" in n)]
+                      any(w in n for w in words)]
         check(bool(hint_label), f"the hint's words are a label in the tree ({hint_label[:1]})")
         press("ctrl+h", "ctrl+h")  # more, and more: the last level
         shown = until(lambda: [n for r, n, d, _ in tree() if "shown by the hint" in (d or "")])
