@@ -6,6 +6,7 @@
 #include <QAccessibleTextInterface>
 #include <QApplication>
 #include <QTest>
+#include <optional>
 
 using namespace zov;
 using namespace zov::input;
@@ -15,6 +16,7 @@ class TestCellAccessible : public QObject
     Q_OBJECT
     QWidget *m_window = nullptr;
     Board *m_board = nullptr;
+    std::optional<Board::Action> m_writing;
 
     static QAccessibleInterface *reader(QWidget *w)
     {
@@ -90,12 +92,15 @@ private Q_SLOTS:
         m_window = new QWidget;
         m_window->resize(478, 360);
         m_board = new Board(m_window);
+        // The program's own writes run inside an action, as the game's do; one for each test.
+        m_writing.emplace(*m_board);
         m_window->show();
         QApplication::setActiveWindow(m_window);
         QVERIFY(QTest::qWaitForWindowActive(m_window));
     }
     void cleanup()
     {
+        m_writing.reset();
         delete m_window;
         QVERIFY(QApplication::topLevelWidgets().isEmpty());
     }
