@@ -260,12 +260,18 @@ void Board::outline(const std::vector<CellIndex> &cells)
 {
     clearOutline();
     for (const CellIndex i : cells)
-        if (isCell(i))
+        if (isCell(i)) {
             cell(i)->setOutlined(true);
+            m_outlining = true;
+        }
 }
 
 void Board::clearOutline()
 {
+    // Every action starts here: most find nothing outlined.
+    if (!m_outlining)
+        return;
+    m_outlining = false;
     for (CellIndex i = 1; i <= CellCount; ++i)
         cell(i)->setOutlined(false);
 }

@@ -128,6 +128,7 @@ private:
     int m_acting = 0;
     bool m_notesTaken = true;
     bool m_replaying = false;
+    bool m_outlining = false; // some cell is outlined
 };
 
 } // namespace zov::input
