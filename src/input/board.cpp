@@ -368,6 +368,10 @@ void Board::command(CellIndex index, const KeyCommand &c)
     case Command::ReadColumn:
     case Command::ReadBox:
     case Command::ReadToPlace:
+    case Command::Warnings:
+    case Command::Clock:
+    case Command::Pause:
+    case Command::SameDigit:
         Q_EMIT commandKey(c.command);
         break;
     }

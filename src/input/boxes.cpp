@@ -3,6 +3,7 @@
 #include "input/cellinput.h"
 
 #include "look/fonts.h"
+#include "look/marks.h"
 #include "look/screen.h"
 
 #include <algorithm>
@@ -27,6 +28,7 @@ constexpr int NumberClearance = 1;
 // holds with a pixel between neighbours.
 constexpr qreal NotePointSize = 7.5;
 constexpr int OutlineWidth = 2;
+constexpr int ClashWidth = 2;
 
 QRect contentsOf(const QLineEdit &box, const QStyleOptionFrame &panel)
 {
@@ -106,6 +108,8 @@ BoardBox::Look BoardBox::lookOn(const QPalette &scheme) const
         drawing = proxy->baseStyle();
     if (drawing->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) == 0)
         look.window = edgeWindow(scheme);
+    if (tinted())
+        look.back = zov::tinted(look.back, scheme);
     return look;
 }
 
@@ -170,6 +174,27 @@ void CellBox::setHinted(bool on)
     updateDescription();
 }
 
+void CellBox::setClashing(bool on)
+{
+    if (on == m_clashing)
+        return;
+    m_clashing = on;
+    updateDescription();
+    update();
+}
+
+void CellBox::setShade(bool cell, int note)
+{
+    if (cell == m_shaded && note == m_shadedNote)
+        return;
+    const bool back = cell != m_shaded;
+    m_shaded = cell;
+    m_shadedNote = note;
+    if (back)
+        updatePalette();
+    update();
+}
+
 QRect CellBox::noteArea(int digit) const
 {
     QStyleOptionFrame panel;
@@ -194,7 +219,7 @@ void CellBox::paintEvent(QPaintEvent *event)
 {
     QLineEdit::paintEvent(event);
     const bool notesShown = m_notes != 0 && text().isEmpty();
-    if (!notesShown && !m_outlined)
+    if (!notesShown && !m_outlined && !m_clashing)
         return;
     QPainter painter(this);
     QStyleOptionFrame panel;
@@ -208,6 +233,8 @@ void CellBox::paintEvent(QPaintEvent *event)
         for (int d = 1; d <= 9; ++d) {
             if (!(m_notes & puzzles::digitBit(d)))
                 continue;
+            if (d == m_shadedNote)
+                painter.fillRect(noteArea(d), markColours(scheme).baseTint);
             painter.setPen(
                 shownText(DigitColours[static_cast<std::size_t>(d - 1)], backColour(), scheme));
             painter.drawText(noteArea(d), Qt::AlignCenter, QString(QChar(u'0' + d)));
@@ -221,6 +248,22 @@ void CellBox::paintEvent(QPaintEvent *event)
         painter.setBrush(Qt::NoBrush);
         const int inset = OutlineWidth / 2;
         painter.drawRect(area.adjusted(inset, inset, -inset, -inset));
+    }
+    if (m_clashing) {
+        // Dashed and struck through, so that shape alone tells it from a hint's plain frame.
+        QPen pen(markColours(QApplication::palette(this)).removal, ClashWidth, Qt::DashLine);
+        pen.setCapStyle(Qt::FlatCap);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        const QRect frame = rect().adjusted(
+            ClashWidth / 2 + 1, ClashWidth / 2 + 1, -ClashWidth / 2 - 1, -ClashWidth / 2 - 1);
+        painter.drawRect(frame);
+        pen.setStyle(Qt::SolidLine);
+        pen.setWidthF(1.5);
+        painter.setPen(pen);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.drawLine(
+            QPointF(area.left() + 2, area.bottom() - 1), QPointF(area.right() - 1, area.top() + 2));
     }
 }
 
@@ -238,6 +281,8 @@ void CellBox::updateDescription()
                 notes += QLatin1Char(' ') + QChar(u'0' + d);
         parts << notes;
     }
+    if (m_clashing)
+        parts << QStringLiteral("repeated in its row, column or box");
     if (m_outlined || m_hinted)
         parts << QStringLiteral("shown by the hint");
     const QString description = parts.join(QStringLiteral(", "));

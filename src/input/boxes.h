@@ -31,6 +31,9 @@ protected:
     void showColours();
     void changeEvent(QEvent *event) override;
     virtual void backChanged() { }
+    // Shown on a shaded back (the same-digit aid), its colour value unchanged.
+    virtual bool tinted() const { return false; }
+    void updatePalette();
 
 private:
     // The colours the box shows on a scheme: back, text, and the window colour its edge is
@@ -40,7 +43,6 @@ private:
         QColor back, fore, window;
     };
     Look lookOn(const QPalette &scheme) const;
-    void updatePalette();
     int m_index;
     ColourValue m_back;
     ColourValue m_fore;
@@ -61,6 +63,14 @@ public:
     // Marked by the drawing of the hint shown (which draws it itself): said, not drawn here.
     bool hinted() const { return m_hinted; }
     void setHinted(bool on);
+    // The aids a player may turn on, all off at the start. A digit that repeats in its row,
+    // column or box gets a dashed frame and a strike, seen without colour; a cell holding the
+    // digit looked at gets a shaded back, and an empty cell that notes it a shaded note.
+    bool clashing() const { return m_clashing; }
+    void setClashing(bool on);
+    bool shaded() const { return m_shaded; }
+    int shadedNote() const { return m_shadedNote; }
+    void setShade(bool cell, int note);
 
     // Where a note of `digit` is drawn: the ninth of the contents that a keypad would give it,
     // 1 at the top left and 9 at the bottom right.
@@ -70,12 +80,16 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void backChanged() override { updateDescription(); }
+    bool tinted() const override { return m_shaded; }
 
 private:
     void updateDescription();
     puzzles::Digits m_notes = 0;
     bool m_outlined = false;
     bool m_hinted = false;
+    bool m_clashing = false;
+    bool m_shaded = false;
+    int m_shadedNote = 0;
 };
 
 // The disabled box beside the board that shows the puzzle's number.

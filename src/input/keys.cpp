@@ -33,6 +33,8 @@ std::optional<KeyCommand> commandOf(int key, Qt::KeyboardModifiers modifiers, qu
         return std::nullopt;
     if (key == Qt::Key_F1 && !ctrl)
         return KeyCommand { Command::Keys };
+    if (key == Qt::Key_Pause && !shift)
+        return KeyCommand { Command::Pause };
     // The keys that open a context menu elsewhere do what the right button does.
     if ((key == Qt::Key_Menu && held == Qt::NoModifier)
         || (key == Qt::Key_F10 && held == Qt::ShiftModifier))
@@ -65,6 +67,14 @@ std::optional<KeyCommand> commandOf(int key, Qt::KeyboardModifiers modifiers, qu
         return KeyCommand { shift ? Command::FillNotes : Command::New };
     case Qt::Key_Q:
         return shift ? std::nullopt : std::optional(KeyCommand { Command::Quit });
+    case Qt::Key_M:
+        return shift ? std::nullopt : std::optional(KeyCommand { Command::Warnings });
+    case Qt::Key_L:
+        return shift ? std::nullopt : std::optional(KeyCommand { Command::SameDigit });
+    case Qt::Key_T:
+        return shift ? std::nullopt : std::optional(KeyCommand { Command::Clock });
+    case Qt::Key_P:
+        return shift ? std::nullopt : std::optional(KeyCommand { Command::Pause });
     // Ctrl+? (Shift with the key of / on most layouts): the desktop's key for a keys window.
     case Qt::Key_Question:
         return KeyCommand { Command::Keys };

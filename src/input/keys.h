@@ -28,6 +28,12 @@ enum class Command {
     // The desktop's own keys for a new game and for leaving.
     New,
     Quit,
+    // Aids a player turns on and off: warnings of repeated digits, the clock in the title,
+    // a pause that hides the board, and the cells of the focused cell's digit shaded.
+    Warnings,
+    Clock,
+    Pause,
+    SameDigit,
 };
 struct KeyCommand
 {
@@ -35,10 +41,10 @@ struct KeyCommand
     int digit = 0; // the note toggled
 };
 
-// Ctrl with a key of the main keyboard, F1, the Menu key and Shift+F10: keys that typed nothing
-// in a cell and moved nothing; and Delete, whose effect in a cell hung on where the cursor stood.
-// The keypad's keys other than Delete are never commands, whatever the modifiers, so that they
-// keep their effect. A note's digit is known by the key, so that Ctrl+Shift+digit works on
+// Ctrl with a key of the main keyboard, F1, Pause, the Menu key and Shift+F10: keys that typed
+// nothing in a cell and moved nothing; and Delete, whose effect in a cell hung on where the cursor
+// stood. The keypad's keys other than Delete are never commands, whatever the modifiers, so that
+// they keep their effect. A note's digit is known by the key, so that Ctrl+Shift+digit works on
 // layouts whose digits need Shift; `scanCode` is the key's evdev-based code (X11 and Wayland) or
 // 0.
 std::optional<KeyCommand> commandOf(int key, Qt::KeyboardModifiers modifiers, quint32 scanCode);
@@ -78,6 +84,14 @@ inline constexpr KeyHelp KeyList[] = {
         "have a screen reader say which digits remain to place, and how many of each" },
     { "Alt+A", "the About window" },
     { "Tab and Enter in the About window", "reach the e-mail and web page lines and open them" },
+    { "Ctrl+M",
+        "mistake warnings on or off: a digit repeated in its row, column or box, and the one it "
+        "repeats, get a dashed frame and a strike (the solution is never looked at)" },
+    { "Ctrl+L",
+        "shade the cells holding the digit of the cell you are on, and its notes; again to stop" },
+    { "Ctrl+T", "show the time spent on this puzzle in the window's title, or hide it" },
+    { "Pause or Ctrl+P",
+        "pause: the clock stops and the board is hidden; the same key, Enter or a click goes on" },
     { "Ctrl+N", "a new puzzle, as the New button (while it can be pressed)" },
     { "Ctrl+Q", "quit" },
     { "F1 or Ctrl+?", "this list of keys" },

@@ -84,6 +84,16 @@ MarkColours markColours(const QPalette &scheme)
     return last->second;
 }
 
+QColor tinted(const QColor &back, const QPalette &scheme)
+{
+    const QColor tint = markColours(scheme).baseTint;
+    const double a = tint.alphaF();
+    const auto mix = [&](float over, float under) { return over * a + under * (1 - a); };
+    return QColor::fromRgbF(static_cast<float>(mix(tint.redF(), back.redF())),
+        static_cast<float>(mix(tint.greenF(), back.greenF())),
+        static_cast<float>(mix(tint.blueF(), back.blueF())));
+}
+
 QColor textOn(const QColor &fill)
 {
     const QColor black(Qt::black), white(Qt::white);

@@ -29,6 +29,10 @@ struct MarkColours
 
 MarkColours markColours(const QPalette &scheme);
 
+// `back` seen through the see-through fill of the units a hint looks at (baseTint): how a cell
+// holding the digit in question is shaded.
+QColor tinted(const QColor &back, const QPalette &scheme);
+
 // Black or white, whichever reads better on `fill`.
 QColor textOn(const QColor &fill);
 

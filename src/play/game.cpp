@@ -177,9 +177,11 @@ void Game::done()
         const input::Board::Action action(m_board);
         ApplyGivens();
     }
-    if (solved())
+    if (solved()) {
+        if (m_onSolved)
+            m_onSolved();
         m_prompter.messageBox(QStringLiteral("Congratulations"), MessageStyle::Plain);
-    else
+    } else
         m_prompter.messageBox(QStringLiteral("Sorry"), MessageStyle::Critical);
 }
 

@@ -7,6 +7,7 @@
 #include "puzzles/sudoku.h"
 #include "store/puzzlestore.h"
 
+#include <functional>
 #include <random>
 #include <vector>
 
@@ -39,6 +40,8 @@ public:
     void clear();
     // The givens back, then "Congratulations" or "Sorry".
     void done();
+    // Called as Done finds the puzzle solved, before "Congratulations" is shown.
+    void setOnSolved(std::function<void()> solved) { m_onSolved = std::move(solved); }
     // True when each row, box and column holds each digit 1 to 9 once.
     bool solved() const;
 
@@ -65,6 +68,7 @@ private:
     std::mt19937_64 m_rng;
     GameNumber m_current = 0;
     std::vector<store::GameRow> m_rsCurrentGame;
+    std::function<void()> m_onSolved;
 };
 
 } // namespace zov

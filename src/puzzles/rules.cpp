@@ -59,4 +59,27 @@ std::optional<Repeat> findRepeat(const Grid &grid)
     return std::nullopt; // not reached: group g holds a repeat
 }
 
+Cells clashes(const Grid &grid)
+{
+    Cells out;
+    for (const auto &unit : units.cells) {
+        // The first cell of each digit in the unit, to be marked too once a second turns up.
+        std::array<int, 10> first;
+        first.fill(-1);
+        for (const int p : unit) {
+            const int digit = grid[static_cast<std::size_t>(p)];
+            if (digit < 1 || digit > 9)
+                continue;
+            int &seen = first[static_cast<std::size_t>(digit)];
+            if (seen < 0) {
+                seen = p;
+                continue;
+            }
+            out.add(seen);
+            out.add(p);
+        }
+    }
+    return out;
+}
+
 } // namespace zov::puzzles

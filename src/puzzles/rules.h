@@ -4,6 +4,7 @@
 // box, checked through the 27 groups of board/cells.h. Grids are in text order (grid.h).
 
 #include "puzzles/grid.h"
+#include "puzzles/units.h"
 
 #include <optional>
 
@@ -25,5 +26,8 @@ struct Repeat
 
 // The first digit found twice, looking through the rows, then the boxes, then the columns.
 std::optional<Repeat> findRepeat(const Grid &grid);
+
+// Every cell whose digit another cell of its row, column or box holds too: both of each pair.
+Cells clashes(const Grid &grid);
 
 } // namespace zov::puzzles

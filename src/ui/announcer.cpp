@@ -171,15 +171,21 @@ QString Announcer::afterKey(CellBox &cell, int key, Qt::KeyboardModifiers modifi
         case input::Command::ReadColumn:
         case input::Command::ReadBox:
         case input::Command::ReadToPlace:
+        case input::Command::Warnings:
+        case input::Command::Clock:
+        case input::Command::Pause:
+        case input::Command::SameDigit:
             return QString();
         }
     }
     if (now.digit != was.digit) {
-        if (!was.digit)
-            return words(spoken::placed(now.digit));
         if (!now.digit)
             return words(spoken::removed(was.digit));
-        return words(spoken::replaced(was.digit, now.digit));
+        // With the warnings on, a repeat is said as it is shown.
+        const QString repeat = cell.clashing() ? QStringLiteral(", repeated") : QString();
+        if (!was.digit)
+            return words(spoken::placed(now.digit)) + repeat;
+        return words(spoken::replaced(was.digit, now.digit)) + repeat;
     }
     // A digit typed into a full cell is refused by the cell.
     if (digitOfText(typed) && was.digit && diff.empty())

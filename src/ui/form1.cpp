@@ -3,6 +3,7 @@
 #include "ui/announcer.h"
 #include "ui/frmabout.h"
 #include "ui/hintpanel.h"
+#include "ui/playaids.h"
 #include "ui/resources.h"
 
 #include "look/screen.h"
@@ -112,6 +113,7 @@ Form1::Form1(store::LibraryPlace library, Prompter &prompter, QWidget *parent)
     connect(chkAddMode, &QCheckBox::toggled, this, &Form1::chkAddModeClick);
     connect(cmdSave, &QPushButton::clicked, this, &Form1::cmdSaveClick);
     connect(mnuAbout, &QAction::triggered, this, &Form1::mnuAboutClick);
+    m_aids = new PlayAids(*this);
     // Last: it hears of each action after the handlers above have taken it.
     new Announcer(*this);
     m_board->txtRow1(1)->setFocus();
@@ -133,6 +135,7 @@ bool Form1::Load()
     m_store.emplace(std::move(opened->store));
     m_game = std::make_unique<Game>(*m_board, *m_store, m_prompter);
     m_entry = std::make_unique<PuzzleEntry>(*m_board, *m_store, m_prompter);
+    m_game->setOnSolved([this] { m_aids->puzzleSolved(); });
     cmdNewClick();
     return true;
 }
@@ -151,8 +154,9 @@ void Form1::showCentred()
 void Form1::cmdNewClick()
 {
     // A cancelled New puts the board back as it was, and leaves its history so too.
-    if (m_game)
-        m_game->newGame(chkShuffle->isChecked() ? Game::Pick::AtRandom : Game::Pick::Asked);
+    if (m_game
+        && m_game->newGame(chkShuffle->isChecked() ? Game::Pick::AtRandom : Game::Pick::Asked))
+        m_aids->puzzleStarted();
 }
 
 void Form1::setPlayControlsEnabled(bool play)
@@ -183,6 +187,7 @@ void Form1::chkAddModeClick()
         return;
     }
     setPlayControlsEnabled(false);
+    m_aids->entering();
     if (m_hints)
         m_hints->reject();
     m_board->setNotesTaken(false);
@@ -233,6 +238,16 @@ void Form1::command(input::Command c)
     if (c == input::Command::Quit) {
         QTimer::singleShot(0, this, &QWidget::close);
         return;
+    }
+    switch (c) {
+    case input::Command::Warnings:
+    case input::Command::SameDigit:
+    case input::Command::Clock:
+    case input::Command::Pause:
+        m_aids->command(c);
+        return;
+    default:
+        break;
     }
     if (c == input::Command::Keys) {
         m_prompter.messageBox(keysText(), MessageStyle::Plain, WindowCaption);

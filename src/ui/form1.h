@@ -22,6 +22,7 @@ class QPushButton;
 namespace zov {
 
 class HintPanel;
+class PlayAids;
 
 class Form1 : public QMainWindow
 {
@@ -42,6 +43,8 @@ public:
     Game *game() { return m_game.get(); }
     // The hint panel, once Ctrl+H has opened it.
     HintPanel *hintPanel() const { return m_hints; }
+    // The aids the player turns on with their keys (warnings, shading, clock, pause).
+    PlayAids &aids() const { return *m_aids; }
 
     QCheckBox *chkShuffle = nullptr;
     QPushButton *cmdNew = nullptr;
@@ -76,6 +79,7 @@ private:
     std::unique_ptr<Game> m_game;
     std::unique_ptr<PuzzleEntry> m_entry;
     HintPanel *m_hints = nullptr;
+    PlayAids *m_aids = nullptr;
 };
 
 } // namespace zov

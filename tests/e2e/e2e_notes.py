@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Notes, undo, the keys window and hints on the real game, under Xvfb with real X input
+"""Notes, undo, the keys window, hints and the play aids on the real game, under Xvfb with real X input
 (xdotool), read from the screen's pixels. Run as: e2e_notes.py BIN_DIR. Exits 77 (skipped)
 where no X server can be started here.
 
@@ -13,7 +13,7 @@ import sys
 import tempfile
 
 import e2e_args
-from e2e_pixels import Shot, cell_digit, cell_rect, nearest_digit
+from e2e_pixels import Shot, cell_digit, cell_rect, luminance, nearest_digit
 from e2e_wait import until
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -193,6 +193,51 @@ def scenario(game, text):
         check(until(lambda: windows("^Zovudedoda$") == [game.win]), "Escape closes the panel")
 
 
+def grey_change(before, after, game, i):
+    """How many pixels inside cell i differ by more than 40 in grey between two shots."""
+    l, t, w, h = cell_rect(i)
+    return sum(1 for y in range(game.menu + t + 1, game.menu + t + h - 1)
+               for x in range(l + 1, l + w - 1)
+               if abs(luminance(before.at(x, y)) - luminance(after.at(x, y))) > 40)
+
+
+def aids(game, text):
+    """Mistake warnings, seen without colour; the pause hides every digit; the clock's title."""
+    def at(i):
+        return text[(9 - (i - 1) // 9 - 1) * 9 + (i - 1) % 9]
+
+    run("xdotool", "windowfocus", "--sync", game.win)
+    cell = next(i for i in range(1, 82) if at(i) in ".0"
+                and any(at(g) not in ".0" for g in range(1, 82) if (g - 1) // 9 == (i - 1) // 9))
+    given = next(g for g in range(1, 82) if (g - 1) // 9 == (cell - 1) // 9 and at(g) not in ".0")
+    game.click_cell(cell)
+    game.key(at(given))
+    typed = until(lambda: cell_digit(game.shot(), 0, game.menu, 1, cell) == int(at(given))
+                  and game.shot())
+    check(bool(typed), f"a {at(given)} is typed beside the given {at(given)} of its row")
+    game.key("ctrl+m")
+    warned = until(lambda: (lambda s: grey_change(typed, s, game, cell) > 20 and s)(game.shot()))
+    check(bool(warned), "Ctrl+M frames and strikes the repeated digit, seen in grey")
+    if warned:
+        check(grey_change(typed, warned, game, given) > 20, "and the given it repeats")
+    game.key("BackSpace")
+    check(until(lambda: grey_change(typed, game.shot(), game, given) == 0),
+          "taking the digit away takes the warning off the given")
+    game.key("ctrl+m")
+
+    digits_shown = {i for i in range(1, 82) if at(i) not in ".0"}
+    game.key("Pause")
+    check(until(lambda: all(cell_digit(game.shot(), 0, game.menu, 1, i) == 0
+                            for i in digits_shown)), "Pause hides every digit of the board")
+    game.key("Return")
+    check(until(lambda: all(cell_digit(game.shot(), 0, game.menu, 1, i) == int(at(i))
+                            for i in digits_shown)), "Return shows them again")
+    game.key("ctrl+t")
+    check(bool(until(lambda: run("xdotool", "getwindowname", game.win).strip()
+                     .startswith("Zovudedoda \u2014 0:"))),
+          "Ctrl+T shows the time in the title")
+
+
 def main():
     if not shutil.which("Xvfb") or not shutil.which("xdotool") or not shutil.which("import"):
         print("SKIP: Xvfb, xdotool and ImageMagick are needed")
@@ -215,6 +260,7 @@ def main():
         text = puzzle_text(source)
         game = Game(bin_dir, work, text)
         scenario(game, text)
+        aids(game, text)
     finally:
         if game:
             game.close()

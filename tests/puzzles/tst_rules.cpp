@@ -22,16 +22,37 @@ Grid with(std::initializer_list<std::pair<int, int>> digits)
 
 // The rule worked out on its own, from text positions alone: two cells see each other in a
 // row, a column or a box.
+bool sees(int p, int q)
+{
+    const bool row = p / 9 == q / 9, column = p % 9 == q % 9;
+    const bool box = p / 27 == q / 27 && p % 9 / 3 == q % 9 / 3;
+    return p != q && (row || column || box);
+}
 bool breaksTheRuleByHand(const Grid &g)
 {
     for (int p = 0; p < 81; ++p)
-        for (int q = p + 1; q < 81; ++q) {
-            const bool row = p / 9 == q / 9, column = p % 9 == q % 9;
-            const bool box = p / 27 == q / 27 && p % 9 / 3 == q % 9 / 3;
-            if (g[p] && g[p] == g[q] && (row || column || box))
+        for (int q = p + 1; q < 81; ++q)
+            if (g[p] && g[p] == g[q] && sees(p, q))
                 return true;
-        }
     return false;
+}
+// The cells that hold a digit another cell they see holds too.
+QList<int> clashingByHand(const Grid &g)
+{
+    QList<int> out;
+    for (int p = 0; p < 81; ++p)
+        for (int q = 0; q < 81; ++q)
+            if (g[p] >= 1 && g[p] <= 9 && g[p] == g[q] && sees(p, q)) {
+                out << p;
+                break;
+            }
+    return out;
+}
+QList<int> listed(const Cells &cells)
+{
+    QList<int> out;
+    cells.each([&](int p) { out << p; });
+    return out;
 }
 
 } // namespace
@@ -95,6 +116,8 @@ private Q_SLOTS:
             const bool broken = breaksTheRuleByHand(g);
             QCOMPARE(bool(findRepeat(g)), broken);
             QCOMPARE(isConsistent(g), !broken);
+            // Every cell of every repeat is shown to the player, and no other.
+            QCOMPARE(listed(clashes(g)), clashingByHand(g));
         }
     }
 
@@ -103,6 +126,7 @@ private Q_SLOTS:
     {
         const Grid g = with({ { 40, 10 } });
         QVERIFY(!findRepeat(g));
+        QVERIFY(!clashes(g).any());
         QVERIFY(!isConsistent(g));
         QCOMPARE(countSolutions(g, 2), 0);
         QVERIFY(isConsistent(Grid {}));
