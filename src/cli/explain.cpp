@@ -33,21 +33,23 @@ bool Tool::printPath(const std::string &where, const Grid &grid, std::vector<Ste
             ++step;
             if (h.technique)
                 grade = std::max(grade, puzzles::gradeOf(*h.technique));
-            std::string reason;
-            for (std::size_t k = h.reasonLevel; k < h.levels.size(); ++k) {
-                if (!reason.empty())
-                    reason += ' ';
-                reason += h.levels[k];
-            }
             steps.append("  ").append(std::to_string(step)).append(". ");
             if (h.technique)
                 steps.append(h.levels.front()).append(": ");
-            steps.append(reason).append(" [").append(h.notation).append("]\n");
+            // The reason and the result, the levels past where the pattern is shown.
+            const std::size_t reasonAt = steps.size();
+            for (std::size_t k = h.reasonLevel; k < h.levels.size(); ++k) {
+                if (steps.size() > reasonAt)
+                    steps += ' ';
+                steps += h.levels[k];
+            }
+            steps.append(" [").append(h.notation).append("]\n");
             solved = !h.changes.empty();
             if (drawing && h.technique && puzzles::gradeOf(*h.technique) > 2)
                 pictures.push_back(
-                    { where + ", step " + std::to_string(step) + ": " + h.levels.front(), reason,
-                        state.digits, state.candidates(), h.drawings.back() });
+                    { where + ", step " + std::to_string(step) + ": " + h.levels.front(),
+                        steps.substr(reasonAt, steps.rfind(" [") - reasonAt), state.digits,
+                        state.candidates(), h.drawings.back() });
         });
     io.out << where << ": grade " << grade << ' ' << puzzles::gradeName(grade) << '\n';
     io.out.write(steps.data(), static_cast<std::streamsize>(steps.size()));

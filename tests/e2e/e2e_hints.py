@@ -8,7 +8,10 @@ Before Ctrl+H the light default window is the reference picture, pixel for pixel
 opens beside the window and leaves the keyboard on the board; the board is typed into while it
 is open; Ctrl+H tells more until the board shows the hint's marks in the cell and the ninth the
 hint names; Ctrl+H once more moves to the panel, where Return applies; Ctrl+Z takes it back.
-Pictures of each go to the build's e2e-pictures folder."""
+On the light default, Adwaita dark and high contrast, one hint of each family (tests/e2e/families.txt)
+is stepped through to the level that marks its result: the result's ninth is marked, and the
+pattern is drawn beyond the result's cell. Pictures of each go to the build's e2e-pictures
+folder."""
 
 import glob
 import os
@@ -238,6 +241,64 @@ def scenario(bin_dir, work, text, name, scale, env, pictures, typing):
         game.close()
 
 
+def first_technique(game):
+    out = run(os.path.join(game.work, "zovudedoda-db"), "--db", game.db, "explain", "1")
+    m = re.search(r"^\s+1\. ([^:]+):", out, re.M)
+    return m.group(1) if m else None
+
+
+def scenario_family(bin_dir, work, board, technique, name, env, pictures):
+    """The first hint on `board`, of `technique`'s family: its result's ninth marked, and its
+    pattern drawn elsewhere on the board too."""
+    at = f" ({technique}, {name})"
+    game = Game(bin_dir, work, board, 1, env)
+    try:
+        check(first_technique(game) == technique, f"the board's easiest step is a {technique}")
+        cell, digit, sign = first_step(game)
+        run("xdotool", "windowfocus", "--sync", game.win)
+        empty = [i for i in range(1, 82)
+                 if board[(9 - (i - 1) // 9 - 1) * 9 + (i - 1) % 9] in ".0"]
+        game.click_cell(next((i for i in empty if i != cell), cell))
+        before = game.settle()
+        box = game.ninth(cell, digit)
+        area = (box[2] - box[0]) * (box[3] - box[1])
+        l, t, w, h = cell_rect(cell)
+        frame = (*game.client(l, t), *game.client(l + w, t + h))
+        whole = (0, game.menu, game.w, game.h)
+        marked, shot = False, before
+        for _ in range(5):
+            game.key("ctrl+h")
+            until(game.panel)
+            shot = game.settle()
+            if changed(before, shot, box) >= area // 4:
+                marked = True
+                break
+        check(marked, f"the {'placed' if sign == '=' else 'removed'} {digit} is marked in its "
+                      f"ninth of cell {cell}{at}")
+        def beyond():
+            return changed(before, shot, whole) - changed(before, shot, frame)
+        # A chain of forced digits shows them a level at a time, after its assumption.
+        for _ in range(10):
+            if beyond() > 100 or focused() != game.win:
+                break
+            game.key("ctrl+h")
+            shot = game.settle()
+        drawn = beyond()
+        check(drawn > 100, f"the pattern is drawn beyond the result's cell ({drawn} pixels){at}")
+        slug = re.sub(r"[^a-z]+", "-", technique.lower()).strip("-")
+        run("import", "-window", game.win, os.path.join(pictures, f"family-{name}-{slug}.png"))
+        game.key("Escape")
+        check(until(lambda: game.panel() is None), f"Escape closes the panel{at}")
+    finally:
+        game.close()
+
+
+def families():
+    source = os.path.join(HERE, "families.txt")
+    return [(l.split()[0], l.split(None, 3)[3].strip()) for l in open(source)
+            if l.strip() and not l.startswith("#")]
+
+
 def focused():
     return run("xdotool", "getwindowfocus", check_rc=False).strip()
 
@@ -346,6 +407,14 @@ def main():
                         scenario(bin_dir, work, text, name, scale, env, pictures, typing)
                     finally:
                         shutil.rmtree(work, ignore_errors=True)
+                    if scale != 1 or size != "1280x1024":
+                        continue
+                    for board, technique in families():
+                        work = tempfile.mkdtemp(prefix="zovudedoda-hints-")
+                        try:
+                            scenario_family(bin_dir, work, board, technique, name, env, pictures)
+                        finally:
+                            shutil.rmtree(work, ignore_errors=True)
             finally:
                 xvfb.terminate()
                 xvfb.wait()

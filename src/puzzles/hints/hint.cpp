@@ -24,11 +24,6 @@ using grading::StepPattern;
 using grading::units;
 
 // The digits a cell's row, column and box hold.
-Mask seenBy(const Position &state, int p)
-{
-    return static_cast<Mask>(AllDigits & ~state.allowed(p));
-}
-
 // The board as the grader sees it: a cell's notes where it has some, else every digit its
 // row, column and box allow.
 CandidateGrid candidatesOf(const Position &state)
@@ -173,13 +168,16 @@ bool needsNotes(const Position &state, const StepPattern &seen)
 // A hint from a step's record and its words: the name, where to look, the pattern, then the
 // reason and the result, in levels of about 350 characters at most, each with its drawing.
 Hint fromRecord(const Position &state, const CandidateGrid &before, const StepPattern &seen,
-    const words::Telling &t, bool drawn)
+    words::Telling t, bool drawn)
 {
     constexpr std::size_t Longest = 350;
     Hint h;
     h.kind = Hint::Kind::Step;
     h.technique = seen.technique;
-    h.levels = { t.name, t.look, t.pattern };
+    h.levels.reserve(4 + t.reason.size());
+    h.levels.push_back(std::move(t.name));
+    h.levels.push_back(std::move(t.look));
+    h.levels.push_back(std::move(t.pattern));
     const bool single
         = seen.technique == Technique::HiddenSingle || seen.technique == Technique::NakedSingle;
     if (!single && needsNotes(state, seen))
@@ -212,7 +210,10 @@ Hint fromRecord(const Position &state, const CandidateGrid &before, const StepPa
     }
     if (!part.empty() && part.size() + t.result.size() > Longest)
         endPart();
-    h.levels.push_back(part + t.result);
+    if (part.empty())
+        h.levels.push_back(std::move(t.result));
+    else
+        h.levels.push_back(std::move(part += t.result));
     drawing(3, -1, true);
     for (const auto &c : seen.candidates)
         if (drawn && std::find(h.pattern.begin(), h.pattern.end(), c.cell) == h.pattern.end()
@@ -241,10 +242,15 @@ Hint stepHint(
         ruledOut = static_cast<Mask>(state.allowed(p) & ~digitBit(seen.placedDigit));
     } else if (seen.technique == Technique::HiddenSingle) {
         bool someSee = false, someRuledOut = false;
+        // The cells that see the digit: every peer of a cell holding it.
+        Cells seeing;
+        for (int q = 0; q < 81; ++q)
+            if (state.digits[q] == seen.placedDigit)
+                seeing |= units.peerSet[q];
         for (const auto q : units.cells[seen.unitRoles.front().unit]) {
             if (q == seen.placedCell || state.digits[q])
                 continue;
-            (seenBy(state, q) & digitBit(seen.placedDigit) ? someSee : someRuledOut) = true;
+            (seeing.has(q) ? someSee : someRuledOut) = true;
         }
         why = !someRuledOut ? words::OthersLack::SeeIt
             : someSee       ? words::OthersLack::Both
@@ -278,7 +284,7 @@ Hint contradictionHint(
                 "assumptions, each with chains of their own: more than one hint can show.";
     t.result = "The " + std::to_string(solution[p]) + " is the only digit that stands in "
         + words::cellName(p) + ". Place it.";
-    return fromRecord(state, g, seen, t, drawn);
+    return fromRecord(state, g, seen, std::move(t), drawn);
 }
 
 Hint told(Hint::Kind kind, words::Levels levels, std::vector<int> pattern = {})
@@ -348,9 +354,10 @@ void forEachStep(const Grid &givens, const Grid &solution, bool drawn,
     Rating rating;
     const RateOptions options;
     grading::Rater rater(solution, options, rating);
+    StepPattern seen; // its lists' room kept from one step to the next
     while (g.empty > 0) {
         const CandidateGrid before = g;
-        StepPattern seen;
+        seen.clear();
         const Hint h = rater.watchedStep(g, seen)
             ? stepHint(state, before, seen, drawn)
             : contradictionHint(state, before, solution, drawn);

@@ -4,7 +4,8 @@
 #include "puzzles/hints/words.h"
 
 #include <algorithm>
-#include <map>
+#include <array>
+#include <string_view>
 
 namespace zov::puzzles::hints::words {
 namespace {
@@ -13,6 +14,19 @@ using grading::lowest;
 using grading::units;
 
 std::string num(int n) { return std::to_string(n); }
+
+// One sentence from its parts, in one allocation: the singles are most of a worked solution.
+std::string cat(std::initializer_list<std::string_view> parts)
+{
+    std::size_t size = 0;
+    for (const auto part : parts)
+        size += part.size();
+    std::string text;
+    text.reserve(size);
+    for (const auto part : parts)
+        text += part;
+    return text;
+}
 
 // "a 7", "an 8".
 std::string an(const std::string &digits) { return (digits[0] == '8' ? "an " : "a ") + digits; }
@@ -47,10 +61,13 @@ std::vector<int> digitsOf(Mask m)
 
 std::string numbers(const std::vector<int> &list)
 {
-    std::vector<std::string> items;
-    for (const int n : list)
-        items.push_back(num(n));
-    return joined(items);
+    std::string text;
+    for (std::size_t k = 0; k < list.size(); ++k) {
+        if (k > 0)
+            text += k + 1 == list.size() ? " and " : ", ";
+        text += num(list[k]);
+    }
+    return text;
 }
 
 std::string digitOr(Mask m)
@@ -81,7 +98,7 @@ std::string linesName(const std::vector<int> &lines)
 }
 
 // The two kinds of unit besides `unit`'s, as a cell sees them: "column or box".
-std::string otherKinds(int unit)
+std::string_view otherKinds(int unit)
 {
     return unit < 9 ? "column or box" : unit < 18 ? "row or box" : "row or column";
 }
@@ -97,22 +114,26 @@ int sharedUnit(int a, int b)
 
 std::string removalsText(const Removals &removed, const std::vector<int> *only = nullptr)
 {
-    std::map<Mask, std::vector<int>> byDigits;
-    std::vector<Mask> order;
+    // The cells of each set of digits removed, the sets in the order they first come.
+    std::vector<std::pair<Mask, std::vector<int>>> byDigits;
     for (const auto &[p, m] : removed) {
         if (only && std::find(only->begin(), only->end(), p) == only->end())
             continue;
-        if (!byDigits.count(m))
-            order.push_back(m);
-        byDigits[m].push_back(p);
+        auto at = std::find_if(
+            byDigits.begin(), byDigits.end(), [m = m](const auto &e) { return e.first == m; });
+        if (at == byDigits.end())
+            at = byDigits.insert(byDigits.end(), { m, {} });
+        at->second.push_back(p);
     }
     std::string text;
-    for (const Mask m : order) {
-        const auto digits = digitsOf(m);
+    for (const auto &[m, cells] : byDigits) {
         if (!text.empty())
             text += ' ';
-        text += "Remove " + (digits.size() == 1 ? "the " + num(digits[0]) : numbers(digits))
-            + " from " + cellList(byDigits[m]) + '.';
+        text += "Remove ";
+        text += bits(m) == 1 ? "the " + num(lowest(m) + 1) : numbers(digitsOf(m));
+        text += " from ";
+        text += cellList(cells);
+        text += '.';
     }
     return text;
 }
@@ -135,34 +156,63 @@ std::string cellsWithin(int unit, const std::vector<int> &cells)
 
 std::string cellName(int cell)
 {
-    return "row " + num(cell / 9 + 1) + ", column " + num(cell % 9 + 1);
+    std::string name = "row 1, column 1";
+    name[4] = static_cast<char>('1' + cell / 9);
+    name[14] = static_cast<char>('1' + cell % 9);
+    return name;
 }
 
-std::string unitName(int unit) { return kindOf(unit) + ' ' + num(numberOf(unit)); }
+std::string unitName(int unit)
+{
+    std::string name = kindOf(unit);
+    name += ' ';
+    name += static_cast<char>('0' + numberOf(unit));
+    return name;
+}
 
 std::string cellList(const std::vector<int> &cells)
 {
-    // Grouped by row or by column, whichever makes fewer groups.
-    auto grouped = [&](bool byRow) {
-        std::map<int, std::vector<int>> groups;
-        for (const int p : cells)
-            groups[byRow ? p / 9 : p % 9].push_back(byRow ? p % 9 + 1 : p / 9 + 1);
-        std::vector<std::string> items;
-        for (auto &[line, along] : groups) {
-            std::sort(along.begin(), along.end());
-            items.push_back((byRow ? "row " : "column ") + num(line + 1) + ", "
-                + (byRow ? "column" : "row") + (along.size() > 1 ? "s " : " ") + numbers(along));
-        }
-        return items;
+    // Grouped by row or by column, whichever makes fewer groups; each line's places in order.
+    std::array<unsigned, 9> byRow {}, byColumn {};
+    for (const int p : cells) {
+        byRow[static_cast<std::size_t>(p / 9)] |= 1u << (p % 9);
+        byColumn[static_cast<std::size_t>(p % 9)] |= 1u << (p / 9);
+    }
+    const auto count = [](const std::array<unsigned, 9> &lines) {
+        return std::count_if(lines.begin(), lines.end(), [](unsigned m) { return m != 0; });
     };
-    const auto rows = grouped(true), columns = grouped(false);
-    const auto &items = columns.size() < rows.size() ? columns : rows;
-    return joined(items, "; ", "; and ");
+    const bool rows = count(byRow) <= count(byColumn);
+    const auto &lines = rows ? byRow : byColumn;
+    const auto groups = count(lines);
+    std::string text;
+    int told = 0;
+    for (int line = 0; line < 9; ++line) {
+        const unsigned along = lines[static_cast<std::size_t>(line)];
+        if (!along)
+            continue;
+        if (told > 0)
+            text += told + 1 == groups ? "; and " : "; ";
+        ++told;
+        text += rows ? "row " : "column ";
+        text += static_cast<char>('1' + line);
+        text += rows ? ", column" : ", row";
+        text += bits(along) > 1 ? "s " : " ";
+        int k = 0;
+        const int n = bits(along);
+        for (unsigned m = along; m; m &= m - 1, ++k) {
+            if (k > 0)
+                text += k + 1 == n ? " and " : ", ";
+            text += static_cast<char>('1' + lowest(m));
+        }
+    }
+    return text;
 }
 
 std::string digitList(Mask digits) { return numbers(digitsOf(digits)); }
 
-std::string techniqueTitle(Technique technique)
+namespace {
+
+std::string titleOf(Technique technique)
 {
     switch (technique) {
     case Technique::Pointing:
@@ -187,6 +237,20 @@ std::string techniqueTitle(Technique technique)
     std::string title = capitalised(name);
     std::replace(title.begin(), title.end(), '-', ' ');
     return title;
+}
+
+} // namespace
+
+const std::string &techniqueTitle(Technique technique)
+{
+    // Asked at every step of a worked solution: made once.
+    static const auto titles = [] {
+        std::array<std::string, TechniqueCount> all;
+        for (int k = 0; k < TechniqueCount; ++k)
+            all[static_cast<std::size_t>(k)] = titleOf(static_cast<Technique>(k));
+        return all;
+    }();
+    return titles[static_cast<std::size_t>(technique)];
 }
 
 namespace {
@@ -230,7 +294,7 @@ std::string removalsTold(const Removals &removed)
 
 std::string placementTold(const StepPattern &seen)
 {
-    return "Place the " + num(seen.placedDigit) + " in " + cellName(seen.placedCell) + '.';
+    return cat({ "Place the ", num(seen.placedDigit), " in ", cellName(seen.placedCell), "." });
 }
 
 std::string resultTold(const StepPattern &seen)
@@ -242,48 +306,48 @@ Telling singles(const StepPattern &seen, Mask ruledOut, OthersLack why, bool bri
 {
     Telling t;
     const int p = seen.placedCell, d = seen.placedDigit;
-    const std::string c = cellName(p), dn = num(d);
+    const std::string c = cellName(p), dn = num(d), a = an(dn);
     if (seen.technique == Technique::HiddenSingle) {
         const int unit = seen.unitRoles.front().unit;
         const std::string u = unitName(unit);
         if (!brief) {
-            t.look = "Look at " + u + ", shaded: where can the " + dn + " go?";
-            t.pattern = "The " + dn + "s marked in the board see the open cells of " + u
-                + ": a cell that sees " + an(dn) + " cannot hold another.";
+            t.look = cat({ "Look at ", u, ", shaded: where can the ", dn, " go?" });
+            t.pattern = cat({ "The ", dn, "s marked in the board see the open cells of ", u,
+                ": a cell that sees ", a, " cannot hold another." });
         }
         std::string reason;
         switch (why) {
         case OthersLack::SeeIt:
-            reason = "every other open cell of " + u + " sees " + an(dn) + " in its "
-                + otherKinds(unit);
+            reason = cat(
+                { "every other open cell of ", u, " sees ", a, " in its ", otherKinds(unit) });
             break;
         case OthersLack::RuledOut:
-            reason = "the notes of the other open cells of " + u + " have already ruled the " + dn
-                + " out";
+            reason = cat({ "the notes of the other open cells of ", u, " have already ruled the ",
+                dn, " out" });
             break;
         case OthersLack::Both:
-            reason = "each other open cell of " + u + " either sees " + an(dn) + " in its "
-                + otherKinds(unit) + " or has the " + dn + " ruled out by its notes";
+            reason = cat({ "each other open cell of ", u, " either sees ", a, " in its ",
+                otherKinds(unit), " or has the ", dn, " ruled out by its notes" });
             break;
         }
-        t.result = "The " + dn + " of " + u + " can only go in " + c + ": " + reason + ".";
+        t.result = cat({ "The ", dn, " of ", u, " can only go in ", c, ": ", reason, "." });
         return t;
     }
     const Mask around = static_cast<Mask>(AllDigits & ~ruledOut & ~digitBit(d));
     if (!brief) {
-        t.look = "Look at " + c + ", and at its row, column and box, shaded.";
+        t.look = cat({ "Look at ", c, ", and at its row, column and box, shaded." });
         t.pattern = "The digits marked in its row, column and box are the ones it cannot hold.";
     }
     std::string reason;
     if (!ruledOut)
-        reason
-            = "its row, column and box already hold every other digit (" + digitList(around) + ")";
+        reason = cat(
+            { "its row, column and box already hold every other digit (", digitList(around), ")" });
     else if (!around)
         reason = "its notes have already ruled out every other digit";
     else
-        reason = "its row, column and box hold " + digitList(around)
-            + ", and its notes have already ruled out " + digitList(ruledOut);
-    t.result = capitalised(c) + " can only hold " + an(dn) + ": " + reason + ".";
+        reason = cat({ "its row, column and box hold ", digitList(around),
+            ", and its notes have already ruled out ", digitList(ruledOut) });
+    t.result = cat({ capitalised(c), " can only hold ", a, ": ", reason, "." });
     return t;
 }
 
@@ -292,11 +356,11 @@ Telling locked(const StepPattern &seen)
     Telling t;
     const int a = unitsIn(seen, Role::Base).front(), b = unitsIn(seen, Role::Cover).front();
     const std::string d = num(lowest(seen.digits) + 1), ua = unitName(a), ub = unitName(b);
-    t.look = "Look at the " + d + "s of " + ua + " and where it meets " + ub + ", shaded.";
-    t.pattern = "In " + ua + " the " + d + " can only go in the cells marked ("
-        + cellsWithin(a, cellsIn(seen, Role::Pattern)) + "), all of them in " + ub + ".";
-    t.result = "Whichever of them holds it, that is also the " + d + " of " + ub
-        + ", so no other cell of " + ub + " can hold " + an(d) + ". " + resultTold(seen);
+    t.look = cat({ "Look at the ", d, "s of ", ua, " and where it meets ", ub, ", shaded." });
+    t.pattern = cat({ "In ", ua, " the ", d, " can only go in the cells marked (",
+        cellsWithin(a, cellsIn(seen, Role::Pattern)), "), all of them in ", ub, "." });
+    t.result = cat({ "Whichever of them holds it, that is also the ", d, " of ", ub,
+        ", so no other cell of ", ub, " can hold ", an(d), ". ", resultTold(seen) });
     return t;
 }
 

@@ -27,7 +27,7 @@ std::string cellList(const std::vector<int> &cells); // "row 2, columns 1 and 3,
 std::string digitList(Mask digits); // "3", "3 and 7", "3, 5 and 7"
 
 // A technique's name as a player reads it: "X-wing", "Naked pair", "Contradiction chain".
-std::string techniqueTitle(Technique technique);
+const std::string &techniqueTitle(Technique technique);
 
 // A step told in the order the hint's levels give it: the technique's name, where to look, the
 // pattern, then the reason step by step and the result. Each step of the reason names how many
