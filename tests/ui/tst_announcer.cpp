@@ -301,6 +301,12 @@ private Q_SLOTS:
         QTest::newRow("Ctrl+Shift+C") << int(Qt::Key_C) << cs << int(input::Command::ReadColumn);
         QTest::newRow("Ctrl+Shift+B") << int(Qt::Key_B) << cs << int(input::Command::ReadBox);
         QTest::newRow("Ctrl+Shift+D") << int(Qt::Key_D) << cs << int(input::Command::ReadToPlace);
+        const int c = int(Qt::ControlModifier);
+        QTest::newRow("Ctrl+M") << int(Qt::Key_M) << c << int(input::Command::Warnings);
+        QTest::newRow("Ctrl+L") << int(Qt::Key_L) << c << int(input::Command::SameDigit);
+        QTest::newRow("Ctrl+T") << int(Qt::Key_T) << c << int(input::Command::Clock);
+        QTest::newRow("Ctrl+P") << int(Qt::Key_P) << c << int(input::Command::Pause);
+        QTest::newRow("Pause") << int(Qt::Key_Pause) << 0 << int(input::Command::Pause);
     }
     void newKeysTakeNothingFromALineEdit()
     {
@@ -325,6 +331,28 @@ private Q_SLOTS:
         QCOMPARE(edit->cursorPosition(), 2);
         QVERIFY(!edit->hasSelectedText());
         QVERIFY(!edit->isUndoAvailable());
+    }
+
+    // Each aid says that it is on or off; a repeated digit is said to be one while the warnings
+    // are on; the pause and its end are said.
+    void aidsAreSaid()
+    {
+        const int i = openCell();
+        QCOMPARE(key(i, Qt::Key_M, Qt::ControlModifier), QStringLiteral("mistake warnings on"));
+        int g = 0;
+        for (int k = 1; k <= CellCount && !g; ++k)
+            if (rowOf(k) == rowOf(i) && board().backColour(k) == GivenColour)
+                g = k;
+        QVERIFY(g);
+        QVERIFY(key(i, Qt::Key(Qt::Key_0 + board().text(g).toInt()))
+                    .endsWith(QStringLiteral(", repeated")));
+        QCOMPARE(key(i, Qt::Key_M, Qt::ControlModifier), QStringLiteral("mistake warnings off"));
+        QCOMPARE(key(i, Qt::Key_L, Qt::ControlModifier), QStringLiteral("same digit shown"));
+        QVERIFY(key(i, Qt::Key_T, Qt::ControlModifier).startsWith(QStringLiteral("clock shown, ")));
+        QCOMPARE(
+            key(i, Qt::Key_P, Qt::ControlModifier), QStringLiteral("paused, the board is hidden"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(last(), QStringLiteral("playing again"));
     }
 
     // Delete is a command wherever it is pressed without modifiers; Ctrl+Delete still clears
