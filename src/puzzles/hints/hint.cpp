@@ -364,7 +364,7 @@ void forEachStep(const Grid &givens, const Grid &solution, bool drawn,
         use(h, state);
         if (h.changes.empty())
             return;
-        state = applied(state, h);
+        apply(state, h);
         if (h.technique == Technique::Trial)
             g = candidatesOf(state);
     }
@@ -378,14 +378,19 @@ std::vector<Hint> solutionPath(const Grid &givens, const Grid &solution, bool dr
     return path;
 }
 
+void apply(Position &state, const Hint &hint)
+{
+    for (const auto &c : hint.changes) {
+        // The digit first: a placed digit takes notes as typing it would.
+        state.place(c.cell, c.digit);
+        state.setNotes(c.cell, c.notes);
+    }
+}
+
 Position applied(const Position &state, const Hint &hint)
 {
     Position next = state;
-    for (const auto &c : hint.changes) {
-        // The digit first: a placed digit takes notes as typing it would.
-        next.place(c.cell, c.digit);
-        next.setNotes(c.cell, c.notes);
-    }
+    apply(next, hint);
     return next;
 }
 

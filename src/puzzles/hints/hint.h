@@ -66,5 +66,6 @@ void forEachStep(const Grid &givens, const Grid &solution, bool drawn,
 // The position after Apply: each change's digit placed, then its notes set, by the game's own
 // rules (Position).
 Position applied(const Position &state, const Hint &hint);
+void apply(Position &state, const Hint &hint);
 
 } // namespace zov::puzzles::hints

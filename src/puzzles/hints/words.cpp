@@ -208,7 +208,18 @@ std::string cellList(const std::vector<int> &cells)
     return text;
 }
 
-std::string digitList(Mask digits) { return numbers(digitsOf(digits)); }
+std::string digitList(Mask digits)
+{
+    std::string text;
+    const int n = bits(digits);
+    int k = 0;
+    for (unsigned m = digits; m; m &= m - 1, ++k) {
+        if (k > 0)
+            text += k + 1 == n ? " and " : ", ";
+        text += static_cast<char>('1' + lowest(m));
+    }
+    return text;
+}
 
 namespace {
 
@@ -315,22 +326,26 @@ Telling singles(const StepPattern &seen, Mask ruledOut, OthersLack why, bool bri
             t.pattern = cat({ "The ", dn, "s marked in the board see the open cells of ", u,
                 ": a cell that sees ", a, " cannot hold another." });
         }
-        std::string reason;
+        // The result and its reason in one string: most of a worked solution's steps are these.
+        std::string &r = t.result;
+        r.reserve(200);
+        r.append("The ").append(dn).append(" of ").append(u).append(" can only go in ").append(c);
         switch (why) {
         case OthersLack::SeeIt:
-            reason = cat(
-                { "every other open cell of ", u, " sees ", a, " in its ", otherKinds(unit) });
+            r.append(": every other open cell of ").append(u).append(" sees ").append(a);
+            r.append(" in its ").append(otherKinds(unit));
             break;
         case OthersLack::RuledOut:
-            reason = cat({ "the notes of the other open cells of ", u, " have already ruled the ",
-                dn, " out" });
+            r.append(": the notes of the other open cells of ").append(u);
+            r.append(" have already ruled the ").append(dn).append(" out");
             break;
         case OthersLack::Both:
-            reason = cat({ "each other open cell of ", u, " either sees ", a, " in its ",
-                otherKinds(unit), " or has the ", dn, " ruled out by its notes" });
+            r.append(": each other open cell of ").append(u).append(" either sees ").append(a);
+            r.append(" in its ").append(otherKinds(unit)).append(" or has the ").append(dn);
+            r.append(" ruled out by its notes");
             break;
         }
-        t.result = cat({ "The ", dn, " of ", u, " can only go in ", c, ": ", reason, "." });
+        r += '.';
         return t;
     }
     const Mask around = static_cast<Mask>(AllDigits & ~ruledOut & ~digitBit(d));
@@ -338,16 +353,21 @@ Telling singles(const StepPattern &seen, Mask ruledOut, OthersLack why, bool bri
         t.look = cat({ "Look at ", c, ", and at its row, column and box, shaded." });
         t.pattern = "The digits marked in its row, column and box are the ones it cannot hold.";
     }
-    std::string reason;
+    std::string &r = t.result;
+    r.reserve(160);
+    r.append(capitalised(c)).append(" can only hold ").append(a);
     if (!ruledOut)
-        reason = cat(
-            { "its row, column and box already hold every other digit (", digitList(around), ")" });
+        r.append(": its row, column and box already hold every other digit (")
+            .append(digitList(around))
+            .append(")");
     else if (!around)
-        reason = "its notes have already ruled out every other digit";
+        r.append(": its notes have already ruled out every other digit");
     else
-        reason = cat({ "its row, column and box hold ", digitList(around),
-            ", and its notes have already ruled out ", digitList(ruledOut) });
-    t.result = cat({ capitalised(c), " can only hold ", a, ": ", reason, "." });
+        r.append(": its row, column and box hold ")
+            .append(digitList(around))
+            .append(", and its notes have already ruled out ")
+            .append(digitList(ruledOut));
+    r += '.';
     return t;
 }
 
