@@ -186,7 +186,7 @@ void PlayAids::setPaused(bool pause)
         for (CellIndex i = 1; i <= CellCount; ++i)
             cells |= board.cell(i)->geometry();
         m_cover->setGeometry(cells);
-        m_before = qobject_cast<CellBox *>(QApplication::focusWidget());
+        m_before = QApplication::focusWidget();
         m_cover->raise();
         m_cover->show();
         m_cover->setFocus(Qt::OtherFocusReason);
@@ -200,8 +200,12 @@ void PlayAids::setPaused(bool pause)
             board.cell(i)->show();
         const bool hadFocus = m_cover->hasFocus();
         m_cover->hide();
-        if (hadFocus)
-            (m_before ? m_before.data() : board.cell(1))->setFocus(Qt::OtherFocusReason);
+        if (hadFocus) {
+            QWidget *back = m_before && m_before->isVisible() && m_before->isEnabled()
+                ? m_before.data()
+                : board.cell(1);
+            back->setFocus(Qt::OtherFocusReason);
+        }
         m_clock.setPaused(false);
         speak(&m_form, QStringLiteral("playing again"));
     }

@@ -70,7 +70,7 @@ private:
     Clock m_clock;
     QTimer m_tick;
     PauseCover *m_cover = nullptr;
-    QPointer<input::CellBox> m_before; // the cell the focus was on when the pause began
+    QPointer<QWidget> m_before; // where the focus was when the pause began
     QPointer<input::CellBox> m_last; // the cell whose digit is shaded
     bool m_warnings = false;
     bool m_sameDigit = false;

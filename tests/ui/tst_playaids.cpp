@@ -196,6 +196,12 @@ private Q_SLOTS:
         ctrl(i, Qt::Key_P);
         QTest::keyClick(aids.cover(), Qt::Key_Pause);
         QVERIFY(!aids.paused());
+        // From a button, the focus goes back to the button.
+        m_form->cmdDone->setFocus();
+        QTest::keyClick(m_form->cmdDone, Qt::Key_P, Qt::ControlModifier);
+        QVERIFY(aids.paused());
+        QTest::keyClick(aids.cover(), Qt::Key_Return);
+        QTRY_COMPARE(QApplication::focusWidget(), m_form->cmdDone);
         // A button pressed while paused acts on the board shown again.
         ctrl(i, Qt::Key_P);
         QTest::mouseClick(m_form->cmdClear, Qt::LeftButton);
