@@ -114,10 +114,9 @@ PlayAids::PlayAids(Form1 &form, Clock::Now now)
             refresh();
     });
     // Whatever the player does with the buttons, they do it on the board they can see.
-    for (QAbstractButton *b : { static_cast<QAbstractButton *>(form.cmdNew),
-             static_cast<QAbstractButton *>(form.cmdClear),
-             static_cast<QAbstractButton *>(form.cmdDone),
-             static_cast<QAbstractButton *>(form.chkAddMode) })
+    const std::initializer_list<QAbstractButton *> buttons { form.cmdNew, form.cmdClear,
+        form.cmdDone, form.chkAddMode };
+    for (QAbstractButton *b : buttons)
         connect(b, &QAbstractButton::pressed, this, [this] { setPaused(false); });
 }
 
