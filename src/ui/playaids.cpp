@@ -109,6 +109,7 @@ PlayAids::PlayAids(Form1 &form, Clock::Now now)
     m_tick.setInterval(TickMs);
     connect(&m_tick, &QTimer::timeout, this, &PlayAids::showTime);
     connect(&form.board(), &input::Board::acted, this, &PlayAids::refresh);
+    form.installEventFilter(this);
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
         if (m_sameDigit && qobject_cast<CellBox *>(now) && now->window() == &m_form)
             refresh();
@@ -192,7 +193,7 @@ void PlayAids::setPaused(bool pause)
         // Hidden, not only covered: out of reach of Tab, clicks and a screen reader too.
         for (CellIndex i = 1; i <= CellCount; ++i)
             board.cell(i)->hide();
-        m_clock.setPaused(true);
+        holdClock();
         speak(&m_form, QStringLiteral("paused, the board is hidden"));
     } else {
         for (CellIndex i = 1; i <= CellCount; ++i)
@@ -205,9 +206,23 @@ void PlayAids::setPaused(bool pause)
                 : board.cell(1);
             back->setFocus(Qt::OtherFocusReason);
         }
-        m_clock.setPaused(false);
+        holdClock();
         speak(&m_form, QStringLiteral("playing again"));
     }
+    showTime();
+}
+
+bool PlayAids::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == &m_form && event->type() == QEvent::WindowStateChange)
+        holdClock();
+    return QObject::eventFilter(watched, event);
+}
+
+void PlayAids::holdClock()
+{
+    // Time away from a minimized window is not time spent on the puzzle.
+    m_clock.setPaused(paused() || m_form.isMinimized());
     showTime();
 }
 

@@ -61,7 +61,12 @@ public:
 
     void setPaused(bool paused);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    // The clock stands still while the game is paused or its window minimized.
+    void holdClock();
     // The board has changed, or the focus has moved: the marks follow.
     void refresh();
     void showTime();

@@ -206,6 +206,11 @@ private Q_SLOTS:
         ctrl(i, Qt::Key_P);
         QTest::mouseClick(m_form->cmdClear, Qt::LeftButton);
         QVERIFY(!aids.paused());
+        // Minimized, the clock stands still; shown again, it runs.
+        m_form->showMinimized();
+        QTRY_VERIFY(!aids.clock().running());
+        m_form->showNormal();
+        QTRY_VERIFY(aids.clock().running());
         ctrl(i, Qt::Key_T);
         QCOMPARE(m_form->windowTitle(), title);
     }
