@@ -67,12 +67,12 @@ int Tool::generate(store::PuzzleStore &store)
             grids.push_back(puzzles::generate(rng, clues(rng)));
         return append(store, grids);
     }
-    // Equal shares per grade, the easiest first, and within a grade the lowest score first,
-    // so that the numbers run from easy to hard.
+    // Equal shares per grade, the easiest first, and within a grade the lowest score first
+    // (the hardest technique needed, then the steps), so that the numbers run from easy to hard.
     const int from = *req.gradeFrom, grades = *req.gradeTo - from + 1, count = req.count;
     const auto gradeOf
         = [&](int k) { return from + static_cast<int>(long { k } * grades / count); };
-    std::vector<std::pair<double, Grid>> band;
+    std::vector<std::pair<puzzles::Score, Grid>> band;
     for (int k = 0; k < count; ++k) {
         const int grade = gradeOf(k);
         // The rarest grade takes a few hundred grids a puzzle; this many means it cannot come.

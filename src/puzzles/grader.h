@@ -10,6 +10,8 @@
 #include "puzzles/sudoku.h"
 
 #include <array>
+#include <compare>
+#include <cstdint>
 #include <optional>
 #include <random>
 #include <string>
@@ -52,6 +54,18 @@ int gradeOf(Technique technique);
 std::string_view gradeName(int grade);
 std::string_view techniqueName(Technique technique);
 
+// Where a rated puzzle stands among those of its grade; a larger one is harder. The hardest
+// technique it needs comes first, so that a player moving through a grade meets its techniques
+// in the order they are tried; then the steps beyond singles, each weighted by its grade (and
+// the depth of guessing); then the singles, naked ones weighing more than hidden ones.
+struct Score
+{
+    int hardest = -1; // a Technique; -1 for a puzzle not solved
+    std::int64_t beyondSingles = 0;
+    std::int64_t singles = 0;
+    auto operator<=>(const Score &) const = default;
+};
+
 struct Rating
 {
     // 1 to TopGrade; InvalidGrade when the puzzle has no solution or more than one. When a
@@ -68,8 +82,7 @@ struct Rating
     int unsoundSteps = 0;
 
     int count(Technique t) const { return counts[static_cast<std::size_t>(t)]; }
-    // Orders puzzles of one grade: more and harder steps score higher.
-    double score() const;
+    Score score() const;
 };
 
 struct RateOptions

@@ -1,4 +1,5 @@
 #include "puzzles/grader.h"
+#include "puzzles/puzzletext.h"
 #include "support/testsupport.h"
 
 #include <QDir>
@@ -271,9 +272,9 @@ private Q_SLOTS:
         }
     }
 
-    // Within a grade the library's easy-to-hard numbering follows score(): more steps, harder
-    // steps and deeper guesses score higher. A score whose order inverts or flattens (the
-    // easiest puzzle of a band numbered last) fails here.
+    // Within a grade the library's easy-to-hard numbering follows score(): a harder technique
+    // needed first, then more steps, harder steps and deeper guesses. A score whose order
+    // inverts or flattens (the easiest puzzle of a band numbered last) fails here.
     void scoreRisesWithMoreAndHarderSteps()
     {
         Rating base;
@@ -301,6 +302,30 @@ private Q_SLOTS:
         QVERIFY(deeper.score() > base.score());
         QVERIFY(Rating {}.score() < base.score());
 
+        // The hardest technique needed outranks any number of easier steps, also of its own
+        // grade: one swordfish after many X-wings and pointings, one claiming after pointings.
+        Rating wings = base;
+        wings.grade = 5;
+        wings.counts[static_cast<std::size_t>(Technique::XWing)] = 6;
+        wings.counts[static_cast<std::size_t>(Technique::Pointing)] = 9;
+        Rating swordfish = base;
+        swordfish.grade = 5;
+        swordfish.counts[static_cast<std::size_t>(Technique::Swordfish)] = 1;
+        QVERIFY(swordfish.score() > wings.score());
+        Rating claiming = base;
+        claiming.counts[static_cast<std::size_t>(Technique::Pointing)] = 0;
+        claiming.counts[static_cast<std::size_t>(Technique::Claiming)] = 1;
+        Rating pointings = base;
+        pointings.counts[static_cast<std::size_t>(Technique::Pointing)] = 12;
+        QVERIFY(claiming.score() > pointings.score());
+        // Beyond the hardest, steps beyond singles come before singles: one pointing more
+        // outweighs twenty naked singles.
+        Rating singles = base;
+        singles.counts[static_cast<std::size_t>(Technique::NakedSingle)] = 20;
+        Rating pointing = base;
+        ++pointing.counts[static_cast<std::size_t>(Technique::Pointing)];
+        QVERIFY(pointing.score() > singles.score());
+
         // On a real puzzle of the easiest grade, where every step places a digit: each digit
         // given away from its solution leaves a step fewer, and a lower score.
         std::mt19937_64 rng(7);
@@ -309,7 +334,7 @@ private Q_SLOTS:
         Grid solution {};
         QCOMPARE(countSolutions(*puzzle, 2, &solution), 1);
         Grid easier = *puzzle;
-        double last = rate(easier).score();
+        auto last = rate(easier).score();
         for (std::size_t p = 0; p < 81; ++p) {
             if (easier[p] != 0)
                 continue;
@@ -319,6 +344,30 @@ private Q_SLOTS:
                 break;
             QVERIFY2(r.score() < last, toText(easier).c_str());
             last = r.score();
+        }
+    }
+
+    // The default library, as shipped: each band of 1000 is one grade, and within it the
+    // numbers follow the score, so no puzzle needs a harder technique than one after it.
+    void libraryRisesWithinEachGrade()
+    {
+        QFile f(zov::test::sourceDir() + QStringLiteral("/data/library.txt"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const auto parsed = parsePuzzleText(f.readAll().toStdString());
+        QCOMPARE(parsed.puzzles.size(), std::size_t(8000));
+        Rating last;
+        for (std::size_t k = 0; k < parsed.puzzles.size(); ++k) {
+            const Rating r = rate(parsed.puzzles[k]);
+            const auto where = [&](const char *what) -> QByteArray {
+                return QByteArray("puzzle ") + QByteArray::number(qulonglong(k + 1)) + what;
+            };
+            QVERIFY2(r.grade == static_cast<int>(k / 1000) + 1, where(" is out of its band"));
+            if (k % 1000 != 0) {
+                QVERIFY2(r.score().hardest >= last.score().hardest,
+                    where(" needs an easier technique than the one before it"));
+                QVERIFY2(r.score() >= last.score(), where(" is easier than the one before it"));
+            }
+            last = r;
         }
     }
 

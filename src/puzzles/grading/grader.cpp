@@ -37,9 +37,10 @@ std::string_view techniqueName(Technique technique)
     return TechniqueNames[static_cast<std::size_t>(technique)];
 }
 
-double Rating::score() const
+Score Rating::score() const
 {
-    double s = 0, weight = 1;
+    Score s;
+    std::int64_t weight = 1;
     int lastGrade = 1;
     for (int k = 0; k < TechniqueCount; ++k) {
         const int g = Grades[static_cast<std::size_t>(k)];
@@ -47,9 +48,13 @@ double Rating::score() const
             weight *= 4;
             lastGrade = g;
         }
-        s += weight * counts[static_cast<std::size_t>(k)];
+        const int n = counts[static_cast<std::size_t>(k)];
+        if (n > 0)
+            s.hardest = k;
+        (g <= gradeOf(Technique::NakedSingle) ? s.singles : s.beyondSingles) += weight * n;
     }
-    return s + weight * 16 * trialDepth;
+    s.beyondSingles += weight * 16 * trialDepth;
+    return s;
 }
 
 Rating rate(const Grid &puzzle, const RateOptions &options)
