@@ -35,8 +35,20 @@ enum class Technique {
     XWing,
     Swordfish,
     Jellyfish,
+    Skyscraper,
+    TwoStringKite,
+    EmptyRectangle,
+    FinnedXWing,
+    SashimiXWing,
+    FinnedSwordfish,
+    SashimiSwordfish,
     XYWing,
     XYZWing,
+    WWing,
+    UniqueRectangle1,
+    UniqueRectangle2,
+    UniqueRectangle4,
+    BugPlusOne,
     SimpleColouring,
     XChain,
     XYChain,
@@ -99,6 +111,7 @@ struct RateOptions
 };
 
 constexpr unsigned bit(Technique t) { return 1u << static_cast<unsigned>(t); }
+static_assert(TechniqueCount <= 32, "RateOptions::disabled holds one bit per technique");
 
 Rating rate(const Grid &puzzle, const RateOptions &options = {});
 

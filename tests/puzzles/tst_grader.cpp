@@ -105,24 +105,56 @@ private Q_SLOTS:
         // 9 stands in rows 3 and 7 only in columns 2 and 8.
         row("x-wing",
             "1..86..7......7...3.72..6.1.13.2....8.......9....9.81.7.2..65.8...4......3..89..6",
-            T::XWing, true, "x-wing: r1c2-9 r8c2-9 r8c8-9");
+            T::XWing, false, "x-wing: r1c2-9 r8c2-9 r8c8-9");
         row("swordfish",
             "......4....21...3.73..2..6.8.5..9.4.....8.....1.7..6.5.2..3..74.5...69....9......",
             T::Swordfish, true);
-        // Pivot r3c2 {5,6}, pincers r9c2 {4,5} and r3c6 {4,6}.
+        // From the default library: each needs, of its grade's techniques, this one alone.
+        row("skyscraper",
+            ".1.8.....63814..9.2.4.538....7.....5.42.7.36.3.....4....631.7.8.8..65924.....4.3.",
+            T::Skyscraper, false);
+        row("two-string kite",
+            ".56..8..7.1...4.......1...8.3.1.95....7.6.9....14.7.8.1...4.......5...9.7..2..31.",
+            T::TwoStringKite, false);
+        row("empty rectangle",
+            ".7..94.8.5..2...67....7.2......6.17...61.79...13.4......5.3....69...1..5.3.42..9.",
+            T::EmptyRectangle, false);
+        row("finned x-wing",
+            ".2......5..9....4.8..51.6.9.6.1.5.7...7.6.5...1.4.8.6.2.1.89..3.9....8..7......9.",
+            T::FinnedXWing, false);
+        row("finned swordfish",
+            "..48....9.75...3.....65..4.25.74..9.4...9...1.9..85.24.2..64.....3...91.7....34..",
+            T::FinnedSwordfish, false);
+        row("sashimi swordfish",
+            "....28.1.8.2..7..6..735.....4.23..61.........18..69.2.....926..2..1..7.5.9.57....",
+            T::SashimiSwordfish, false);
         row("xy-wing",
-            ".2..9.3.8...8........7..129.19.7..3.4.......5.3..1.96.871..3........7...9.3.2..8.",
-            T::XYWing, true, "xy-wing: r9c6-4");
-        // Pivot r9c7 {3,5,6}, pincers r7c7 {3,5} and r9c4 {5,6}.
+            "..2.....8..178.2.6...612475...3...9.9..4.1..2.1...8...738124...2.5.371..1.....7..",
+            T::XYWing, false);
         row("xyz-wing",
-            ".......6..81.52..347..6..58.3..78.....7.4.9.....39..2.76..2..845..73.21..1.......",
-            T::XYZWing, true, "xyz-wing: r9c9-5");
+            ".1.8..96.....265..6...1..87...2...5..2.7.5.9..5...4...79..5...1..547.....61..9.2.",
+            T::XYZWing, false);
+        row("w-wing",
+            ".7..28...4.5.....2.869.5.....1....9...85371...3....5.....2.165.5.....3.1...65..7.",
+            T::WWing, false);
+        row("unique rectangle 1",
+            "5.3.81.2..8.6.73...4.3...........68....5.8....75...........2.5...27.6.1..1.89.2.3",
+            T::UniqueRectangle1, false);
+        row("unique rectangle 2",
+            "8...9...4..9..27.....7.4.......798.24.68.31.99.814.......9.6.....54..9..7...5...1",
+            T::UniqueRectangle2, false);
+        row("unique rectangle 4",
+            ".82.4......43.2....3...9.6.8.6......7.3...2.5......6.8.7.9...4....5.71......1.89.",
+            T::UniqueRectangle4, false);
+        row("bug+1",
+            ".7..3...1289..6....3......2.1...4..68.3.5.9.49..8...5.6......3....6..4191...8..2.",
+            T::BugPlusOne, false);
         row("simple colouring",
-            "8..7.3..5..9.......7.9...24...3...87..18.49..78...5...36...8.7.......4..9..6.7..3",
+            ".....739.2.3.....7.5.2..6..6...74....39...57....56...4..7..2.1.5.....7.3.247.....",
             T::SimpleColouring, false);
         row("x-chain",
-            "..41.6.92..2.9..43......1.....9.2..8.96...42.2..6.5.....5......38..5.6..42.8.73..",
-            T::XChain, true);
+            "...7......74.568...1.4....514..6.5....7...1....5.3..265....3.9...391.65......8...",
+            T::XChain, false);
         row("xy-chain",
             "6....798.48....2....1.8...6...74.......5.9.......38...8...1.6....3....57.594....8",
             T::XYChain, true);
@@ -191,9 +223,15 @@ private Q_SLOTS:
             | bit(T::Swordfish) | bit(T::Jellyfish);
         const unsigned wingsAndChains = bit(T::XYWing) | bit(T::XYZWing) | bit(T::SimpleColouring)
             | bit(T::XChain) | bit(T::XYChain);
-        const unsigned masks[] = { 0, subsetsAndFish, bit(T::Pointing) | bit(T::Claiming),
-            subsetsAndFish | bit(T::Pointing) | bit(T::Claiming) | bit(T::XYWing),
-            wingsAndChains | bit(T::NakedSingle) };
+        const unsigned patterns = bit(T::Skyscraper) | bit(T::TwoStringKite)
+            | bit(T::EmptyRectangle) | bit(T::FinnedXWing) | bit(T::SashimiXWing)
+            | bit(T::FinnedSwordfish) | bit(T::SashimiSwordfish) | bit(T::WWing);
+        const unsigned uniqueness = bit(T::UniqueRectangle1) | bit(T::UniqueRectangle2)
+            | bit(T::UniqueRectangle4) | bit(T::BugPlusOne);
+        const unsigned masks[]
+            = { 0, subsetsAndFish, patterns | uniqueness, bit(T::Pointing) | bit(T::Claiming),
+                  subsetsAndFish | bit(T::Pointing) | bit(T::Claiming) | bit(T::XYWing),
+                  wingsAndChains | bit(T::NakedSingle) };
         for (const auto &g : set)
             for (const unsigned disabled : masks) {
                 const Rating r = rate(g, { TopGrade, disabled });

@@ -139,14 +139,20 @@ QString recordFault(const Position &s, const Hint &h)
             removals.push_back(c);
     }
     std::sort(nodes.begin(), nodes.end(), [](auto &x, auto &y) { return x.order < y.order; });
-    if (r.technique == Technique::XChain || r.technique == Technique::XYChain) {
+    using T = Technique;
+    const auto t = r.technique;
+    if (t == T::XChain || t == T::XYChain || t == T::Skyscraper || t == T::TwoStringKite
+        || t == T::WWing) {
         ++checked.chains;
-        const bool xy = r.technique == Technique::XYChain;
-        // An x-chain's nodes are cells; an xy-chain's come two to a cell.
+        const bool xy = t == T::XYChain;
+        // An x-chain's nodes are cells; an xy-chain's come two to a cell, and a W-wing's two
+        // to each end cell.
         std::vector<int> cells;
         for (std::size_t k = 0; k < nodes.size(); k += xy ? 2 : 1) {
             if (xy && (k + 1 >= nodes.size() || nodes[k + 1].cell != nodes[k].cell))
                 return at + QStringLiteral("an xy-chain node without its pair");
+            if (!cells.empty() && cells.back() == nodes[k].cell && t == T::WWing)
+                continue;
             if (std::find(cells.begin(), cells.end(), nodes[k].cell) != cells.end())
                 return at + QStringLiteral("a chain that visits a cell twice");
             cells.push_back(nodes[k].cell);
@@ -170,8 +176,9 @@ QString recordFault(const Position &s, const Hint &h)
             ++checked.removals;
         }
     }
-    if (r.technique == Technique::XWing || r.technique == Technique::Swordfish
-        || r.technique == Technique::Jellyfish) {
+    const bool finned = t == T::FinnedXWing || t == T::SashimiXWing || t == T::FinnedSwordfish
+        || t == T::SashimiSwordfish;
+    if (t == T::XWing || t == T::Swordfish || t == T::Jellyfish || finned) {
         ++checked.fish;
         std::vector<int> base, cover;
         for (const auto &u : r.unitRoles)
@@ -183,15 +190,67 @@ QString recordFault(const Position &s, const Hint &h)
         };
         if (base.size() != cover.size() || base.empty())
             return at + QStringLiteral("a fish with unequal lines");
+        // A finned fish's places off its cover lines are its fins, all in one box.
+        int finBox = -1;
         for (const int u : base)
             for (const auto p : units.cells[std::size_t(u)])
-                if (has(cand, p, d) && !in(cover, p))
-                    return at + QStringLiteral("a fish's base line outside its cover");
+                if (has(cand, p, d) && !in(cover, p)) {
+                    const int box = units.of[std::size_t(p)][2];
+                    if (!finned || (finBox >= 0 && finBox != box))
+                        return at + QStringLiteral("a fish's base line outside its cover");
+                    finBox = box;
+                }
+        if (finned && finBox < 0)
+            return at + QStringLiteral("a finned fish without a fin");
         for (const auto &x : removals) {
-            if (!in(cover, x.cell) || in(base, x.cell))
+            if (!in(cover, x.cell) || in(base, x.cell)
+                || (finned && units.of[std::size_t(x.cell)][2] != finBox))
                 return at + QStringLiteral("a fish's removal off its cover lines");
             ++checked.removals;
         }
+    }
+    if (t == T::EmptyRectangle) {
+        // The box's digits lie on its cross, and a removal sees the strong link's far end and
+        // lies on the cross's other line.
+        int box = -1;
+        std::vector<int> cross;
+        for (const auto &u : r.unitRoles) {
+            if (u.role == Role::Base)
+                box = u.unit;
+            if (u.role == Role::Look)
+                cross.push_back(u.unit);
+        }
+        const int d = std::countr_zero(unsigned(r.digits)) + 1;
+        auto on = [](int unit, int p) { return units.of[std::size_t(p)][unit / 9] == unit; };
+        if (box < 0 || cross.size() != 2 || nodes.size() != 2)
+            return at + QStringLiteral("an empty rectangle told without its box and cross");
+        for (const auto p : units.cells[std::size_t(box)])
+            if (has(cand, p, d) && !on(cross[0], p) && !on(cross[1], p))
+                return at + QStringLiteral("an empty rectangle's digit off its cross");
+        for (const auto &x : removals) {
+            if (!units.sees[std::size_t(x.cell)][std::size_t(nodes.front().cell)]
+                || !on(cross[1], x.cell) || on(box, x.cell))
+                return at + QStringLiteral("an empty rectangle's removal that does not hold");
+            ++checked.removals;
+        }
+    }
+    if (t == T::UniqueRectangle1 || t == T::UniqueRectangle2 || t == T::UniqueRectangle4) {
+        // Four open corners on two rows, two columns and two boxes, each holding both digits.
+        std::vector<int> rows, cols, boxes;
+        auto add = [](std::vector<int> &list, int v) {
+            if (std::find(list.begin(), list.end(), v) == list.end())
+                list.push_back(v);
+        };
+        for (const int p : r.cells) {
+            add(rows, p / 9);
+            add(cols, p % 9);
+            add(boxes, units.of[std::size_t(p)][2]);
+            if ((cand[std::size_t(p)] & r.digits) != r.digits)
+                return at + QStringLiteral("a rectangle's corner without both digits");
+        }
+        if (r.cells.size() != 4 || rows.size() != 2 || cols.size() != 2 || boxes.size() != 2)
+            return at + QStringLiteral("a rectangle that is not one");
+        checked.removals += int(removals.size());
     }
     if (r.technique == Technique::XYWing || r.technique == Technique::XYZWing)
         for (const auto &x : removals) {
@@ -356,7 +415,7 @@ private Q_SLOTS:
         const auto library
             = puzzlesIn(zov::test::sourceDir() + QStringLiteral("/data/library.txt"));
         bool unfolded = false;
-        for (const int n : { 2001, 6509, 6354, 7001, 7990, 8000 }) {
+        for (const int n : { 2001, 6007, 6018, 7001, 7990, 8000 }) {
             const Grid &givens = library[std::size_t(n - 1)];
             Grid solution {};
             QCOMPARE(countSolutions(givens, 2, &solution), 1);

@@ -17,8 +17,11 @@ using grading::units;
 
 constexpr std::array<std::string_view, TechniqueCount> TechniqueNames { "hidden-single",
     "naked-single", "pointing", "claiming", "naked-pair", "hidden-pair", "naked-triple",
-    "hidden-triple", "naked-quad", "hidden-quad", "x-wing", "swordfish", "jellyfish", "xy-wing",
-    "xyz-wing", "simple-colouring", "x-chain", "xy-chain", "trial" };
+    "hidden-triple", "naked-quad", "hidden-quad", "x-wing", "swordfish", "jellyfish", "skyscraper",
+    "two-string-kite", "empty-rectangle", "finned-x-wing", "sashimi-x-wing", "finned-swordfish",
+    "sashimi-swordfish", "xy-wing", "xyz-wing", "w-wing", "unique-rectangle-1",
+    "unique-rectangle-2", "unique-rectangle-4", "bug-plus-one", "simple-colouring", "x-chain",
+    "xy-chain", "trial" };
 
 constexpr std::array<std::string_view, TopGrade + 1> GradeNames { "invalid", "hidden-singles",
     "naked-singles", "locked-candidates", "subsets", "fish", "wings", "chains", "trial" };

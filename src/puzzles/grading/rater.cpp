@@ -21,8 +21,24 @@ constexpr std::array<Finder, TechniqueCount> Finders {
     [](CandidateGrid &g, Rater &r) { return fish(g, r, 2, Technique::XWing); },
     [](CandidateGrid &g, Rater &r) { return fish(g, r, 3, Technique::Swordfish); },
     [](CandidateGrid &g, Rater &r) { return fish(g, r, 4, Technique::Jellyfish); },
+    skyscraper,
+    twoStringKite,
+    emptyRectangle,
+    [](CandidateGrid &g, Rater &r) { return finnedFish(g, r, 2, false, Technique::FinnedXWing); },
+    [](CandidateGrid &g, Rater &r) { return finnedFish(g, r, 2, true, Technique::SashimiXWing); },
+    [](CandidateGrid &g, Rater &r) {
+        return finnedFish(g, r, 3, false, Technique::FinnedSwordfish);
+    },
+    [](CandidateGrid &g, Rater &r) {
+        return finnedFish(g, r, 3, true, Technique::SashimiSwordfish);
+    },
     xyWing,
     xyzWing,
+    wWing,
+    uniqueRectangle1,
+    uniqueRectangle2,
+    uniqueRectangle4,
+    bugPlusOne,
     colouring,
     xChain,
     xyChain,
@@ -100,6 +116,17 @@ bool Rater::watchedStep(CandidateGrid &g, StepPattern &pattern)
 {
     m_watch = &pattern;
     const bool found = step(g, 0);
+    m_watch = nullptr;
+    return found;
+}
+
+bool Rater::watchedStep(CandidateGrid &g, Technique tech, StepPattern &pattern)
+{
+    if (tech == Technique::Trial)
+        return false;
+    m_watch = &pattern;
+    m_depth = 0;
+    const bool found = Finders[static_cast<std::size_t>(tech)](g, *this);
     m_watch = nullptr;
     return found;
 }

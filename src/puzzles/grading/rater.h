@@ -21,7 +21,10 @@ inline constexpr std::array<int, TechniqueCount> Grades {
     3, 3, // locked candidates
     4, 4, 4, 4, 4, 4, // subsets
     5, 5, 5, // fish
-    6, 6, // wings
+    5, 5, 5, // single-digit patterns
+    5, 5, 5, 5, // finned fish
+    6, 6, 6, // wings
+    6, 6, 6, 6, // uniqueness
     7, 7, 7, // colouring and chains
     8, // trial
 };
@@ -182,6 +185,8 @@ public:
     // One step of the easiest technique that applies (no trial), told into `pattern`: false
     // when none applies.
     bool watchedStep(CandidateGrid &g, StepPattern &pattern);
+    // The same with `tech` alone.
+    bool watchedStep(CandidateGrid &g, Technique tech, StepPattern &pattern);
 
 private:
     const Grid &m_solution;

@@ -19,9 +19,21 @@ bool nakedSubset(CandidateGrid &g, Rater &r, int n, Technique tech);
 bool hiddenSubset(CandidateGrid &g, Rater &r, int n, Technique tech);
 // fish.cpp: `n` from 2 (x-wing) to 4 (jellyfish)
 bool fish(CandidateGrid &g, Rater &r, int n, Technique tech);
+// singledigit.cpp
+bool skyscraper(CandidateGrid &g, Rater &r);
+bool twoStringKite(CandidateGrid &g, Rater &r);
+bool emptyRectangle(CandidateGrid &g, Rater &r);
+// finnedfish.cpp: `n` 2 (x-wing) or 3 (swordfish); sashimi where a base line has one place
+bool finnedFish(CandidateGrid &g, Rater &r, int n, bool sashimi, Technique tech);
 // wings.cpp
 bool xyWing(CandidateGrid &g, Rater &r);
 bool xyzWing(CandidateGrid &g, Rater &r);
+bool wWing(CandidateGrid &g, Rater &r);
+// uniqueness.cpp: sound only where the puzzle has exactly one solution
+bool uniqueRectangle1(CandidateGrid &g, Rater &r);
+bool uniqueRectangle2(CandidateGrid &g, Rater &r);
+bool uniqueRectangle4(CandidateGrid &g, Rater &r);
+bool bugPlusOne(CandidateGrid &g, Rater &r);
 // chains.cpp
 bool colouring(CandidateGrid &g, Rater &r);
 bool xChain(CandidateGrid &g, Rater &r);

@@ -77,4 +77,64 @@ bool xyzWing(CandidateGrid &g, Rater &r)
         });
 }
 
+// Two cells that can only be x or y, not seeing each other, and a unit where x has only two
+// places, one seeing each cell: if the first cell is not y it is x, so the place it sees is
+// not x, the other place is, and the second cell is y. One of the two cells is y; no cell
+// that sees both can be.
+bool wWing(CandidateGrid &g, Rater &r)
+{
+    for (int p = 0; p < 81; ++p) {
+        const Mask pair = g.cand[p];
+        if (bits(pair) != 2)
+            continue;
+        for (int q = p + 1; q < 81; ++q) {
+            if (g.cand[q] != pair || units.sees[p][q])
+                continue;
+            // Only the cells that see both can lose anything: nothing to find without them.
+            const Cells both = units.peerSet[p] & units.peerSet[q];
+            for (int k = 0; k < 2; ++k) {
+                const Mask x
+                    = k ? static_cast<Mask>(pair & (pair - 1)) : static_cast<Mask>(pair & -pair);
+                const Mask y = static_cast<Mask>(pair & ~x);
+                bool any = false;
+                both.each([&](int c) { any = any || (g.cand[c] & y); });
+                if (!any)
+                    continue;
+                for (int u = 0; u < 27; ++u) {
+                    const Mask at = where(g, u, x);
+                    if (bits(at) != 2)
+                        continue;
+                    const int a = units.cells[u][lowest(at)];
+                    const int b = units.cells[u][lowest(static_cast<Mask>(at & (at - 1)))];
+                    for (int e = 0; e < 2; ++e) {
+                        const int np = e ? b : a, nq = e ? a : b;
+                        if (np == p || np == q || nq == p || nq == q || !units.sees[np][p]
+                            || !units.sees[nq][q])
+                            continue;
+                        bool progress = false;
+                        both.each([&](int c) {
+                            if (c != np && c != nq)
+                                progress |= r.remove(g, c, y);
+                        });
+                        if (!progress)
+                            continue;
+                        if (auto *seen = r.watched()) {
+                            const int dx = lowest(x) + 1, dy = lowest(y) + 1;
+                            seen->cells = { p, q, np, nq };
+                            seen->units = { u };
+                            seen->digits = y;
+                            seen->unit(u, Role::Look);
+                            seen->chain({ { p, dy }, { p, dx }, { np, dx }, { nq, dx }, { q, dx },
+                                            { q, dy } },
+                                true);
+                        }
+                        return r.counted(Technique::WWing);
+                    }
+                }
+            }
+        }
+    }
+    return false;
+}
+
 } // namespace zov::puzzles::grading

@@ -90,6 +90,7 @@ Drawing drawingOf(const Position &state, const StepPattern &seen, int upTo, int 
         switch (c.role) {
         case Role::Pivot:
         case Role::Pincer:
+        case Role::Fin:
         case Role::Assumed:
             cellMark(c.cell, c.role);
             break;

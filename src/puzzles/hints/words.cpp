@@ -232,6 +232,22 @@ std::string titleOf(Technique technique)
         return "Locked candidates (claiming)";
     case Technique::Trial:
         return "Contradiction chain";
+    case Technique::TwoStringKite:
+        return "Two-string kite";
+    case Technique::WWing:
+        return "W-wing";
+    case Technique::FinnedXWing:
+        return "Finned X-wing";
+    case Technique::SashimiXWing:
+        return "Sashimi X-wing";
+    case Technique::UniqueRectangle1:
+        return "Unique rectangle (type 1)";
+    case Technique::UniqueRectangle2:
+        return "Unique rectangle (type 2)";
+    case Technique::UniqueRectangle4:
+        return "Unique rectangle (type 4)";
+    case Technique::BugPlusOne:
+        return "BUG+1";
     default:
         break;
     }
@@ -569,6 +585,182 @@ Telling xyChain(const StepPattern &seen, const grading::CandidateGrid &before)
     return t;
 }
 
+// Skyscraper and two-string kite: two strong links of one digit, one end of each seeing the
+// other's; the chain y1=x1-x2=y2 in its four nodes.
+Telling twoStrongLinks(const StepPattern &seen)
+{
+    Telling t;
+    const auto nodes = nodesOf(seen);
+    const auto lines = unitsIn(seen, Role::Base);
+    const std::string d = num(nodes.front()->digit);
+    const int y1 = nodes[0]->cell, x1 = nodes[1]->cell, x2 = nodes[2]->cell, y2 = nodes[3]->cell;
+    const bool kite = seen.technique == Technique::TwoStringKite;
+    t.look = "Look at the " + d + "s in " + unitName(lines[0]) + " and " + unitName(lines[1])
+        + ", shaded: each has only two places left for " + an(d) + ".";
+    t.pattern = "In " + unitName(lines[0]) + " and " + unitName(lines[1]) + " the " + d
+        + " has two places each. One place of each, " + cellName(x1) + " (2) and " + cellName(x2)
+        + " (3), "
+        + (kite ? "share " + linkUnit(x1, x2) + ", where both strings meet"
+                : "stand in " + linkUnit(x1, x2) + ", the skyscraper's floor")
+        + "; the other two, " + cellName(y1) + " (1) and " + cellName(y2)
+        + " (4), are its ends. A solid line joins the two places of a unit, a dashed line two " + d
+        + "s that see each other.";
+    t.reason.push_back(
+        { "If 1 is not " + an(d) + ", 2 is (the only other place in " + unitName(lines[0]) + "); ",
+            2 });
+    t.reason.push_back({ "3, which sees it, is not; ", 3 });
+    t.reason.push_back({ "so 4 is (the only other place in " + unitName(lines[1]) + "). ", 4 });
+    t.result = "So 1 or 4 holds the " + d + ", and no cell that sees both can. " + resultTold(seen);
+    return t;
+}
+
+Telling emptyRectangle(const StepPattern &seen)
+{
+    Telling t;
+    const auto nodes = nodesOf(seen);
+    const int box = unitsIn(seen, Role::Base).front(), link = unitsIn(seen, Role::Cover).front();
+    const auto cross = unitsIn(seen, Role::Look);
+    const std::string d = num(nodes.front()->digit);
+    const int far = nodes[0]->cell, near = nodes[1]->cell;
+    const int target = seen.removed.front().first;
+    t.look
+        = "Look at the " + d + "s of " + unitName(box) + " and of " + unitName(link) + ", shaded.";
+    t.pattern = "In " + unitName(box) + " every " + d + " left, ringed, lies on "
+        + unitName(cross[0]) + " or " + unitName(cross[1]) + ", a cross through the box; in "
+        + unitName(link) + " the " + d + " has only two places, " + cellName(far) + " (1) and "
+        + cellName(near) + " (2), the second on the cross's " + kindOf(cross[0]) + ".";
+    t.reason.push_back({ "If " + cellName(target) + " held " + an(d) + ", the box's " + d + "s on "
+            + unitName(cross[1]) + " would go, and so would 1, which it sees; ",
+        1 });
+    t.reason.push_back(
+        { "then 2 would be the " + d + " of " + unitName(link) + ", and the box's " + d + "s on "
+                + unitName(cross[0]) + " would go as well, leaving the box without " + an(d) + ". ",
+            2 });
+    t.result = resultTold(seen);
+    return t;
+}
+
+Telling finnedFish(const StepPattern &seen)
+{
+    Telling t;
+    const auto base = unitsIn(seen, Role::Base), cover = unitsIn(seen, Role::Cover);
+    const std::string d = num(lowest(seen.digits) + 1), b = linesName(base), c = linesName(cover);
+    const std::string baseKind = kindOf(base.front()), coverKind = kindOf(cover.front());
+    std::vector<int> fins;
+    for (const auto &x : seen.candidates)
+        if (x.role == Role::Fin)
+            fins.push_back(x.cell);
+    const int box = units.of[fins.front()][2];
+    const bool sashimi = seen.technique == Technique::SashimiXWing
+        || seen.technique == Technique::SashimiSwordfish;
+    t.look = "Look at the " + d + "s in " + b + ", shaded.";
+    t.pattern = "In " + b + " the " + d + ", ringed, can only go in " + c
+        + " (the second shade), but for " + (fins.size() == 1 ? "one place" : "a few places")
+        + " in " + unitName(box) + ", framed with dots: the fin" + (fins.size() == 1 ? "" : "s")
+        + "." + (sashimi ? " One " + baseKind + " has a single place left on " + c + "." : "");
+    t.reason.push_back({ "If no fin holds the " + d + ", the " + baseKind + "s make a fish: their "
+            + d + "s are the " + d + "s of " + c + ", and no other cell there holds one. ",
+        -1 });
+    t.reason.push_back(
+        { "If a fin holds it, no other cell of " + unitName(box) + " can. Either way, a cell of "
+                + c + " inside " + unitName(box) + " and off " + b + " cannot hold " + an(d) + ". ",
+            -1 });
+    (void)coverKind;
+    t.result = resultTold(seen);
+    return t;
+}
+
+// The one solution the puzzle has is what a uniqueness step relies on; the hint says so.
+constexpr std::string_view OneSolution
+    = " This relies on the puzzle having exactly one solution, as every puzzle here has.";
+
+Telling rectangle(const StepPattern &seen, const grading::CandidateGrid &before)
+{
+    Telling t;
+    const auto &cells = seen.cells;
+    const std::string pair = digitOr(seen.digits);
+    std::vector<int> plain, extra;
+    for (const int p : cells)
+        (before.cand[p] == seen.digits ? plain : extra).push_back(p);
+    t.look = "Look at " + cellList(cells)
+        + ", the corners of a rectangle on two rows, two "
+          "columns and two boxes.";
+    t.pattern = "The corners, " + cellList(cells) + ", can each be " + pair + "; " + cellList(plain)
+        + (plain.size() == 1 ? " holds" : " hold") + " nothing else.";
+    const std::string deadly = "If the corners held only " + pair
+        + ", the two digits could swap places around the rectangle and the puzzle would have "
+          "two solutions.";
+    t.reason.push_back({ deadly + std::string(OneSolution) + " ", -1 });
+    switch (seen.technique) {
+    case Technique::UniqueRectangle1:
+        t.reason.push_back(
+            { "So " + cellName(extra.front()) + " cannot be " + digitOr(seen.digits) + ". ", -1 });
+        break;
+    case Technique::UniqueRectangle2: {
+        const Mask more = static_cast<Mask>(before.cand[extra.front()] & ~seen.digits);
+        t.reason.push_back({ "So " + cellName(extra[0]) + " or " + cellName(extra[1])
+                + " holds their third digit, " + digitOr(more)
+                + ", and no cell that sees both can. ",
+            -1 });
+        break;
+    }
+    default: {
+        const int u = unitsIn(seen, Role::Look).front();
+        const int a = seen.links.front().from.digit;
+        const Mask b = static_cast<Mask>(seen.digits & ~digitBit(a));
+        t.reason.push_back({ "In " + unitName(u) + " the " + num(a) + " can only go in "
+                + cellName(extra[0]) + " or " + cellName(extra[1]) + ", so one of them is "
+                + an(num(a)) + "; if either were " + digitOr(b)
+                + " as well, the rectangle would be complete. ",
+            -1 });
+        break;
+    }
+    }
+    t.result = resultTold(seen);
+    return t;
+}
+
+Telling bug(const StepPattern &seen)
+{
+    Telling t;
+    const int cell = seen.cells.front(), d = lowest(seen.digits) + 1;
+    t.look = "Look at " + cellName(cell)
+        + ": every other open cell has only two candidates left, and it has three.";
+    t.pattern = "Each digit has exactly two places in every row, column and box, but the " + num(d)
+        + ", which has three in the units of " + cellName(cell) + ", shaded.";
+    t.reason.push_back({ "Without the " + num(d) + " of " + cellName(cell)
+            + ", the two-candidate cells would pair up so that every digit could take either "
+              "place, and the puzzle would have two solutions."
+            + std::string(OneSolution) + " ",
+        -1 });
+    t.result = "So " + cellName(cell) + " holds the " + num(d) + ": " + placementTold(seen);
+    return t;
+}
+
+Telling wWing(const StepPattern &seen)
+{
+    Telling t;
+    const auto nodes = nodesOf(seen);
+    const int p = nodes[0]->cell, np = nodes[2]->cell, nq = nodes[3]->cell, q = nodes[5]->cell;
+    const std::string x = num(nodes[1]->digit), y = num(nodes[0]->digit);
+    const int link = unitsIn(seen, Role::Look).front();
+    t.look = "Look at " + cellName(p) + " and " + cellName(q) + ", which can only be " + x + " or "
+        + y + ", and at the " + x + "s of " + unitName(link) + ", shaded.";
+    t.pattern = "In " + unitName(link) + " the " + x + " has only two places, " + cellName(np)
+        + ", which sees " + cellName(p) + ", and " + cellName(nq) + ", which sees " + cellName(q)
+        + ". The chain's candidates are numbered in order.";
+    t.reason.push_back(
+        { "If " + cellName(p) + " is not " + an(y) + ", it is " + an(x) + " (2); ", 2 });
+    t.reason.push_back({ cellName(np) + " (3), which sees it, is not " + an(x) + ", so "
+            + cellName(nq) + " (4) is; ",
+        4 });
+    t.reason.push_back(
+        { "then " + cellName(q) + " (5) is not " + an(x) + ", so it is " + an(y) + " (6). ", 6 });
+    t.result = "So " + cellName(p) + " or " + cellName(q) + " holds the " + y
+        + ", and no cell that sees both can. " + resultTold(seen);
+    return t;
+}
+
 } // namespace
 
 Telling step(const StepPattern &seen, const grading::CandidateGrid &before, Mask ruledOut,
@@ -598,9 +790,33 @@ Telling step(const StepPattern &seen, const grading::CandidateGrid &before, Mask
     case T::Jellyfish:
         t = fish(seen);
         break;
+    case T::Skyscraper:
+    case T::TwoStringKite:
+        t = twoStrongLinks(seen);
+        break;
+    case T::EmptyRectangle:
+        t = emptyRectangle(seen);
+        break;
     case T::XYWing:
     case T::XYZWing:
         t = wing(seen, before);
+        break;
+    case T::WWing:
+        t = wWing(seen);
+        break;
+    case T::FinnedXWing:
+    case T::SashimiXWing:
+    case T::FinnedSwordfish:
+    case T::SashimiSwordfish:
+        t = finnedFish(seen);
+        break;
+    case T::UniqueRectangle1:
+    case T::UniqueRectangle2:
+    case T::UniqueRectangle4:
+        t = rectangle(seen, before);
+        break;
+    case T::BugPlusOne:
+        t = bug(seen);
         break;
     case T::SimpleColouring:
         t = colouring(seen, before);
