@@ -415,7 +415,9 @@ private Q_SLOTS:
     // every 16th puzzle is rated, which keeps the test short).
     void defaultLibraryChecksClean()
     {
-        // CTest names the library; started by hand, the test takes the one its build made.
+        // CTest names the library; started by hand, the test takes the one its build made. It
+        // is the library the build makes from the text file whenever that changes, not the copy
+        // beside the game, which is made once and then left alone.
         QString db = qEnvironmentVariable("ZOVUDEDODA_DEFAULT_DB");
         if (db.isEmpty())
             db = QStringLiteral(ZOVUDEDODA_BUILT_DEFAULT_DB);

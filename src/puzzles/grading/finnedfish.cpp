@@ -10,15 +10,23 @@ namespace zov::puzzles::grading {
 // cannot hold the digit. Sashimi: a base line has only one place on the cover lines.
 bool finnedFish(CandidateGrid &g, Rater &r, int n, bool sashimi, Technique tech)
 {
+    // Where each digit stands in each row (by column) and each column (by row), in one pass.
+    std::array<std::array<std::array<Mask, 9>, 9>, 2> places {};
+    for (int p = 0; p < 81; ++p)
+        for (unsigned c = g.cand[p]; c; c &= c - 1) {
+            const auto d = static_cast<std::size_t>(lowest(static_cast<Mask>(c)));
+            places[0][d][static_cast<std::size_t>(p / 9)] |= static_cast<Mask>(1u << (p % 9));
+            places[1][d][static_cast<std::size_t>(p % 9)] |= static_cast<Mask>(1u << (p / 9));
+        }
     for (int d = 0; d < 9; ++d) {
         const Mask m = digitBit(d + 1);
         for (const int base : { 0, 9 }) {
             const int cover = 9 - base;
-            std::array<Mask, 9> at {};
+            const auto &at
+                = places[static_cast<std::size_t>(base / 9)][static_cast<std::size_t>(d)];
             Mask usable = 0; // the lines that can be a base: some places, and few fins
             for (int i = 0; i < 9; ++i) {
-                const Mask a = where(g, base + i, m);
-                at[static_cast<std::size_t>(i)] = a;
+                const Mask a = at[static_cast<std::size_t>(i)];
                 if (a && bits(a) <= n + 3)
                     usable = static_cast<Mask>(usable | 1u << i);
             }
@@ -33,7 +41,38 @@ bool finnedFish(CandidateGrid &g, Rater &r, int n, bool sashimi, Technique tech)
                         all | at[static_cast<std::size_t>(lowest(static_cast<Mask>(s)))]);
                 if (bits(all) <= n)
                     continue;
+                const auto &across
+                    = places[static_cast<std::size_t>(1 - base / 9)][static_cast<std::size_t>(d)];
                 auto found = [&](Mask covers) {
+                    // First by masks alone: every base line on a cover, the fins in one box,
+                    // and something to remove there.
+                    Mask finLines = 0, finAt = 0;
+                    bool anyThin = false;
+                    for (unsigned s = lines; s; s &= s - 1) {
+                        const int line = lowest(static_cast<Mask>(s));
+                        const Mask a = at[static_cast<std::size_t>(line)];
+                        const auto inCover = static_cast<Mask>(a & covers);
+                        if (!inCover)
+                            return false;
+                        anyThin = anyThin || bits(inCover) == 1;
+                        if (a & ~covers) {
+                            finLines = static_cast<Mask>(finLines | 1u << line);
+                            finAt = static_cast<Mask>(finAt | (a & ~covers));
+                        }
+                    }
+                    if (!finLines || anyThin != sashimi)
+                        return false;
+                    const auto lineBand = static_cast<Mask>(7u << (lowest(finLines) / 3 * 3));
+                    const auto atBand = static_cast<Mask>(7u << (lowest(finAt) / 3 * 3));
+                    if ((finLines & ~lineBand) || (finAt & ~atBand))
+                        return false;
+                    bool removable = false;
+                    for (unsigned c = covers & atBand; c; c &= c - 1)
+                        removable = removable
+                            || (across[static_cast<std::size_t>(lowest(static_cast<Mask>(c)))]
+                                & lineBand & ~lines);
+                    if (!removable)
+                        return false;
                     bool thin = false, everyLine = true, oneBox = true;
                     Cells fins;
                     int finBox = -1;

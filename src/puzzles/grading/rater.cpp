@@ -49,20 +49,22 @@ constexpr std::array<Finder, TechniqueCount> Finders {
 
 std::optional<Break> brokenAt(const CandidateGrid &g)
 {
-    for (int p = 0; p < 81; ++p)
-        if (!g.grid[p] && !g.cand[p])
+    // What each unit may still hold, from one pass over the cells: taken after every step, so
+    // kept to the one pass.
+    std::array<Mask, 27> seen {};
+    for (int p = 0; p < 81; ++p) {
+        const Mask held = g.grid[p] ? digitBit(g.grid[p]) : g.cand[p];
+        if (!held)
             return Break { p, -1, 0 };
-    // What each cell may still be, once, rather than once for each of its three units.
-    std::array<Mask, 81> held;
-    for (int p = 0; p < 81; ++p)
-        held[p] = g.grid[p] ? digitBit(g.grid[p]) : g.cand[p];
-    for (int u = 0; u < 27; ++u) {
-        Mask seen = 0;
-        for (const auto p : units.cells[u])
-            seen = static_cast<Mask>(seen | held[p]);
-        if (seen != AllDigits)
-            return Break { -1, u, lowest(static_cast<Mask>(AllDigits & ~seen)) + 1 };
+        const auto &of = units.of[p];
+        seen[of[0]] = static_cast<Mask>(seen[of[0]] | held);
+        seen[of[1]] = static_cast<Mask>(seen[of[1]] | held);
+        seen[of[2]] = static_cast<Mask>(seen[of[2]] | held);
     }
+    for (int u = 0; u < 27; ++u)
+        if (seen[static_cast<std::size_t>(u)] != AllDigits)
+            return Break { -1, u,
+                lowest(static_cast<Mask>(AllDigits & ~seen[static_cast<std::size_t>(u)])) + 1 };
     return std::nullopt;
 }
 

@@ -19,8 +19,11 @@ std::string notationOf(const StepPattern &step)
     if (step.placedCell >= 0)
         return digitNotation(step.placedCell, '=', digitBit(step.placedDigit));
     std::string text;
-    for (const auto &[p, m] : step.removed)
-        text += (text.empty() ? "" : " ") + digitNotation(p, '-', m);
+    for (const auto &[p, m] : step.removed) {
+        if (!text.empty())
+            text += ' ';
+        text += digitNotation(p, '-', m);
+    }
     return text;
 }
 
