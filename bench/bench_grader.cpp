@@ -25,8 +25,10 @@ namespace {
 
 int rateFiles(int argc, char **argv)
 {
-    std::printf("%-28s %7s %6s %6s %9s %8s  %s\n", "file", "puzzles", "median", "top", "per_s",
-        "x_check", "grades 0..8");
+    // no_trial: the share of the set's puzzles with one solution that the techniques finish
+    // without a guess.
+    std::printf("%-28s %7s %6s %6s %9s %9s %8s  %s\n", "file", "puzzles", "median", "top",
+        "no_trial", "per_s", "x_check", "grades 0..8");
     for (int i = 2; i < argc; ++i) {
         std::ifstream in(argv[i]);
         std::vector<Grid> set;
@@ -60,9 +62,12 @@ int rateFiles(int argc, char **argv)
         std::string name = argv[i];
         name = name.substr(name.find_last_of('/') + 1);
         // x_check: the rating's speed as a share of the uniqueness check's on the same set.
-        std::printf("%-28s %7zu %6d %5.1f%% %9.0f %8.3f ", name.c_str(), set.size(),
+        const int graded = static_cast<int>(set.size()) - histogram[InvalidGrade];
+        const double noTrial
+            = graded ? 100.0 * (graded - histogram[TopGrade]) / static_cast<double>(graded) : 0.0;
+        std::printf("%-28s %7zu %6d %5.1f%% %8.1f%% %9.0f %8.3f ", name.c_str(), set.size(),
             sorted[sorted.size() / 2],
-            100.0 * histogram[TopGrade] / static_cast<double>(set.size()),
+            100.0 * histogram[TopGrade] / static_cast<double>(set.size()), noTrial,
             static_cast<double>(set.size()) / s, check / s);
         for (const int n : histogram)
             std::printf(" %d", n);
