@@ -708,11 +708,12 @@ Telling rectangle(const StepPattern &seen, const grading::CandidateGrid &before)
         const int u = unitsIn(seen, Role::Look).front();
         const int a = seen.links.front().from.digit;
         const Mask b = static_cast<Mask>(seen.digits & ~digitBit(a));
-        t.reason.push_back({ "In " + unitName(u) + " the " + num(a) + " can only go in "
-                + cellName(extra[0]) + " or " + cellName(extra[1]) + ", so one of them is "
-                + an(num(a)) + "; if either were " + digitOr(b)
-                + " as well, the rectangle would be complete. ",
-            -1 });
+        t.reason.push_back(
+            { "In " + unitName(u) + " the " + num(a) + " can only go in " + cellName(extra[0])
+                    + " or " + cellName(extra[1]) + ", so one of them is " + an(num(a))
+                    + "; if the other were " + digitOr(b) + ", the four corners would hold only "
+                    + digitOr(seen.digits) + ". So neither can be " + digitOr(b) + ". ",
+                -1 });
         break;
     }
     }
@@ -749,13 +750,12 @@ Telling wWing(const StepPattern &seen)
     t.pattern = "In " + unitName(link) + " the " + x + " has only two places, " + cellName(np)
         + ", which sees " + cellName(p) + ", and " + cellName(nq) + ", which sees " + cellName(q)
         + ". The chain's candidates are numbered in order.";
+    t.reason.push_back({ "If " + cellName(p) + " is not " + an(y) + ", it is " + an(x) + "; ", 2 });
     t.reason.push_back(
-        { "If " + cellName(p) + " is not " + an(y) + ", it is " + an(x) + " (2); ", 2 });
-    t.reason.push_back({ cellName(np) + " (3), which sees it, is not " + an(x) + ", so "
-            + cellName(nq) + " (4) is; ",
-        4 });
+        { cellName(np) + ", which sees it, is not " + an(x) + ", so " + cellName(nq) + " is; ",
+            4 });
     t.reason.push_back(
-        { "then " + cellName(q) + " (5) is not " + an(x) + ", so it is " + an(y) + " (6). ", 6 });
+        { "then " + cellName(q) + " is not " + an(x) + ", so it is " + an(y) + ". ", 6 });
     t.result = "So " + cellName(p) + " or " + cellName(q) + " holds the " + y
         + ", and no cell that sees both can. " + resultTold(seen);
     return t;
