@@ -28,7 +28,7 @@ int rateFiles(int argc, char **argv)
     // no_trial: the share of the set's puzzles with one solution that the techniques finish
     // without a guess.
     std::printf("%-28s %7s %6s %6s %9s %9s %8s  %s\n", "file", "puzzles", "median", "top",
-        "no_trial", "per_s", "x_check", "grades 0..8");
+        "no_trial", "per_s", "x_check", "grades 0..9");
     for (int i = 2; i < argc; ++i) {
         std::ifstream in(argv[i]);
         std::vector<Grid> set;
@@ -90,7 +90,7 @@ int generateGrades(int count)
     std::printf("ungraded generator: %.1f puzzles per second\n", baseRate);
     std::printf("%-5s %-18s %7s %9s %8s %12s\n", "grade", "name", "puzzles", "per_s", "x_base",
         "grids/puzzle");
-    for (int grade = 1; grade <= TopGrade; ++grade) {
+    for (int grade = 1; grade <= LibraryGrades; ++grade) {
         std::mt19937_64 rng(1000 + static_cast<unsigned>(grade));
         int made = 0;
         long grids = 0;

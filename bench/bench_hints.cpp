@@ -1,5 +1,5 @@
 // The time to a hint's first level on the hardest states of a puzzle file (by default the
-// default library's trial grade, untouched): each puzzle's first hint as the hint box asks for
+// default library's forcing grade, untouched): each puzzle's first hint as the hint box asks for
 // it, solving the puzzle included; then every hint on the way to their solutions. Prints the
 // medians and the worst, and which puzzle that was.
 

@@ -17,7 +17,8 @@ namespace {
 constexpr std::string_view Name = ToolName;
 constexpr char Grades[]
     = "Grades: 1 hidden-singles, 2 naked-singles, 3 locked-candidates, 4 subsets, 5 fish,\n"
-      "6 wings, 7 chains, 8 trial (guessing); 0 invalid: no solution or more than one.\n";
+      "6 wings, 7 chains, 8 forcing, 9 trial (guessing, which no library grade needs);\n"
+      "0 invalid: no solution or more than one.\n";
 
 std::string range(int lo, int hi) { return std::to_string(lo) + " to " + std::to_string(hi); }
 
@@ -226,7 +227,8 @@ void addGenerate(CLI::App &app, Session &s)
         ->type_name("N")
         ->required()
         ->transform(wholeIn(1, MaxGameNumber));
-    const auto grade = wholeIn(1, puzzles::TopGrade);
+    // The grades a library climbs: trial is only where none of them finishes a puzzle.
+    const auto grade = wholeIn(1, puzzles::LibraryGrades);
     auto *from = gen->add_option_function<int>(
                         "--grade-from", [&req](int g) { req.gradeFrom = g; }, "the easiest grade")
                      ->type_name("G")

@@ -52,14 +52,25 @@ enum class Technique {
     SimpleColouring,
     XChain,
     XYChain,
+    Aic,
+    NiceLoop,
+    GroupedAic,
+    AlsXZ,
+    AlsXYWing,
+    CellForcingChain,
+    UnitForcingChain,
+    ContradictionChain,
+    ForcingNet,
     Trial,
 };
 constexpr int TechniqueCount = static_cast<int>(Technique::Trial) + 1;
 
 // Grades group techniques that players meet together; 0 is a puzzle without exactly one
-// solution, which has no grade.
+// solution, which has no grade. The default library holds the grades a player climbs, 1 to
+// LibraryGrades; TopGrade is trial alone, for a puzzle none of the techniques finishes.
 constexpr int InvalidGrade = 0;
-constexpr int TopGrade = 8;
+constexpr int LibraryGrades = 8;
+constexpr int TopGrade = 9;
 
 int gradeOf(Technique technique);
 // A short name of one word, e.g. "locked-candidates"; "invalid" for grade 0.
@@ -102,7 +113,7 @@ struct RateOptions
     // Techniques of higher grades are not used.
     int ceiling = TopGrade;
     // One bit per Technique that is not used.
-    unsigned disabled = 0;
+    std::uint64_t disabled = 0;
     // When given, one line per step on the way to the solution: "pointing: r1c4-5 r1c6-5",
     // where r1c4 is the top row's fourth cell, "=5" places a 5 and "-5" removes it as a
     // candidate. A guess that fails shows as "trial: r1c1-3", one that holds as
@@ -110,8 +121,8 @@ struct RateOptions
     std::vector<std::string> *log = nullptr;
 };
 
-constexpr unsigned bit(Technique t) { return 1u << static_cast<unsigned>(t); }
-static_assert(TechniqueCount <= 32, "RateOptions::disabled holds one bit per technique");
+constexpr std::uint64_t bit(Technique t) { return std::uint64_t { 1 } << static_cast<unsigned>(t); }
+static_assert(TechniqueCount <= 64, "RateOptions::disabled holds one bit per technique");
 
 Rating rate(const Grid &puzzle, const RateOptions &options = {});
 

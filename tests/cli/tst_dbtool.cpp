@@ -440,7 +440,7 @@ private Q_SLOTS:
             previous = grade;
             seen.insert(grade);
         }
-        QCOMPARE(seen.size(), static_cast<std::size_t>(puzzles::TopGrade));
+        QCOMPARE(seen.size(), static_cast<std::size_t>(puzzles::LibraryGrades));
         QVERIFY(!seen.count(puzzles::InvalidGrade));
     }
 };

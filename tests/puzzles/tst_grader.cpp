@@ -156,10 +156,34 @@ private Q_SLOTS:
             "...7......74.568...1.4....514..6.5....7...1....5.3..265....3.9...391.65......8...",
             T::XChain, false);
         row("xy-chain",
-            "6....798.48....2....1.8...6...74.......5.9.......38...8...1.6....3....57.594....8",
-            T::XYChain, true);
+            "...3..14.4...9.35.6......8.....7..295..64.....14.......73..2...1.5..7.......8...1",
+            T::XYChain, false);
+        row("aic",
+            "4..5.9.......4.52..7.6..9....4.81..5.1.....8.8..73.1....3..7.6..41.9.......3.6..9",
+            T::Aic, false);
+        row("grouped aic",
+            "7.6.9..2..9.1.2..6.12.4....2.4......5.......3......2.9....8.79.9..5.4.6..2..3.5.8",
+            T::GroupedAic, true);
+        row("als-xz",
+            ".2.5.1..8........36...3.1......975...65...79...862......3.5...75........7..4.2.1.",
+            T::AlsXZ, false);
+        row("als-xy-wing",
+            ".....2.7981.....2..92..1..474..36...............97..532..8..94..8.....3297.6.....",
+            T::AlsXYWing, false);
+        row("cell forcing chain",
+            "....9..41.1.53.......7..5..9....12.8.5..2..6.8.43....9..3..7.......43.7.47..6....",
+            T::CellForcingChain, false);
+        row("unit forcing chain",
+            "6...4..7.4...32....5...8..43.4...9..9.......7..8...3.12..9...1....26...3.3..8...9",
+            T::UnitForcingChain, false);
+        row("contradiction chain",
+            "1..95..4......3...95..8.1...7.5..3....1.3.7....4..2.5...7.4..19...3......9..28..3",
+            T::ContradictionChain, false);
+        row("forcing net",
+            ".5..824.3...15..8......7.5.5.....1...18...53...4.....9.6.7......7..13...1.382..4.",
+            T::ForcingNet, false);
         row("trial",
-            "4..8..2.56...978....5........3.1...8.6.....3.9...2.4........5....465...75.1..8..6",
+            "........8..3...4...9..2..6.....79.......612...6.5.2.7...8...5...1.....2.4.5.....3",
             T::Trial, true);
     }
     void needsExactlyItsTechnique()
@@ -218,22 +242,26 @@ private Q_SLOTS:
                                      .arg(file, benchmarkSets())));
         }
         using T = Technique;
-        const unsigned subsetsAndFish = bit(T::NakedPair) | bit(T::HiddenPair) | bit(T::NakedTriple)
-            | bit(T::HiddenTriple) | bit(T::NakedQuad) | bit(T::HiddenQuad) | bit(T::XWing)
-            | bit(T::Swordfish) | bit(T::Jellyfish);
-        const unsigned wingsAndChains = bit(T::XYWing) | bit(T::XYZWing) | bit(T::SimpleColouring)
-            | bit(T::XChain) | bit(T::XYChain);
-        const unsigned patterns = bit(T::Skyscraper) | bit(T::TwoStringKite)
+        const std::uint64_t subsetsAndFish = bit(T::NakedPair) | bit(T::HiddenPair)
+            | bit(T::NakedTriple) | bit(T::HiddenTriple) | bit(T::NakedQuad) | bit(T::HiddenQuad)
+            | bit(T::XWing) | bit(T::Swordfish) | bit(T::Jellyfish);
+        const std::uint64_t wingsAndChains = bit(T::XYWing) | bit(T::XYZWing)
+            | bit(T::SimpleColouring) | bit(T::XChain) | bit(T::XYChain);
+        const std::uint64_t patterns = bit(T::Skyscraper) | bit(T::TwoStringKite)
             | bit(T::EmptyRectangle) | bit(T::FinnedXWing) | bit(T::SashimiXWing)
             | bit(T::FinnedSwordfish) | bit(T::SashimiSwordfish) | bit(T::WWing);
-        const unsigned uniqueness = bit(T::UniqueRectangle1) | bit(T::UniqueRectangle2)
+        const std::uint64_t uniqueness = bit(T::UniqueRectangle1) | bit(T::UniqueRectangle2)
             | bit(T::UniqueRectangle4) | bit(T::BugPlusOne);
-        const unsigned masks[]
+        const std::uint64_t longChains = bit(T::Aic) | bit(T::NiceLoop) | bit(T::GroupedAic)
+            | bit(T::AlsXZ) | bit(T::AlsXYWing);
+        const std::uint64_t forcing = bit(T::CellForcingChain) | bit(T::UnitForcingChain)
+            | bit(T::ContradictionChain) | bit(T::ForcingNet);
+        const std::uint64_t masks[]
             = { 0, subsetsAndFish, patterns | uniqueness, bit(T::Pointing) | bit(T::Claiming),
                   subsetsAndFish | bit(T::Pointing) | bit(T::Claiming) | bit(T::XYWing),
-                  wingsAndChains | bit(T::NakedSingle) };
+                  wingsAndChains | bit(T::NakedSingle), longChains, forcing | wingsAndChains };
         for (const auto &g : set)
-            for (const unsigned disabled : masks) {
+            for (const std::uint64_t disabled : masks) {
                 const Rating r = rate(g, { TopGrade, disabled });
                 QVERIFY2(r.solved && r.unsoundSteps == 0, toText(g).c_str());
             }

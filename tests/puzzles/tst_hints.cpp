@@ -72,16 +72,29 @@ bool has(const std::array<Digits, 81> &cand, int cell, int digit)
     return digit >= 1 && digit <= 9 && (cand[std::size_t(cell)] & digitBit(digit));
 }
 
-// Whether a unit holds `digit` in exactly the two cells `a` and `b`.
-bool onlyTwoPlaces(const std::array<Digits, 81> &cand, int a, int b, int digit)
+// Whether a link between the digit's places `a` and `b` (a cell each, or a group) holds: weak
+// where every place of one sees every place of the other, strong where besides they are all the
+// digit's places in a unit they share.
+bool linkHolds(const std::array<Digits, 81> &cand, const std::vector<int> &a,
+    const std::vector<int> &b, int digit, bool strong)
 {
-    for (const auto u : units.of[std::size_t(a)]) {
-        if (units.of[std::size_t(b)][u / 9] != u)
-            continue;
+    for (const int p : a)
+        for (const int q : b)
+            if (!units.sees[std::size_t(p)][std::size_t(q)])
+                return false;
+    if (!strong)
+        return true;
+    std::vector<int> both = a;
+    both.insert(both.end(), b.begin(), b.end());
+    for (int u = 0; u < 27; ++u) {
+        const auto &cells = units.cells[std::size_t(u)];
         int places = 0;
-        for (const auto q : units.cells[u])
+        bool all = true;
+        for (const int p : both)
+            all = all && std::find(cells.begin(), cells.end(), p) != cells.end();
+        for (const auto q : cells)
             places += has(cand, q, digit);
-        if (places == 2)
+        if (all && places == int(both.size()))
             return true;
     }
     return false;
@@ -112,15 +125,28 @@ QString recordFault(const Position &s, const Hint &h)
                       .arg(c.cell / 9 + 1)
                       .arg(c.cell % 9 + 1)
                       .arg(c.digit);
+    // A chain's node is one candidate or a group: a digit's places in a box on one line, all
+    // marked with the node's number.
+    auto cellsOf = [&](const grading::Candidate &c) {
+        std::vector<int> cells;
+        if (c.role == Role::Node)
+            for (const auto &x : r.candidates)
+                if (x.role == Role::Node && x.order == c.order)
+                    cells.push_back(x.cell);
+        if (cells.empty())
+            cells.push_back(c.cell);
+        return cells;
+    };
     for (const auto &l : r.links) {
         const int a = l.from.cell, b = l.to.cell;
-        if (a == b) {
+        const auto from = cellsOf(l.from), to = cellsOf(l.to);
+        if (a == b && from.size() == 1 && to.size() == 1) {
             // Within a cell: strong where it has only these two, weak always.
             if (l.from.digit == l.to.digit
                 || (l.strong && std::popcount(unsigned(cand[std::size_t(a)])) != 2))
                 return at + QStringLiteral("a link within a cell that does not hold");
-        } else if (l.from.digit != l.to.digit || !units.sees[std::size_t(a)][std::size_t(b)]
-            || (l.strong && !onlyTwoPlaces(cand, a, b, l.from.digit))) {
+        } else if (l.from.digit != l.to.digit
+            || !linkHolds(cand, from, to, l.from.digit, l.strong)) {
             return at
                 + QStringLiteral("a %1 link that does not hold: r%2c%3 to r%4c%5")
                       .arg(l.strong ? QStringLiteral("strong") : QStringLiteral("weak"))
@@ -207,6 +233,123 @@ QString recordFault(const Position &s, const Hint &h)
                 || (finned && units.of[std::size_t(x.cell)][2] != finBox))
                 return at + QStringLiteral("a fish's removal off its cover lines");
             ++checked.removals;
+        }
+    }
+    if (t == T::Aic || t == T::NiceLoop || t == T::GroupedAic) {
+        ++checked.chains;
+        // The nodes by number, each a candidate or a group of one digit; links from each to the
+        // next, alternating from strong; a loop's closing link weak, a placement's strong.
+        std::vector<std::vector<int>> stops;
+        std::vector<int> digits;
+        for (const auto &c : nodes) {
+            if (c.order >= int(stops.size())) {
+                stops.emplace_back();
+                digits.push_back(c.digit);
+            }
+            stops.back().push_back(c.cell);
+        }
+        const bool places = r.placedCell >= 0, loop = !places && r.links.size() == stops.size();
+        if (stops.size() < 4 || (r.links.size() != stops.size() - 1 && !loop && !places))
+            return at + QStringLiteral("a chain's links do not join its nodes in order");
+        for (std::size_t k = 0; k < r.links.size(); ++k)
+            if (r.links[k].strong != (k % 2 == 0 || (places && k + 1 == r.links.size())))
+                return at + QStringLiteral("a chain's links do not alternate from strong");
+        if (places && (r.placedCell != stops.front().front() || r.placedDigit != digits.front()))
+            return at + QStringLiteral("a loop that places a digit other than its start");
+        // Whether node k holding rules out the candidate x.
+        auto rulesOut = [&](std::size_t k, const grading::Candidate &x) {
+            const auto &cells = stops[k];
+            if (std::find(cells.begin(), cells.end(), x.cell) != cells.end())
+                return cells.size() == 1 && x.digit != digits[k];
+            return x.digit == digits[k] && std::all_of(cells.begin(), cells.end(), [&](int p) {
+                return units.sees[std::size_t(p)][std::size_t(x.cell)];
+            });
+        };
+        for (const auto &x : removals) {
+            bool seen = false;
+            if (loop) {
+                for (std::size_t k = 1; k < stops.size() && !seen; k += 2)
+                    seen = rulesOut(k, x) && rulesOut((k + 1) % stops.size(), x);
+            } else {
+                seen = rulesOut(0, x) && rulesOut(stops.size() - 1, x);
+            }
+            if (!seen)
+                return at + QStringLiteral("a chain's removal that its ends do not rule out");
+            ++checked.removals;
+        }
+    }
+    if (t == T::AlsXZ || t == T::AlsXYWing) {
+        // Each set: n cells of one unit holding n + 1 digits; a removal sees every place of its
+        // digit in both outer sets.
+        std::array<std::vector<int>, 3> sets; // the first, the second, the pivot
+        for (const auto &c : r.candidates) {
+            const int k = c.role == Role::GroupA ? 0
+                : c.role == Role::GroupB         ? 1
+                : c.role == Role::Pivot          ? 2
+                                                 : -1;
+            if (k >= 0
+                && std::find(sets[std::size_t(k)].begin(), sets[std::size_t(k)].end(), c.cell)
+                    == sets[std::size_t(k)].end())
+                sets[std::size_t(k)].push_back(c.cell);
+        }
+        if (sets[0].empty() || sets[1].empty() || sets[2].empty() != (t == T::AlsXZ))
+            return at + QStringLiteral("almost-locked sets told without their cells");
+        for (const auto &set : sets) {
+            if (set.empty())
+                continue;
+            Digits digits = 0;
+            for (const int p : set)
+                digits |= cand[std::size_t(p)];
+            bool oneUnit = false;
+            for (int u = 0; u < 27 && !oneUnit; ++u)
+                oneUnit = std::all_of(set.begin(), set.end(),
+                    [&](int p) { return units.of[std::size_t(p)][u / 9] == u; });
+            if (!oneUnit || std::popcount(unsigned(digits)) != int(set.size()) + 1)
+                return at + QStringLiteral("a set that is not almost locked");
+        }
+        for (const auto &x : removals) {
+            for (int k = 0; k < 2; ++k)
+                for (const int p : sets[std::size_t(k)])
+                    if (has(cand, p, x.digit) && !units.sees[std::size_t(x.cell)][std::size_t(p)])
+                        return at + QStringLiteral("a set's removal that does not see its digit");
+            ++checked.removals;
+        }
+    }
+    if (t >= T::CellForcingChain && t <= T::ForcingNet) {
+        ++checked.contradictions;
+        // One assumption ends where a cell or a unit has no digit; several are every candidate
+        // of a cell, or every place of a digit in the unit shaded.
+        std::vector<grading::Candidate> assumed;
+        for (const auto &c : r.candidates)
+            if (c.role == Role::Assumed)
+                assumed.push_back(c);
+        const bool empty = std::any_of(r.candidates.begin(), r.candidates.end(),
+                               [](const auto &c) { return c.role == Role::Empty; })
+            || std::any_of(r.unitRoles.begin(), r.unitRoles.end(),
+                [](const auto &u) { return u.role == Role::Empty; });
+        if (assumed.empty() || (assumed.size() == 1) != empty)
+            return at + QStringLiteral("a forcing step without its assumptions or its end");
+        if (assumed.size() > 1) {
+            int look = -1;
+            for (const auto &u : r.unitRoles)
+                if (u.role == Role::Look)
+                    look = u.unit;
+            Digits branches = 0;
+            int places = 0;
+            for (const auto &a : assumed) {
+                branches |= digitBit(a.digit);
+                places += look >= 0 && units.of[std::size_t(a.cell)][look / 9] == look;
+            }
+            const bool cell = look < 0
+                && std::all_of(assumed.begin(), assumed.end(),
+                    [&](const auto &a) { return a.cell == assumed.front().cell; })
+                && branches == cand[std::size_t(assumed.front().cell)];
+            int all = 0;
+            if (look >= 0)
+                for (const auto q : units.cells[std::size_t(look)])
+                    all += has(cand, q, assumed.front().digit);
+            if (!cell && !(places == int(assumed.size()) && all == places))
+                return at + QStringLiteral("a forcing step that leaves a branch out");
         }
     }
     if (t == T::EmptyRectangle) {
@@ -407,7 +550,7 @@ private Q_SLOTS:
     }
 
     // A solution walked once gives the hints that asking at every step gives; a long
-    // contradiction chain is told in more levels than four, its drawing adding the forced
+    // forcing step is told in more levels than four, its drawing adding the forced
     // digits level by level, and a removal on a cell without notes leaves it every digit its
     // units allow but the one removed.
     void pathMatchesHintsAndLongStepsUnfold()
@@ -424,7 +567,10 @@ private Q_SLOTS:
                 const Hint asked = hints::nextHint(s, solution);
                 QCOMPARE(asked.notation, h.notation);
                 QVERIFY(asked.levels == h.levels);
-                if (h.technique == Technique::Trial && h.levels.size() > 4) {
+                const bool forcing = h.technique
+                    && (*h.technique == Technique::Trial
+                        || *h.technique >= Technique::CellForcingChain);
+                if (forcing && h.levels.size() > 4) {
                     unfolded = true;
                     std::size_t forced = 0;
                     for (std::size_t k = h.reasonLevel; k < h.drawings.size(); ++k) {

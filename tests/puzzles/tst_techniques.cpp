@@ -1,7 +1,8 @@
-// The single-digit patterns, finned fish, the W-wing and the uniqueness patterns, each on a
-// position taken from a real solve where it is the easiest step: the step it must take, told by
-// roles and in words; and on the same position with one candidate put back so that its pattern
-// no longer quite holds: nothing.
+// The single-digit patterns, finned fish, the W-wing, the uniqueness patterns, the alternating
+// inference chains, almost-locked sets and forcing chains and nets, each on a position taken
+// from a real solve where it is the easiest step: the step it must take, told by roles and in
+// words; and on the same position with a candidate or two put back so that its pattern no longer
+// quite holds: nothing, or, where the board holds another such pattern, not that step.
 
 #include "puzzles/grading/rater.h"
 #include "puzzles/hints/words.h"
@@ -66,11 +67,14 @@ private:
         QTest::addColumn<QString>("solved");
         QTest::addColumn<QString>("state");
         QTest::addColumn<QString>("step");
-        QTest::addColumn<QString>("nearMiss"); // "r1c3+1": a 1 put back in row 1, column 3
+        // "r1c3+1 r2c5+4": a 1 put back in row 1, column 3, and a 4 in row 2, column 5.
+        QTest::addColumn<QString>("nearMiss");
+        QTest::addColumn<bool>("elsewhere"); // the board holds another pattern of the kind
         auto row = [](const char *name, Technique t, const char *solved, const char *state,
-                       const char *step, const char *nearMiss) {
+                       const char *step, const char *nearMiss, bool elsewhere = false) {
             QTest::newRow(name) << t << QString::fromLatin1(solved) << QString::fromLatin1(state)
-                                << QString::fromLatin1(step) << QString::fromLatin1(nearMiss);
+                                << QString::fromLatin1(step) << QString::fromLatin1(nearMiss)
+                                << elsewhere;
         };
         row("skyscraper", T::Skyscraper,
             "285379416976415823143268579"
@@ -240,6 +244,142 @@ private:
             "=5 37 37 =9 =2 48 148 =6 18/"
             "=6 29 =8 =1 =5 47 2479 247 =3",
             "r1c4-7", "r1c2+9");
+        // The chains, sets and forcing steps, from the default library's grades 7 and 8.
+        // Puzzle 6447
+        row("aic", T::Aic,
+            "428579631936148527175623948"
+            "364981275719265384852734196"
+            "593417862641892753287356419",
+            "=4 238 28 =5 =7 =9 68 13 168/"
+            "39 3689 689 =1 =4 38 =5 =2 =7/"
+            "=1 =7 =5 =6 =2 38 =9 34 48/"
+            "239 2369 =4 29 =8 =1 236 =7 =5/"
+            "23579 =1 279 29 =6 45 234 =8 24/"
+            "=8 256 26 =7 =3 45 =1 =9 246/"
+            "259 2589 =3 =4 15 =7 28 =6 128/"
+            "=6 =4 =1 =8 =9 =2 =7 =5 =3/"
+            "257 258 278 =3 15 =6 248 14 =9",
+            "r1c2-3", "r6c3+9", true);
+        // Puzzle 6956
+        row("nice-loop", T::NiceLoop,
+            "738629541125874693946315782"
+            "514238976867951234392746815"
+            "671482359489563127253197468",
+            "67 3467 =8 36 =2 =9 =5 47 =1/"
+            "=1 236 =5 =8 =7 =4 269 269 23/"
+            "=9 2347 267 36 =1 =5 2678 2478 2378/"
+            "457 =1 479 =2 =3 =8 79 579 =6/"
+            "=8 267 67 =9 =5 =1 237 237 =4/"
+            "=3 259 29 =7 =4 =6 289 =1 258/"
+            "567 567 =1 =4 =8 =2 367 3567 =9/"
+            "47 789 479 =5 =6 =3 =1 278 278/"
+            "=2 568 =3 =1 =9 =7 =4 568 58",
+            "r6c2-2 r8c2-7 r9c8-8", "r5c2+9", false);
+        // Puzzle 6962
+        row("grouped-aic", T::GroupedAic,
+            "854371926962458317137962584"
+            "576243198321789645489615732"
+            "695124873218537469743896251",
+            "58 58 =4 139 1679 126 379 2679 23679/"
+            "2379 236 2379 =4 =5 =8 379 =1 23679/"
+            "=1 236 2379 39 679 26 =5 =8 =4/"
+            "2569 =7 269 12 124 =3 149 2459 =8/"
+            "235 2358 =1 =7 248 =9 =6 245 25/"
+            "=4 28 289 =6 128 =5 179 =3 1279/"
+            "367 =9 =5 128 126 =4 1378 67 1367/"
+            "268 =1 268 =5 =3 =7 489 469 69/"
+            "367 =4 3678 189 169 16 =2 567 13567",
+            "r2c9-9", "r8c9+4", true);
+        // Puzzle 7001
+        row("als-xz", T::AlsXZ,
+            "324571968851946273697238154"
+            "432197586165384792978625431"
+            "213859647546713829789462315",
+            "=3 =2 479 =5 467 =1 69 467 =8/"
+            "48 4589 =1 289 467 469 269 24567 =3/"
+            "=6 4589 79 289 =3 489 =1 2457 49/"
+            "24 =3 24 =1 =9 =7 =5 =8 =6/"
+            "=1 =6 =5 =3 48 48 =7 =9 =2/"
+            "=9 =7 =8 =6 =2 =5 =4 =3 =1/"
+            "248 =1 =3 89 =5 689 268 24 =7/"
+            "=5 48 246 =7 =1 =3 2689 246 49/"
+            "=7 89 69 =4 68 =2 =3 =1 =5",
+            "r1c5-4", "r3c3+4", false);
+        // Puzzle 7157
+        row("als-xy-wing", T::AlsXYWing,
+            "436582179817349625592761384"
+            "745236891329158467168974253"
+            "253817946681495732974623518",
+            "3456 356 3456 35 =8 =2 =1 =7 =9/"
+            "=8 =1 =7 345 4569 49 356 =2 56/"
+            "35 =9 =2 =7 56 =1 3568 68 =4/"
+            "=7 =4 589 125 =3 =6 28 189 18/"
+            "356 2356 35689 1245 145 458 24678 1689 1678/"
+            "16 26 168 =9 =7 48 2468 =5 =3/"
+            "=2 356 1356 =8 15 357 =9 =4 67/"
+            "1456 =8 1456 145 1459 4579 67 =3 =2/"
+            "=9 =7 34 =6 =2 34 58 18 158",
+            "r5c6-5", "r5c1+1", false);
+        // Puzzle 7323
+        row("cell-forcing-chain", T::CellForcingChain,
+            "785692341612534987349718526"
+            "936471258157829463824356719"
+            "563287194298143675471965832",
+            "2357 38 2578 =6 =9 28 378 =4 =1/"
+            "267 =1 2689 =5 =3 =4 6789 289 267/"
+            "236 =4 2689 =7 =1 28 =5 2389 236/"
+            "=9 36 67 =4 57 =1 =2 35 =8/"
+            "137 =5 17 =8 =2 =9 347 =6 347/"
+            "=8 =2 =4 =3 57 =6 17 15 =9/"
+            "1256 69 =3 129 =8 =7 1469 129 2456/"
+            "1256 689 12568 129 =4 =3 1689 =7 256/"
+            "=4 =7 128 129 =6 =5 1389 12389 23",
+            "r1c1-3", "r1c2+2", false);
+        // Puzzle 7699
+        row("unit-forcing-chain", T::UnitForcingChain,
+            "193275864875146392426839571"
+            "532718649789564213641392758"
+            "968427135217953486354681927",
+            "146 149 =3 =2 457 5679 =8 4679 4679/"
+            "2468 =7 =5 =1 48 69 =3 2469 269/"
+            "2468 2489 68 678 =3 679 =5 24679 =1/"
+            "=5 =3 =2 79 179 =8 =6 149 49/"
+            "=7 68 =9 =5 16 =4 =2 13 38/"
+            "468 468 =1 =3 69 =2 =7 =5 89/"
+            "=9 568 678 =4 =2 567 =1 367 3567/"
+            "126 1256 67 679 579 =3 =4 =8 2567/"
+            "=3 256 =4 678 578 =1 =9 267 2567",
+            "r3c3=6", "r3c3+2", true);
+        // Puzzle 7845
+        row("contradiction-chain", T::ContradictionChain,
+            "345198762286347915719652834"
+            "893471256657823149421569378"
+            "532914687174286593968735421",
+            "=3 468 =5 =1 =9 248 =7 68 2468/"
+            "2489 12468 26 =3 48 =7 689 1689 =5/"
+            "=7 148 49 =6 =5 248 3489 1389 2348/"
+            "48 =9 34 45 =7 =1 =2 3568 368/"
+            "=6 =5 =7 =8 =2 =3 =1 =4 =9/"
+            "248 2348 =1 459 =6 49 358 =7 38/"
+            "=5 2346 26 49 =1 489 3468 238 =7/"
+            "=1 =7 349 =2 48 =6 34589 3589 348/"
+            "249 246 =8 =7 =3 =5 469 269 =1",
+            "r2c2-4", "r2c3+9 r3c3+6", false);
+        // Puzzle 7882
+        row("forcing-net", T::ForcingNet,
+            "751682493346159287289347651"
+            "537968124918274536624531879"
+            "462795318875413962193826745",
+            "679 =5 179 69 =8 =2 =4 1679 =3/"
+            "=3 =4 679 =1 =5 69 2679 =8 267/"
+            "=2 =8 169 34 34 =7 69 =5 16/"
+            "=5 23 679 239 3679 =8 =1 267 =4/"
+            "679 =1 =8 29 679 =4 =5 =3 267/"
+            "67 23 =4 =5 367 =1 =8 267 =9/"
+            "48 =6 =2 =7 49 59 =3 19 158/"
+            "48 =7 =5 469 =1 =3 269 269 268/"
+            "=1 =9 =3 =8 =2 56 67 =4 567",
+            "r3c9-6", "r2c3+2", true);
     }
 
 private Q_SLOTS:
@@ -269,20 +409,47 @@ private Q_SLOTS:
                 QVERIFY(std::find(seen.candidates.begin(), seen.candidates.end(), removal)
                     != seen.candidates.end());
             }
+        // A chain's nodes by their order (a group's several cells are one node), its links
+        // from the first cell of each node to the next, alternating from strong, and a loop's
+        // closing link back to the first.
         std::vector<Candidate> nodes;
         for (const auto &c : seen.candidates)
-            if (c.role == Role::Node)
+            if (c.role == Role::Node && c.order >= static_cast<int>(nodes.size())) {
+                QCOMPARE(c.order, static_cast<int>(nodes.size()));
                 nodes.push_back(c);
-        QCOMPARE(seen.links.size(), nodes.empty() ? seen.links.size() : nodes.size() - 1);
-        for (std::size_t k = 0; k + 1 < nodes.size(); ++k) {
-            QVERIFY(seen.links[k].from == nodes[k] && seen.links[k].to == nodes[k + 1]);
-            QCOMPARE(seen.links[k].strong, k % 2 == 0);
+            }
+        if (!nodes.empty()) {
+            QVERIFY(seen.links.size() == nodes.size() - 1 || seen.links.size() == nodes.size());
+            for (std::size_t k = 0; k + 1 < nodes.size(); ++k) {
+                QVERIFY(seen.links[k].from == nodes[k] && seen.links[k].to == nodes[k + 1]);
+                QCOMPARE(seen.links[k].strong, k % 2 == 0);
+            }
+            if (seen.links.size() == nodes.size())
+                QVERIFY(seen.links.back().from == nodes.back()
+                    && seen.links.back().to == nodes.front());
         }
-        if (nodes.size() >= 4)
+        if (nodes.size() >= 4 && technique < T::Aic)
             for (const auto &[p, m] : seen.removed) {
                 QVERIFY(units.sees[std::size_t(p)][std::size_t(nodes.front().cell)]);
                 QVERIFY(units.sees[std::size_t(p)][std::size_t(nodes.back().cell)]);
             }
+        // A forcing step: every branch's assumption framed, each forced digit with its reason.
+        if (technique >= T::CellForcingChain) {
+            const auto assumed = std::count_if(seen.candidates.begin(), seen.candidates.end(),
+                [](const Candidate &c) { return c.role == Role::Assumed; });
+            // One assumption is a contradiction, ending where a cell or a unit has no digit.
+            const bool empty = std::any_of(seen.candidates.begin(), seen.candidates.end(),
+                                   [](const Candidate &c) { return c.role == Role::Empty; })
+                || std::any_of(seen.unitRoles.begin(), seen.unitRoles.end(),
+                    [](const UnitRole &u) { return u.role == Role::Empty; });
+            QVERIFY(assumed >= 1);
+            QCOMPARE(assumed == 1, empty);
+            if (technique == T::ContradictionChain)
+                QVERIFY(empty);
+            const auto forced = std::count_if(seen.candidates.begin(), seen.candidates.end(),
+                [](const Candidate &c) { return c.role == Role::Forced; });
+            QCOMPARE(static_cast<std::size_t>(forced), seen.reasons.size());
+        }
         // Told in four levels at least, the name first, each naming what it found.
         namespace words = zov::puzzles::hints::words;
         const auto told = words::step(seen, before, 0, words::OthersLack::SeeIt);
@@ -305,11 +472,9 @@ private Q_SLOTS:
         QFETCH(QString, solved);
         QFETCH(QString, state);
         QFETCH(QString, nearMiss);
+        QFETCH(QString, step);
+        QFETCH(bool, elsewhere);
         CandidateGrid g = position(state);
-        const int row = nearMiss[1].digitValue(), col = nearMiss[3].digitValue(),
-                  digit = nearMiss[5].digitValue();
-        const auto p = static_cast<std::size_t>((row - 1) * 9 + col - 1);
-        QVERIFY(!g.grid[p] && !(g.cand[p] & digitBit(digit)));
         const Grid answer = solution(solved);
         Rating rating;
         const RateOptions options;
@@ -319,12 +484,25 @@ private Q_SLOTS:
             Rater rater(answer, options, rating);
             StepPattern seen;
             QVERIFY(rater.watchedStep(again, technique, seen));
+            QCOMPARE(notation(seen), step.toStdString());
         }
-        g.cand[p] |= digitBit(digit);
+        for (const auto &back : nearMiss.split(QLatin1Char(' '))) {
+            const int row = back[1].digitValue(), col = back[3].digitValue(),
+                      digit = back[5].digitValue();
+            const auto p = static_cast<std::size_t>((row - 1) * 9 + col - 1);
+            QVERIFY(!g.grid[p] && !(g.cand[p] & digitBit(digit)));
+            g.cand[p] |= digitBit(digit);
+        }
         Rater rater(answer, options, rating);
         StepPattern seen;
-        QVERIFY(!rater.watchedStep(g, technique, seen));
-        QVERIFY(seen.removed.empty() && seen.placedCell < 0);
+        const bool found = rater.watchedStep(g, technique, seen);
+        if (elsewhere) {
+            QVERIFY(found);
+            QVERIFY(notation(seen) != step.toStdString());
+        } else {
+            QVERIFY(!found);
+            QVERIFY(seen.removed.empty() && seen.placedCell < 0);
+        }
     }
 };
 

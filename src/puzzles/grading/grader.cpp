@@ -21,10 +21,14 @@ constexpr std::array<std::string_view, TechniqueCount> TechniqueNames { "hidden-
     "two-string-kite", "empty-rectangle", "finned-x-wing", "sashimi-x-wing", "finned-swordfish",
     "sashimi-swordfish", "xy-wing", "xyz-wing", "w-wing", "unique-rectangle-1",
     "unique-rectangle-2", "unique-rectangle-4", "bug-plus-one", "simple-colouring", "x-chain",
-    "xy-chain", "trial" };
+    "xy-chain", "aic", "nice-loop", "grouped-aic", "als-xz", "als-xy-wing", "cell-forcing-chain",
+    "unit-forcing-chain", "contradiction-chain", "forcing-net", "trial" };
 
 constexpr std::array<std::string_view, TopGrade + 1> GradeNames { "invalid", "hidden-singles",
-    "naked-singles", "locked-candidates", "subsets", "fish", "wings", "chains", "trial" };
+    "naked-singles", "locked-candidates", "subsets", "fish", "wings", "chains", "forcing",
+    "trial" };
+// A name left out would leave the last one empty.
+static_assert(TechniqueNames.back() == "trial" && GradeNames.back() == "trial");
 
 } // namespace
 

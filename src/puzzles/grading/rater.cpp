@@ -42,6 +42,15 @@ constexpr std::array<Finder, TechniqueCount> Finders {
     colouring,
     xChain,
     xyChain,
+    aic,
+    niceLoop,
+    groupedAic,
+    alsXZ,
+    alsXYWing,
+    cellForcingChain,
+    unitForcingChain,
+    contradictionChain,
+    forcingNet,
     nullptr,
 };
 

@@ -26,7 +26,10 @@ inline constexpr std::array<int, TechniqueCount> Grades {
     6, 6, 6, // wings
     6, 6, 6, 6, // uniqueness
     7, 7, 7, // colouring and chains
-    8, // trial
+    7, 7, 7, // alternating inference chains
+    8, 8, // almost-locked sets
+    8, 8, 8, 8, // forcing chains and nets
+    9, // trial
 };
 
 enum class Outcome { Solved, Broken, Stuck };
@@ -96,6 +99,10 @@ struct StepPattern
     std::vector<int> colours; // simple colouring: 0 or 1 for each of `cells`
     int falseColour = -1; // simple colouring: the colour seen twice in a unit, or -1
     std::vector<int> ends; // chains: the cells that hold the digit if the first one does not
+    // Forcing: for each digit forced (Role::Forced, in order), the unit where it is its digit's
+    // last place, or -1 where it is its cell's last digit.
+    std::vector<int> reasons;
+    int emptyDigit = 0; // a contradiction in a unit (Role::Empty): the digit left without a place
     Mask digits = 0; // the pattern's digits (a wing's and a chain's: the digit removed)
     std::vector<std::pair<int, Mask>> removed; // in the order removed
     int placedCell = -1, placedDigit = 0;
@@ -111,10 +118,11 @@ struct StepPattern
     void clear()
     {
         technique = Technique::Trial;
-        for (auto *list : { &units, &cells, &colours, &ends })
+        for (auto *list : { &units, &cells, &colours, &ends, &reasons })
             list->clear();
         digits = 0;
         falseColour = -1;
+        emptyDigit = 0;
         removed.clear();
         placedCell = -1;
         placedDigit = 0;
@@ -192,7 +200,7 @@ private:
     const Grid &m_solution;
     const RateOptions &m_options;
     Rating &m_rating;
-    unsigned m_enabled = 0;
+    std::uint64_t m_enabled = 0;
     int m_depth = 0; // guesses held during the step being taken
     std::string m_pending; // what the step being taken changed, for the log
     StepPattern *m_watch = nullptr;

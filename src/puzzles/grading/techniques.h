@@ -38,5 +38,17 @@ bool bugPlusOne(CandidateGrid &g, Rater &r);
 bool colouring(CandidateGrid &g, Rater &r);
 bool xChain(CandidateGrid &g, Rater &r);
 bool xyChain(CandidateGrid &g, Rater &r);
+// aic.cpp: alternating inference chains; loops, and chains through grouped candidates
+bool aic(CandidateGrid &g, Rater &r);
+bool niceLoop(CandidateGrid &g, Rater &r);
+bool groupedAic(CandidateGrid &g, Rater &r);
+// als.cpp: almost-locked sets
+bool alsXZ(CandidateGrid &g, Rater &r);
+bool alsXYWing(CandidateGrid &g, Rater &r);
+// forcing.cpp: what follows from an assumption, along chains and then through nets
+bool cellForcingChain(CandidateGrid &g, Rater &r);
+bool unitForcingChain(CandidateGrid &g, Rater &r);
+bool contradictionChain(CandidateGrid &g, Rater &r);
+bool forcingNet(CandidateGrid &g, Rater &r);
 
 } // namespace zov::puzzles::grading

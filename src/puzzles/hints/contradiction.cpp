@@ -6,6 +6,11 @@
 namespace zov::puzzles::hints {
 namespace {
 
+// A probe follows the techniques a player would while holding one assumption; the long chains
+// and the nets, which hold assumptions of their own, are left out.
+constexpr std::uint64_t Probed = bit(Technique::Trial) | bit(Technique::Aic)
+    | bit(Technique::NiceLoop) | bit(Technique::GroupedAic);
+
 using grading::bits;
 using grading::CandidateGrid;
 using grading::lowest;
@@ -34,7 +39,7 @@ bool follow(CandidateGrid g, int cell, int digit, const Grid &solution, int ceil
 {
     t = { cell, digit, g.cand[cell], {}, -1, -1, 0 };
     Rating rating;
-    const RateOptions options { ceiling, bit(Technique::Trial) };
+    const RateOptions options { ceiling, Probed };
     grading::Rater rater(solution, options, rating);
     g.onPath = false;
     rater.place(g, cell, digit);
@@ -94,9 +99,9 @@ std::optional<ContradictionStep> findContradiction(const CandidateGrid &g, const
     // Cells with the fewest candidates first; among them, the wrong candidates are followed
     // side by side, one step each in turn, so that the first to break is the shortest chain
     // and none runs on past it.
-    for (const int ceiling :
-        { gradeOf(Technique::NakedSingle), gradeOf(Technique::Claiming), TopGrade - 1 }) {
-        const RateOptions options { ceiling, bit(Technique::Trial) };
+    for (const int ceiling : { gradeOf(Technique::NakedSingle), gradeOf(Technique::Claiming),
+             gradeOf(Technique::XYChain) }) {
+        const RateOptions options { ceiling, Probed };
         for (std::size_t from = 0; from < open.size();) {
             std::size_t to = from;
             while (to < open.size() && bits(g.cand[open[to]]) == bits(g.cand[open[from]]))

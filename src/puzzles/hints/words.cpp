@@ -3,6 +3,8 @@
 
 #include "puzzles/hints/words.h"
 
+#include "puzzles/grading/implications.h"
+
 #include <algorithm>
 #include <array>
 #include <string_view>
@@ -231,7 +233,15 @@ std::string titleOf(Technique technique)
     case Technique::Claiming:
         return "Locked candidates (claiming)";
     case Technique::Trial:
-        return "Contradiction chain";
+        return "Trial";
+    case Technique::Aic:
+        return "Alternating inference chain";
+    case Technique::GroupedAic:
+        return "Grouped alternating inference chain";
+    case Technique::AlsXZ:
+        return "Almost-locked sets (ALS-XZ)";
+    case Technique::AlsXYWing:
+        return "ALS-XY-wing";
     case Technique::TwoStringKite:
         return "Two-string kite";
     case Technique::WWing:
@@ -761,6 +771,249 @@ Telling wWing(const StepPattern &seen)
     return t;
 }
 
+// A chain's node: one candidate, or a digit's places in a box on one line (a group).
+struct Stop
+{
+    std::vector<int> cells;
+    int digit = 0;
+};
+
+std::vector<Stop> stopsOf(const StepPattern &seen)
+{
+    std::vector<Stop> stops;
+    for (const auto &c : seen.candidates)
+        if (c.role == Role::Node) {
+            if (static_cast<int>(stops.size()) <= c.order)
+                stops.resize(static_cast<std::size_t>(c.order) + 1);
+            stops[static_cast<std::size_t>(c.order)].cells.push_back(c.cell);
+            stops[static_cast<std::size_t>(c.order)].digit = c.digit;
+        }
+    return stops;
+}
+
+// "the 5 in row 3, column 4", "the 5s of box 2 in row 3".
+std::string stopName(const Stop &s)
+{
+    const std::string d = num(s.digit);
+    if (s.cells.size() == 1)
+        return "the " + d + " in " + cellName(s.cells.front());
+    const int a = s.cells[0], b = s.cells[1];
+    const int line = a / 9 == b / 9 ? units.of[a][0] : units.of[a][1];
+    return "the " + d + "s of " + unitName(units.of[a][2]) + " in " + unitName(line);
+}
+
+// Why one of two linked nodes holds: the two digits of a cell, or a digit's two places.
+std::string strongWhy(const grading::CandidateGrid &before, const Stop &a, const Stop &b)
+{
+    grading::ChainNode x, y;
+    for (const int p : a.cells)
+        x.cells.add(p);
+    for (const int p : b.cells)
+        y.cells.add(p);
+    x.digit = a.digit;
+    y.digit = b.digit;
+    x.cell = a.cells.size() == 1 ? a.cells.front() : -1;
+    y.cell = b.cells.size() == 1 ? b.cells.front() : -1;
+    const int u = grading::strongUnit(before, x, y);
+    if (u < 0)
+        return "its cell's only other candidate";
+    return "the " + num(a.digit) + "'s only other place" + (b.cells.size() > 1 ? "s" : "") + " in "
+        + unitName(u);
+}
+
+// Alternating inference chains and nice loops: each strong link told with its reason.
+Telling aic(const StepPattern &seen, const grading::CandidateGrid &before)
+{
+    Telling t;
+    const auto stops = stopsOf(seen);
+    const bool places = seen.placedCell >= 0;
+    const bool loop = !places && seen.links.size() == stops.size();
+    const bool groups
+        = std::any_of(stops.begin(), stops.end(), [](const Stop &s) { return s.cells.size() > 1; });
+    t.look = "Follow the chain from 1, " + stopName(stops.front()) + ": its candidates are "
+        + "numbered in order.";
+    t.pattern = "A solid line joins two candidates of which one must hold: a digit's only two "
+                "places in a row, column or box, or a cell's only two candidates. A dashed line "
+                "joins two that cannot both hold."
+        + std::string(groups ? " A node of several cells is a digit's places in a box on one "
+                               "line: it holds when any of them does."
+                             : "");
+    t.reason.push_back({ "If 1, " + stopName(stops.front()) + ", does not hold, ", 1 });
+    for (std::size_t k = 1; k < stops.size(); ++k) {
+        const std::string n = num(static_cast<int>(k + 1));
+        std::string text = k % 2 == 1 ? n + ", " + stopName(stops[k]) + ", does ("
+                + strongWhy(before, stops[k - 1], stops[k]) + ")"
+                                      : n + ", " + stopName(stops[k]) + ", cannot";
+        text += k + 1 < stops.size() ? "; " : ". ";
+        t.reason.push_back({ text, static_cast<int>(k + 1) });
+    }
+    const std::string last = num(static_cast<int>(stops.size()));
+    if (places) {
+        t.reason.push_back(
+            { "Then 1 holds after all (" + strongWhy(before, stops.back(), stops.front())
+                    + "): assuming it fails proves it. ",
+                -1 });
+        t.result = "So " + stopName(stops.front()) + " holds. " + placementTold(seen);
+        return t;
+    }
+    if (loop) {
+        t.reason.push_back({ "And " + last
+                + " and 1 cannot both hold, so the chain closes into a "
+                  "loop: of each dashed pair, exactly one holds. ",
+            -1 });
+        t.result = "A candidate that would rule out both ends of a dashed line cannot hold. "
+            + resultTold(seen);
+        return t;
+    }
+    t.result = "So 1 or " + last + " holds, and no candidate that would rule out both can. "
+        + resultTold(seen);
+    return t;
+}
+
+// One almost-locked set as told: "row 3, columns 1 and 4 (two cells, with 1, 4 and 7)".
+std::string setTold(const StepPattern &seen, Role role)
+{
+    const auto cells = cellsIn(seen, role);
+    Mask digits = 0;
+    for (const auto &c : seen.candidates)
+        if (c.role == role)
+            digits = static_cast<Mask>(digits | digitBit(c.digit));
+    return cellList(cells) + " ("
+        + (cells.size() == 1 ? "one cell" : sizeWord(static_cast<int>(cells.size())) + " cells")
+        + " with " + digitList(digits) + ")";
+}
+
+Telling als(const StepPattern &seen)
+{
+    Telling t;
+    const bool wing = seen.technique == Technique::AlsXYWing;
+    const std::string z = digitOr(seen.digits);
+    const std::string x = num(seen.links[0].from.digit);
+    t.look = wing ? "Look at the three groups of cells marked, each inside a shaded unit: the "
+                    "pivot group and two others."
+                  : "Look at the two groups of cells marked, each inside a shaded unit.";
+    t.pattern = "Each group holds one digit more than it has cells: "
+        + (wing ? "the pivot, " + setTold(seen, Role::Pivot) + "; " : std::string()) + "the first, "
+        + setTold(seen, Role::GroupA) + "; the second, " + setTold(seen, Role::GroupB)
+        + ". Should such a group lose one of its digits, every other one of them must be in it.";
+    if (!wing) {
+        t.reason.push_back({ "Every " + x + " of the first group sees every " + x
+                + " of the second (the dashed line), so one group at least has no " + x
+                + ", and then holds all its other digits. ",
+            -1 });
+    } else {
+        const std::string y = num(seen.links[1].from.digit);
+        t.reason.push_back(
+            { "Every " + x + " of the first group sees every " + x + " of the pivot, and every " + y
+                    + " of the second every " + y + " of the pivot (the dashed lines). ",
+                -1 });
+        t.reason.push_back({ "If the first group has no " + x
+                + ", it holds all its other digits. "
+                  "If it has one, the pivot has none, so the pivot holds its "
+                + y + "; then the second group has no " + y + " and holds all its other digits. ",
+            -1 });
+    }
+    t.result = "Either way the first or the second group holds " + an(z)
+        + ", so no cell that sees every " + z + " of both can hold one. " + resultTold(seen);
+    return t;
+}
+
+// A forced digit's words: its cell with one digit left, or the last place of its digit in a
+// unit, as the assumption would leave them.
+std::string forcedTold(int k, int cell, int digit, int unit)
+{
+    std::string text = num(k) + ". ";
+    if (unit < 0)
+        return text + capitalised(cellName(cell)) + " would have only the " + num(digit) + " left";
+    return text + "The " + num(digit) + " of " + unitName(unit) + " would have only "
+        + cellName(cell) + " left";
+}
+
+// Forcing chains and nets: one assumption that leads to a contradiction, or several (a cell's
+// candidates, a digit's places in a unit) that all lead to the same result.
+Telling forcing(const StepPattern &seen, const grading::CandidateGrid &before)
+{
+    Telling t;
+    struct Branch
+    {
+        int cell = 0, digit = 0;
+        std::vector<std::pair<const Candidate *, int>> forced; // with its reason
+    };
+    std::vector<Branch> branches;
+    std::size_t reason = 0;
+    for (const auto &c : seen.candidates) {
+        if (c.role == Role::Assumed)
+            branches.push_back({ c.cell, c.digit, {} });
+        else if (c.role == Role::Forced && !branches.empty())
+            branches.back().forced.emplace_back(
+                &c, reason < seen.reasons.size() ? seen.reasons[reason++] : -1);
+    }
+    const bool net = seen.technique == Technique::ForcingNet;
+    const std::string how = net
+        ? "every single it leaves"
+        : "the chain of singles it leaves: a cell's only other candidate, or a digit's only other "
+          "place in a row, column or box";
+    int k = 0;
+    auto tellBranch = [&](const Branch &b, bool assumedHolds) {
+        t.reason.push_back({ "If " + cellName(b.cell) + (assumedHolds ? " were " : " were not ")
+                + an(num(b.digit)) + ": ",
+            k });
+        for (const auto &[c, unit] : b.forced) {
+            ++k;
+            t.reason.push_back({ forcedTold(k, c->cell, c->digit, unit) + ". ", k });
+        }
+    };
+    const auto empty = cellsIn(seen, Role::Empty);
+    const auto emptyUnits = unitsIn(seen, Role::Empty);
+    if (branches.size() == 1 && (!empty.empty() || !emptyUnits.empty())) {
+        const Branch &b = branches.front();
+        const bool holds = seen.placedCell < 0; // the assumption held; it is removed
+        const std::string cell = cellName(b.cell), d = num(b.digit);
+        t.look = "Look at " + cell + ", framed, which can be " + digitOr(before.cand[b.cell])
+            + ". Suppose it were " + (holds ? "" : "not ") + an(d) + ".";
+        t.pattern = "Follow " + how
+            + ": the digits it forces are numbered in order, faint, until a cell or a unit is left "
+              "without a digit, in red.";
+        tellBranch(b, holds);
+        t.reason.push_back({ "Then "
+                + (!empty.empty() ? cellName(empty.front()) + " would have no digit left"
+                                  : "the " + num(seen.emptyDigit) + " would have no place left in "
+                            + unitName(emptyUnits.front()))
+                + ", in red. ",
+            -1 });
+        t.result = "So " + cell + (holds ? " cannot be " : " must be ") + an(d) + ". "
+            + resultTold(seen);
+        return t;
+    }
+    const auto look = unitsIn(seen, Role::Look);
+    const int tc = seen.placedCell >= 0 ? seen.placedCell : seen.removed.front().first;
+    const int td
+        = seen.placedCell >= 0 ? seen.placedDigit : lowest(seen.removed.front().second) + 1;
+    const std::string target = seen.placedCell >= 0 ? cellName(tc) + " would be " + an(num(td))
+                                                    : cellName(tc) + " could not be " + an(num(td));
+    if (look.empty()) {
+        const int cell = branches.front().cell;
+        t.look = "Look at " + cellName(cell) + ", framed, which can only be "
+            + digitOr(before.cand[cell]) + ": try each.";
+    } else {
+        std::vector<int> cells;
+        for (const auto &b : branches)
+            cells.push_back(b.cell);
+        t.look = "Look at the " + num(branches.front().digit) + "s of " + unitName(look.front())
+            + ", shaded: it can only go in " + cellsWithin(look.front(), cells) + ". Try each.";
+    }
+    t.pattern = "Follow what each would force, " + how
+        + ". The digits forced are numbered in order, faint; every way leads to the same end, "
+          "the candidate ringed.";
+    for (const auto &b : branches) {
+        tellBranch(b, true);
+        t.reason.back().text += "So " + target + ". ";
+    }
+    t.result = "Whichever it is, " + cellName(tc) + (seen.placedCell >= 0 ? " is " : " is not ")
+        + an(num(td)) + ". " + resultTold(seen);
+    return t;
+}
+
 } // namespace
 
 Telling step(const StepPattern &seen, const grading::CandidateGrid &before, Mask ruledOut,
@@ -826,6 +1079,21 @@ Telling step(const StepPattern &seen, const grading::CandidateGrid &before, Mask
         break;
     case T::XYChain:
         t = xyChain(seen, before);
+        break;
+    case T::Aic:
+    case T::NiceLoop:
+    case T::GroupedAic:
+        t = aic(seen, before);
+        break;
+    case T::AlsXZ:
+    case T::AlsXYWing:
+        t = als(seen);
+        break;
+    case T::ContradictionChain:
+    case T::CellForcingChain:
+    case T::UnitForcingChain:
+    case T::ForcingNet:
+        t = forcing(seen, before);
         break;
     default:
         t.look = "Look at the cells shaded and framed.";

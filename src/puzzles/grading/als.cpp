@@ -1,0 +1,274 @@
+// Almost-locked sets: n cells of one unit holding n+1 digits between them. Should one digit
+// leave such a set, the others are locked in it, each in one of its cells.
+
+#include "puzzles/grading/techniques.h"
+
+#include <optional>
+#include <vector>
+
+namespace zov::puzzles::grading {
+namespace {
+
+bool same(const Cells &a, const Cells &b) { return a.lo == b.lo && a.hi == b.hi; }
+bool within(const Cells &a, const Cells &b) { return same(a & b, a); }
+
+struct Als
+{
+    Cells cells;
+    Mask digits = 0;
+    int unit = 0;
+    std::array<Cells, 9> holding {}; // by digit index, the set's cells that may hold it
+    std::array<Cells, 9> seers {}; // by digit index, the cells that see all of `holding`
+};
+
+// A restricted common digit of two sets: every place of it in one sees every place in the
+// other, so at most one of them holds it.
+struct Restricted
+{
+    int a = 0, b = 0; // sets
+    Mask digits = 0;
+};
+
+// The sets of up to four cells (larger ones are seldom what a person looks for), each once: a
+// set inside one box and one line is taken from the line.
+std::vector<Als> findSets(const CandidateGrid &g)
+{
+    std::vector<Als> sets;
+    for (int u = 0; u < 27; ++u) {
+        std::array<int, 9> open {};
+        int count = 0;
+        for (const auto p : units.cells[static_cast<std::size_t>(u)])
+            if (!g.grid[p])
+                open[static_cast<std::size_t>(count++)] = p;
+        for (unsigned pick = 1; pick < (1u << count); ++pick) {
+            const int n = std::popcount(pick);
+            if (n > 4 || n >= count || (n == 1 && u >= 9))
+                continue;
+            Als s;
+            s.unit = u;
+            for (unsigned k = pick; k; k &= k - 1) {
+                const int p = open[static_cast<std::size_t>(std::countr_zero(k))];
+                s.digits = static_cast<Mask>(s.digits | g.cand[static_cast<std::size_t>(p)]);
+                s.cells.add(p);
+            }
+            if (bits(s.digits) != n + 1)
+                continue;
+            if (u >= Units::FirstBox && n > 1) {
+                bool inLine = false;
+                for (int line = 0; line < 18 && !inLine; ++line) {
+                    Cells l;
+                    for (const auto p : units.cells[static_cast<std::size_t>(line)])
+                        l.add(p);
+                    inLine = within(s.cells, l);
+                }
+                if (inLine)
+                    continue;
+            }
+            s.cells.each([&](int p) {
+                for (unsigned m = g.cand[static_cast<std::size_t>(p)]; m; m &= m - 1)
+                    s.holding[static_cast<std::size_t>(lowest(m))].add(p);
+            });
+            for (unsigned m = s.digits; m; m &= m - 1) {
+                const auto d = static_cast<std::size_t>(lowest(m));
+                Cells all { ~std::uint64_t { 0 }, ~std::uint64_t { 0 } };
+                s.holding[d].each([&](int p) { all = all & units.peerSet[p]; });
+                s.seers[d] = all;
+            }
+            sets.push_back(s);
+        }
+    }
+    return sets;
+}
+
+// Every pair of disjoint sets with a restricted common digit, found through the sets indexed
+// by the first place of each digit: a set's partners for digit x have their first x among the
+// cells that see all of its x.
+std::vector<Restricted> restrictedPairs(const CandidateGrid &g, const std::vector<Als> &sets)
+{
+    std::array<std::vector<int>, 729> byFirst;
+    for (std::size_t k = 0; k < sets.size(); ++k)
+        for (unsigned m = sets[k].digits; m; m &= m - 1) {
+            int first = -1;
+            sets[k].holding[static_cast<std::size_t>(lowest(m))].each([&](int p) {
+                if (first < 0)
+                    first = p;
+            });
+            byFirst[static_cast<std::size_t>(first * 9 + lowest(m))].push_back(static_cast<int>(k));
+        }
+    std::vector<Restricted> pairs;
+    std::vector<int> at(sets.size(), -1); // the pair with the set being looked at, in `pairs`
+    for (std::size_t a = 0; a < sets.size(); ++a) {
+        const Als &A = sets[a];
+        const std::size_t before = pairs.size();
+        for (unsigned m = A.digits; m; m &= m - 1) {
+            const auto x = static_cast<std::size_t>(lowest(m));
+            A.seers[x].each([&](int p) {
+                if (!(g.cand[static_cast<std::size_t>(p)] & (1u << x)))
+                    return;
+                for (const int b : byFirst[static_cast<std::size_t>(p) * 9 + x]) {
+                    const Als &B = sets[static_cast<std::size_t>(b)];
+                    if (b <= static_cast<int>(a) || (A.cells & B.cells).any()
+                        || !within(B.holding[x], A.seers[x]))
+                        continue;
+                    if (at[static_cast<std::size_t>(b)] < 0) {
+                        at[static_cast<std::size_t>(b)] = static_cast<int>(pairs.size());
+                        pairs.push_back({ static_cast<int>(a), b, 0 });
+                    }
+                    auto &r = pairs[static_cast<std::size_t>(at[static_cast<std::size_t>(b)])];
+                    r.digits = static_cast<Mask>(r.digits | (1u << x));
+                }
+            });
+        }
+        for (std::size_t k = before; k < pairs.size(); ++k)
+            at[static_cast<std::size_t>(pairs[k].b)] = -1;
+    }
+    return pairs;
+}
+
+// Removes every digit of `zs` from the cells that see all the places of it in both sets.
+bool removeSeeingBoth(CandidateGrid &g, Rater &r, const Als &a, const Als &b, Mask zs)
+{
+    bool progress = false;
+    for (unsigned m = zs; m; m &= m - 1) {
+        const auto z = static_cast<std::size_t>(lowest(m));
+        (a.seers[z] & b.seers[z]).each([&](int p) {
+            progress |= r.remove(g, p, static_cast<Mask>(1u << z));
+        });
+    }
+    return progress;
+}
+
+void tellSet(StepPattern &seen, const CandidateGrid &g, const Als &s, Role role)
+{
+    seen.unit(s.unit, Role::Look);
+    s.cells.each([&](int p) {
+        seen.cells.push_back(p);
+        seen.mark(p, g.cand[static_cast<std::size_t>(p)], role);
+    });
+}
+
+// A weak link between the places of digit index `x` in two sets: from the first of each.
+void tellRestricted(StepPattern &seen, const Als &a, Role ra, const Als &b, Role rb, int x)
+{
+    Candidate from { -1, x + 1, ra, -1 }, to { -1, x + 1, rb, -1 };
+    a.holding[static_cast<std::size_t>(x)].each([&](int p) {
+        if (from.cell < 0)
+            from.cell = p;
+    });
+    b.holding[static_cast<std::size_t>(x)].each([&](int p) {
+        if (to.cell < 0)
+            to.cell = p;
+    });
+    seen.links.push_back({ from, to, false });
+}
+
+Mask removedDigits(const StepPattern &seen)
+{
+    Mask digits = 0;
+    for (const auto &[p, m] : seen.removed)
+        digits = static_cast<Mask>(digits | m);
+    return digits;
+}
+
+// The sets and their restricted pairs on `g`, kept from the last call with the same
+// candidates: both techniques look at the same board one after the other.
+struct Found
+{
+    std::array<Mask, 81> cand {};
+    bool valid = false;
+    std::vector<Als> sets;
+    std::vector<Restricted> pairs;
+};
+
+const Found &found(const CandidateGrid &g)
+{
+    thread_local Found kept;
+    if (!kept.valid || kept.cand != g.cand) {
+        kept.sets = findSets(g);
+        kept.pairs = restrictedPairs(g, kept.sets);
+        kept.cand = g.cand;
+        kept.valid = true;
+    }
+    return kept;
+}
+
+} // namespace
+
+// Two sets A and B with a restricted common digit x: one of them lacks x and is locked, so of
+// any other digit z both hold, one set has it, and no cell that sees all their places of z
+// does.
+bool alsXZ(CandidateGrid &g, Rater &r)
+{
+    const Found &f = found(g);
+    const auto &sets = f.sets;
+    for (const auto &pair : f.pairs) {
+        const Als &a = sets[static_cast<std::size_t>(pair.a)],
+                  &b = sets[static_cast<std::size_t>(pair.b)];
+        const int x = lowest(pair.digits);
+        std::optional<CandidateGrid> before;
+        if (r.watched())
+            before = g;
+        if (!removeSeeingBoth(g, r, a, b, static_cast<Mask>(a.digits & b.digits & ~(1u << x))))
+            continue;
+        if (auto *seen = r.watched()) {
+            seen->cells.clear();
+            tellSet(*seen, *before, a, Role::GroupA);
+            tellSet(*seen, *before, b, Role::GroupB);
+            tellRestricted(*seen, a, Role::GroupA, b, Role::GroupB, x);
+            seen->digits = removedDigits(*seen);
+        }
+        return r.counted(Technique::AlsXZ);
+    }
+    return false;
+}
+
+// A pivot set C with restricted common digits x with a set A and y with a set B: C lacks at most
+// one digit, so A lacks x or B lacks y, and that set is locked. Of a digit z that A and B both
+// hold, one of them has it; no cell that sees all their places of z does.
+bool alsXYWing(CandidateGrid &g, Rater &r)
+{
+    const Found &f = found(g);
+    const auto &sets = f.sets;
+    const auto &pairs = f.pairs;
+    std::vector<std::vector<std::pair<int, Mask>>> partners(sets.size());
+    for (const auto &p : pairs) {
+        partners[static_cast<std::size_t>(p.a)].emplace_back(p.b, p.digits);
+        partners[static_cast<std::size_t>(p.b)].emplace_back(p.a, p.digits);
+    }
+    for (std::size_t c = 0; c < sets.size(); ++c) {
+        const auto &with = partners[c];
+        for (std::size_t i = 0; i < with.size(); ++i)
+            for (std::size_t j = i + 1; j < with.size(); ++j) {
+                const Als &a = sets[static_cast<std::size_t>(with[i].first)];
+                const Als &b = sets[static_cast<std::size_t>(with[j].first)];
+                const Mask common = static_cast<Mask>(a.digits & b.digits);
+                if (bits(common) < 2 || (a.cells & b.cells).any())
+                    continue;
+                for (unsigned xs = with[i].second; xs; xs &= xs - 1)
+                    for (unsigned ys = with[j].second; ys; ys &= ys - 1) {
+                        const int x = lowest(xs), y = lowest(ys);
+                        const Mask zs = static_cast<Mask>(common & ~(1u << x) & ~(1u << y));
+                        if (x == y || !zs)
+                            continue;
+                        std::optional<CandidateGrid> before;
+                        if (r.watched())
+                            before = g;
+                        if (!removeSeeingBoth(g, r, a, b, zs))
+                            continue;
+                        if (auto *seen = r.watched()) {
+                            seen->cells.clear();
+                            tellSet(*seen, *before, sets[c], Role::Pivot);
+                            tellSet(*seen, *before, a, Role::GroupA);
+                            tellSet(*seen, *before, b, Role::GroupB);
+                            tellRestricted(*seen, a, Role::GroupA, sets[c], Role::Pivot, x);
+                            tellRestricted(*seen, b, Role::GroupB, sets[c], Role::Pivot, y);
+                            seen->digits = removedDigits(*seen);
+                        }
+                        return r.counted(Technique::AlsXYWing);
+                    }
+            }
+    }
+    return false;
+}
+
+} // namespace zov::puzzles::grading

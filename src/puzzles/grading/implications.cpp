@@ -1,0 +1,300 @@
+#include "puzzles/grading/implications.h"
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+
+namespace zov::puzzles::grading {
+namespace {
+
+bool same(const Cells &a, const Cells &b) { return a.lo == b.lo && a.hi == b.hi; }
+
+const std::array<Cells, 27> &unitSets()
+{
+    static const std::array<Cells, 27> sets = [] {
+        std::array<Cells, 27> s {};
+        for (int u = 0; u < 27; ++u)
+            for (const auto p : units.cells[static_cast<std::size_t>(u)])
+                s[static_cast<std::size_t>(u)].add(p);
+        return s;
+    }();
+    return sets;
+}
+
+} // namespace
+
+Implications::Implications(const CandidateGrid &g, bool grouped)
+{
+    m_single.fill(-1);
+    for (int p = 0; p < 81; ++p)
+        for (unsigned m = g.cand[static_cast<std::size_t>(p)]; m; m &= m - 1) {
+            ChainNode n;
+            n.cells.add(p);
+            n.digit = lowest(m) + 1;
+            n.cell = p;
+            m_single[static_cast<std::size_t>(p * 9 + lowest(m))]
+                = static_cast<int>(m_nodes.size());
+            m_nodes.push_back(n);
+        }
+    m_singles = static_cast<int>(m_nodes.size());
+    const auto &sets = unitSets();
+    // Each digit's places in each unit.
+    std::array<std::array<Cells, 9>, 27> places {};
+    for (int n = 0; n < m_singles; ++n) {
+        const ChainNode &x = m_nodes[static_cast<std::size_t>(n)];
+        for (const auto u : units.of[static_cast<std::size_t>(x.cell)])
+            places[u][static_cast<std::size_t>(x.digit - 1)].add(x.cell);
+    }
+    // Groups by digit, box and line (-1 where none), and each group's box and line.
+    std::array<std::array<std::array<int, 18>, 9>, 9> group {};
+    std::vector<std::pair<int, int>> where;
+    std::array<std::array<std::vector<int>, 9>, 27> groupsIn; // by unit and digit
+    for (auto &byBox : group)
+        for (auto &byLine : byBox)
+            byLine.fill(-1);
+    if (grouped)
+        for (int d = 1; d <= 9; ++d)
+            for (int b = Units::FirstBox; b < 27; ++b)
+                for (int line = 0; line < 18; ++line) {
+                    ChainNode n;
+                    n.digit = d;
+                    n.cells = places[static_cast<std::size_t>(b)][static_cast<std::size_t>(d - 1)]
+                        & sets[static_cast<std::size_t>(line)];
+                    if (std::popcount(n.cells.lo) + std::popcount(n.cells.hi) < 2)
+                        continue;
+                    group[static_cast<std::size_t>(d - 1)][static_cast<std::size_t>(
+                        b - Units::FirstBox)][static_cast<std::size_t>(line)]
+                        = static_cast<int>(m_nodes.size());
+                    groupsIn[static_cast<std::size_t>(b)][static_cast<std::size_t>(d - 1)]
+                        .push_back(static_cast<int>(m_nodes.size()));
+                    groupsIn[static_cast<std::size_t>(line)][static_cast<std::size_t>(d - 1)]
+                        .push_back(static_cast<int>(m_nodes.size()));
+                    m_nodes.push_back(n);
+                    where.emplace_back(b, line);
+                }
+    // The node whose cells are exactly `rest` (a digit's other places in a unit), or -1.
+    auto nodeAt = [&](const Cells &rest, int d) {
+        const int count = std::popcount(rest.lo) + std::popcount(rest.hi);
+        int first = -1;
+        rest.each([&](int p) {
+            if (first < 0)
+                first = p;
+        });
+        if (count == 1)
+            return node(first, d);
+        if (count < 2 || !grouped)
+            return -1;
+        const auto &of = units.of[static_cast<std::size_t>(first)];
+        // The group of the box and line that holds exactly these places; one with a place
+        // more would be a node that does not follow.
+        for (int k = 0; k < 2; ++k) {
+            const int id = group[static_cast<std::size_t>(d - 1)][static_cast<std::size_t>(
+                of[2] - Units::FirstBox)][of[static_cast<std::size_t>(k)]];
+            if (id >= 0 && same(m_nodes[static_cast<std::size_t>(id)].cells, rest))
+                return id;
+        }
+        return -1;
+    };
+    auto without = [](const Cells &a, const Cells &b) {
+        return Cells { a.lo & ~b.lo, a.hi & ~b.hi };
+    };
+    const std::size_t literals = m_nodes.size() * 2;
+    m_start.assign(literals + 1, 0);
+    m_to.clear();
+    std::vector<int> list;
+    for (std::size_t l = 0; l < literals; ++l) {
+        list.clear();
+        const int n = static_cast<int>(l / 2);
+        const ChainNode &x = m_nodes[l / 2];
+        const auto d = static_cast<std::size_t>(x.digit - 1);
+        // The units the node lies in.
+        std::array<int, 3> in { -1, -1, -1 };
+        if (x.cell >= 0)
+            in = { units.of[static_cast<std::size_t>(x.cell)][0],
+                units.of[static_cast<std::size_t>(x.cell)][1],
+                units.of[static_cast<std::size_t>(x.cell)][2] };
+        else
+            in = { where[static_cast<std::size_t>(n - m_singles)].first,
+                where[static_cast<std::size_t>(n - m_singles)].second, -1 };
+        if (l % 2 == 1) {
+            // Holding: the digit's other places in its units fail, and the cell's other digits.
+            Cells seen;
+            for (const int u : in)
+                if (u >= 0)
+                    seen |= places[static_cast<std::size_t>(u)][d];
+            without(seen, x.cells).each([&](int q) { list.push_back(fails(node(q, x.digit))); });
+            if (x.cell >= 0)
+                for (unsigned m = g.cand[static_cast<std::size_t>(x.cell)] & ~digitBit(x.digit); m;
+                     m &= m - 1)
+                    list.push_back(fails(node(x.cell, lowest(m) + 1)));
+            if (grouped)
+                for (const int u : in) {
+                    if (u < 0)
+                        continue;
+                    // The groups inside unit u that the node does not touch.
+                    for (const int gid : groupsIn[static_cast<std::size_t>(u)][d])
+                        if (gid != n
+                            && !(m_nodes[static_cast<std::size_t>(gid)].cells & x.cells).any())
+                            list.push_back(fails(gid));
+                }
+        } else {
+            // Failing: the other digit of a two-digit cell holds, and the digit's other place
+            // (or places, one group) in a unit of the node.
+            if (x.cell >= 0 && bits(g.cand[static_cast<std::size_t>(x.cell)]) == 2)
+                list.push_back(holds(node(x.cell,
+                    lowest(static_cast<Mask>(
+                        g.cand[static_cast<std::size_t>(x.cell)] & ~digitBit(x.digit)))
+                        + 1)));
+            for (const int u : in)
+                if (u >= 0)
+                    if (const int m
+                        = nodeAt(without(places[static_cast<std::size_t>(u)][d], x.cells), x.digit);
+                        m >= 0)
+                        list.push_back(holds(m));
+        }
+        std::sort(list.begin(), list.end());
+        list.erase(std::unique(list.begin(), list.end()), list.end());
+        m_to.insert(m_to.end(), list.begin(), list.end());
+        m_start[l + 1] = static_cast<int>(m_to.size());
+    }
+    m_to.push_back(-1); // so that end() of the last literal stays inside the vector
+    close();
+}
+
+// Tarjan's strongly connected components, which come out each after every component it leads
+// to: a component's row is its members and the rows of the components its links reach.
+void Implications::close()
+{
+    const int n = static_cast<int>(m_nodes.size() * 2);
+    m_words = (n + 63) / 64;
+    m_component.assign(static_cast<std::size_t>(n), -1);
+    m_rows.clear();
+    std::vector<int> index(static_cast<std::size_t>(n), -1), low(static_cast<std::size_t>(n), 0);
+    std::vector<char> onStack(static_cast<std::size_t>(n), 0);
+    std::vector<int> stack;
+    std::vector<std::pair<int, int>> calls; // literal, next link to follow
+    int counter = 0, components = 0;
+    for (int root = 0; root < n; ++root) {
+        if (index[static_cast<std::size_t>(root)] >= 0)
+            continue;
+        auto enter = [&](int v) {
+            index[static_cast<std::size_t>(v)] = low[static_cast<std::size_t>(v)] = counter++;
+            stack.push_back(v);
+            onStack[static_cast<std::size_t>(v)] = 1;
+            calls.emplace_back(v, m_start[static_cast<std::size_t>(v)]);
+        };
+        enter(root);
+        while (!calls.empty()) {
+            auto &[v, e] = calls.back();
+            const auto uv = static_cast<std::size_t>(v);
+            if (e < m_start[uv + 1]) {
+                const int w = m_to[static_cast<std::size_t>(e++)];
+                if (index[static_cast<std::size_t>(w)] < 0)
+                    enter(w);
+                else if (onStack[static_cast<std::size_t>(w)])
+                    low[uv] = std::min(low[uv], index[static_cast<std::size_t>(w)]);
+                continue;
+            }
+            const int done = v;
+            calls.pop_back();
+            if (!calls.empty()) {
+                const auto parent = static_cast<std::size_t>(calls.back().first);
+                low[parent] = std::min(low[parent], low[static_cast<std::size_t>(done)]);
+            }
+            if (low[static_cast<std::size_t>(done)] != index[static_cast<std::size_t>(done)])
+                continue;
+            const int c = components++;
+            m_rows.resize(static_cast<std::size_t>(components * m_words), 0);
+            std::uint64_t *row = &m_rows[static_cast<std::size_t>(c * m_words)];
+            const std::size_t first = [&] {
+                std::size_t k = stack.size();
+                while (stack[k - 1] != done)
+                    --k;
+                return k - 1;
+            }();
+            for (std::size_t k = first; k < stack.size(); ++k) {
+                const int x = stack[k];
+                onStack[static_cast<std::size_t>(x)] = 0;
+                m_component[static_cast<std::size_t>(x)] = c;
+                row[x / 64] |= std::uint64_t { 1 } << (x % 64);
+            }
+            for (std::size_t k = first; k < stack.size(); ++k)
+                for (const int *w = begin(stack[k]); w != end(stack[k]); ++w) {
+                    const int wc = m_component[static_cast<std::size_t>(*w)];
+                    if (wc == c)
+                        continue;
+                    const std::uint64_t *from = &m_rows[static_cast<std::size_t>(wc * m_words)];
+                    for (int i = 0; i < m_words; ++i)
+                        row[i] |= from[i];
+                }
+            stack.resize(first);
+        }
+    }
+}
+
+bool Implications::weak(int a, int b) const
+{
+    return std::binary_search(begin(holds(a)), end(holds(a)), fails(b));
+}
+
+std::vector<int> Implications::path(int from, int to) const
+{
+    if (!leads(from, to))
+        return {};
+    std::vector<int> parent(m_nodes.size() * 2, -2), queue { from };
+    parent[static_cast<std::size_t>(from)] = -1;
+    for (std::size_t head = 0; head < queue.size() && parent[static_cast<std::size_t>(to)] == -2;
+         ++head)
+        for (const int *w = begin(queue[head]); w != end(queue[head]); ++w)
+            if (parent[static_cast<std::size_t>(*w)] == -2) {
+                parent[static_cast<std::size_t>(*w)] = queue[head];
+                queue.push_back(*w);
+            }
+    if (parent[static_cast<std::size_t>(to)] == -2)
+        return {};
+    std::vector<int> chain;
+    for (int x = to; x >= 0; x = parent[static_cast<std::size_t>(x)])
+        chain.push_back(x);
+    std::reverse(chain.begin(), chain.end());
+    return chain;
+}
+
+const Implications &implicationsOf(const CandidateGrid &g, bool grouped)
+{
+    struct Kept
+    {
+        std::array<Mask, 81> cand {};
+        std::optional<Implications> im;
+    };
+    thread_local std::array<Kept, 2> kept;
+    Kept &k = kept[grouped ? 1 : 0];
+    if (!k.im || k.cand != g.cand) {
+        k.im.emplace(g, grouped);
+        k.cand = g.cand;
+    }
+    return *k.im;
+}
+
+int strongUnit(const CandidateGrid &g, const ChainNode &a, const ChainNode &b)
+{
+    if (a.cell >= 0 && a.cell == b.cell)
+        return -1;
+    Cells both = a.cells;
+    both |= b.cells;
+    const auto &sets = unitSets();
+    for (int k = 0; k < 27; ++k) {
+        const int u = boxFirst(k);
+        const Cells &unit = sets[static_cast<std::size_t>(u)];
+        if (!same(both & unit, both))
+            continue;
+        Cells places;
+        for (const auto p : units.cells[static_cast<std::size_t>(u)])
+            if (g.cand[p] & digitBit(a.digit))
+                places.add(p);
+        if (same(places, both))
+            return u;
+    }
+    return -1;
+}
+
+} // namespace zov::puzzles::grading
