@@ -8,12 +8,16 @@
 namespace zov::cli {
 namespace detail {
 
-// Prints "WHERE GRADE NAME technique=count..."; true when the puzzle has a grade.
-bool Tool::printRating(const std::string &where, const Grid &grid)
+// Prints "WHERE GRADE NAME technique=count..." for each puzzle; returns how many have no grade.
+int Tool::printRatings(const std::vector<std::string> &where, const std::vector<Grid> &grids)
 {
-    const auto rating = puzzles::rate(grid);
-    io.out << where << ' ' << puzzles::describe(rating) << '\n';
-    return rating.grade != puzzles::InvalidGrade;
+    const auto ratings = puzzles::rateAll(grids);
+    int ungraded = 0;
+    for (std::size_t k = 0; k < ratings.size(); ++k) {
+        io.out << where[k] << ' ' << puzzles::describe(ratings[k]) << '\n';
+        ungraded += ratings[k].grade == puzzles::InvalidGrade;
+    }
+    return ungraded;
 }
 
 int Tool::ungradedResult(int ungraded)
@@ -30,9 +34,10 @@ int Tool::rateFile()
     const auto parsed = readPuzzles(req.file, true);
     if (!parsed)
         return 1;
-    int ungraded = 0;
-    for (std::size_t k = 0; k < parsed->puzzles.size(); ++k)
-        ungraded += !printRating(std::to_string(parsed->lines[k]), parsed->puzzles[k]);
+    std::vector<std::string> where;
+    for (const auto line : parsed->lines)
+        where.push_back(std::to_string(line));
+    const int ungraded = printRatings(where, parsed->puzzles);
     if (!parsed->problems.empty())
         return fail(shownName(req.file) + ": " + std::to_string(parsed->problems.size())
             + " malformed puzzle(s)");
@@ -41,20 +46,24 @@ int Tool::rateFile()
 
 int Tool::rate(store::PuzzleStore &store)
 {
-    int ungraded = 0;
+    std::vector<std::string> where;
+    std::vector<Grid> grids;
     if (req.number) {
         const auto grid = puzzleGrid(store, req.number);
         if (!grid)
             return 1;
-        ungraded += !printRating(std::to_string(req.number), *grid);
+        where.push_back(std::to_string(req.number));
+        grids.push_back(*grid);
     } else if (const int walked = forEachPuzzle(store,
                    [&](const auto &p, const Grid &grid) {
-                       ungraded += !printRating(std::to_string(p.gameNo), grid);
+                       where.push_back(std::to_string(p.gameNo));
+                       grids.push_back(grid);
                    });
                walked != 0) {
+        printRatings(where, grids); // those read before the store failed
         return walked;
     }
-    return ungradedResult(ungraded);
+    return ungradedResult(printRatings(where, grids));
 }
 
 int Tool::generate(store::PuzzleStore &store)

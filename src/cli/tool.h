@@ -239,7 +239,7 @@ struct Tool
     int generate(store::PuzzleStore &store);
     int importJet();
     int print(store::PuzzleStore &store);
-    bool printRating(const std::string &where, const Grid &grid);
+    int printRatings(const std::vector<std::string> &where, const std::vector<Grid> &grids);
     // explain.cpp
     int explain(store::PuzzleStore &store);
     int explainText();

@@ -125,6 +125,9 @@ constexpr std::uint64_t bit(Technique t) { return std::uint64_t { 1 } << static_
 static_assert(TechniqueCount <= 64, "RateOptions::disabled holds one bit per technique");
 
 Rating rate(const Grid &puzzle, const RateOptions &options = {});
+// The rating of each of `puzzles`, in their order, shared among the machine's cores (on this
+// thread alone where no other can be started).
+std::vector<Rating> rateAll(const std::vector<Grid> &puzzles);
 
 // "3 locked-candidates hidden-single=20 naked-single=31 pointing=2": the grade, its name and
 // every technique used with its count (trial also gives its depth).

@@ -437,6 +437,35 @@ private Q_SLOTS:
         }
     }
 
+    // Rating many at once, over every core, gives each puzzle, in its place, what rating it
+    // alone gives: across every grade, with puzzles that have no grade among them.
+    void ratesManyAsEachAlone()
+    {
+        QFile f(zov::test::sourceDir() + QStringLiteral("/data/library.txt"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const auto library = parsePuzzleText(f.readAll().toStdString()).puzzles;
+        std::vector<Grid> set;
+        for (std::size_t k = 0; k < library.size(); k += 37)
+            set.push_back(library[k]);
+        Grid many = library[0], none = library[0];
+        std::fill(many.begin(), many.begin() + 40, 0); // too few givens left for one solution
+        none[0] = none[1] = 1; // two 1s in the first row
+        set.insert(set.begin() + 3, none);
+        set.insert(set.begin() + 100, many);
+        set.push_back(none);
+        const auto all = rateAll(set);
+        QCOMPARE(all.size(), set.size());
+        for (std::size_t k = 0; k < set.size(); ++k) {
+            const Rating alone = rate(set[k]);
+            QVERIFY2(all[k].grade == alone.grade && all[k].counts == alone.counts
+                    && all[k].solutions == alone.solutions,
+                toText(set[k]).c_str());
+        }
+        QCOMPARE(all[3].grade, InvalidGrade);
+        QCOMPARE(all[100].grade, InvalidGrade);
+        QVERIFY(rateAll({}).empty());
+    }
+
     // The counts line names the grade and every technique used, in the order they are tried.
     void describesGradeAndCounts()
     {

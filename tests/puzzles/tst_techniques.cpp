@@ -504,6 +504,43 @@ private Q_SLOTS:
             QVERIFY(seen.removed.empty() && seen.placedCell < 0);
         }
     }
+
+    // A rater passes over what it searched before only where nothing changed: after the near
+    // miss, where the technique found nothing (or another step), the same rater on the board as
+    // it was finds the step, alone and as the easiest of all.
+    void searchedBeforeIsSearchedAgainWhenChanged_data() { data(); }
+    void searchedBeforeIsSearchedAgainWhenChanged()
+    {
+        QFETCH(Technique, technique);
+        QFETCH(QString, solved);
+        QFETCH(QString, state);
+        QFETCH(QString, nearMiss);
+        QFETCH(QString, step);
+        const CandidateGrid g = position(state);
+        CandidateGrid missed = g;
+        for (const auto &back : nearMiss.split(QLatin1Char(' ')))
+            missed.cand[static_cast<std::size_t>(
+                (back[1].digitValue() - 1) * 9 + back[3].digitValue() - 1)]
+                |= digitBit(back[5].digitValue());
+        const Grid answer = solution(solved);
+        Rating rating;
+        const RateOptions options;
+        Rater rater(answer, options, rating);
+        StepPattern seen;
+        CandidateGrid first = missed, second = g;
+        rater.watchedStep(first, technique, seen);
+        seen.clear();
+        QVERIFY(rater.watchedStep(second, technique, seen));
+        QCOMPARE(notation(seen), step.toStdString());
+        first = missed;
+        second = g;
+        seen.clear();
+        rater.watchedStep(first, seen);
+        seen.clear();
+        QVERIFY(rater.watchedStep(second, seen));
+        QCOMPARE(seen.technique, technique);
+        QCOMPARE(notation(seen), step.toStdString());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestTechniques)

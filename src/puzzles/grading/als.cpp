@@ -3,6 +3,7 @@
 
 #include "puzzles/grading/techniques.h"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -41,7 +42,7 @@ std::vector<Als> findSets(const CandidateGrid &g)
             if (!g.grid[p])
                 open[static_cast<std::size_t>(count++)] = p;
         for (unsigned pick = 1; pick < (1u << count); ++pick) {
-            const int n = std::popcount(pick);
+            const int n = bits(pick);
             if (n > 4 || n >= count || (n == 1 && u >= 9))
                 continue;
             Als s;
@@ -54,14 +55,15 @@ std::vector<Als> findSets(const CandidateGrid &g)
             if (bits(s.digits) != n + 1)
                 continue;
             if (u >= Units::FirstBox && n > 1) {
-                bool inLine = false;
-                for (int line = 0; line < 18 && !inLine; ++line) {
-                    Cells l;
-                    for (const auto p : units.cells[static_cast<std::size_t>(line)])
-                        l.add(p);
-                    inLine = within(s.cells, l);
+                // Within one row or one column of the box: all on the first cell's line.
+                const int first = open[static_cast<std::size_t>(std::countr_zero(pick))];
+                bool sameRow = true, sameColumn = true;
+                for (unsigned k = pick; k; k &= k - 1) {
+                    const int p = open[static_cast<std::size_t>(std::countr_zero(k))];
+                    sameRow = sameRow && p / 9 == first / 9;
+                    sameColumn = sameColumn && p % 9 == first % 9;
                 }
-                if (inLine)
+                if (sameRow || sameColumn)
                     continue;
             }
             s.cells.each([&](int p) {
@@ -85,16 +87,28 @@ std::vector<Als> findSets(const CandidateGrid &g)
 // cells that see all of its x.
 std::vector<Restricted> restrictedPairs(const CandidateGrid &g, const std::vector<Als> &sets)
 {
-    std::array<std::vector<int>, 729> byFirst;
+    // byFirst[start[c]..start[c + 1]): the sets whose first place of a digit is candidate c
+    // (cell * 9 + digit index), in the sets' order.
+    auto firstOf = [&](std::size_t k, int x) {
+        const Cells &h = sets[k].holding[static_cast<std::size_t>(x)];
+        const int p = h.lo ? std::countr_zero(h.lo) : 64 + std::countr_zero(h.hi);
+        return static_cast<std::size_t>(p * 9 + x);
+    };
+    std::array<int, 730> start {};
     for (std::size_t k = 0; k < sets.size(); ++k)
-        for (unsigned m = sets[k].digits; m; m &= m - 1) {
-            int first = -1;
-            sets[k].holding[static_cast<std::size_t>(lowest(m))].each([&](int p) {
-                if (first < 0)
-                    first = p;
-            });
-            byFirst[static_cast<std::size_t>(first * 9 + lowest(m))].push_back(static_cast<int>(k));
-        }
+        for (unsigned m = sets[k].digits; m; m &= m - 1)
+            ++start[firstOf(k, lowest(m)) + 1];
+    for (std::size_t c = 0; c < 729; ++c)
+        start[c + 1] += start[c];
+    std::vector<int> byFirst(static_cast<std::size_t>(start[729]));
+    {
+        std::array<int, 729> next {};
+        std::copy(start.begin(), start.begin() + 729, next.begin());
+        for (std::size_t k = 0; k < sets.size(); ++k)
+            for (unsigned m = sets[k].digits; m; m &= m - 1)
+                byFirst[static_cast<std::size_t>(next[firstOf(k, lowest(m))]++)]
+                    = static_cast<int>(k);
+    }
     std::vector<Restricted> pairs;
     std::vector<int> at(sets.size(), -1); // the pair with the set being looked at, in `pairs`
     for (std::size_t a = 0; a < sets.size(); ++a) {
@@ -105,7 +119,9 @@ std::vector<Restricted> restrictedPairs(const CandidateGrid &g, const std::vecto
             A.seers[x].each([&](int p) {
                 if (!(g.cand[static_cast<std::size_t>(p)] & (1u << x)))
                     return;
-                for (const int b : byFirst[static_cast<std::size_t>(p) * 9 + x]) {
+                const std::size_t c = static_cast<std::size_t>(p) * 9 + x;
+                for (int i = start[c]; i < start[c + 1]; ++i) {
+                    const int b = byFirst[static_cast<std::size_t>(i)];
                     const Als &B = sets[static_cast<std::size_t>(b)];
                     if (b <= static_cast<int>(a) || (A.cells & B.cells).any()
                         || !within(B.holding[x], A.seers[x]))
@@ -230,15 +246,29 @@ bool alsXYWing(CandidateGrid &g, Rater &r)
     const Found &f = found(g);
     const auto &sets = f.sets;
     const auto &pairs = f.pairs;
-    std::vector<std::vector<std::pair<int, Mask>>> partners(sets.size());
+    // Each set's partners, in the pairs' order: partners[from[c]..from[c + 1]).
+    std::vector<int> from(sets.size() + 1, 0);
     for (const auto &p : pairs) {
-        partners[static_cast<std::size_t>(p.a)].emplace_back(p.b, p.digits);
-        partners[static_cast<std::size_t>(p.b)].emplace_back(p.a, p.digits);
+        ++from[static_cast<std::size_t>(p.a) + 1];
+        ++from[static_cast<std::size_t>(p.b) + 1];
+    }
+    for (std::size_t c = 0; c < sets.size(); ++c)
+        from[c + 1] += from[c];
+    std::vector<std::pair<int, Mask>> partners(pairs.size() * 2);
+    {
+        std::vector<int> next(from.begin(), from.end() - 1);
+        for (const auto &p : pairs) {
+            partners[static_cast<std::size_t>(next[static_cast<std::size_t>(p.a)]++)]
+                = { p.b, p.digits };
+            partners[static_cast<std::size_t>(next[static_cast<std::size_t>(p.b)]++)]
+                = { p.a, p.digits };
+        }
     }
     for (std::size_t c = 0; c < sets.size(); ++c) {
-        const auto &with = partners[c];
-        for (std::size_t i = 0; i < with.size(); ++i)
-            for (std::size_t j = i + 1; j < with.size(); ++j) {
+        const std::pair<int, Mask> *with = partners.data() + from[c];
+        const auto count = static_cast<std::size_t>(from[c + 1] - from[c]);
+        for (std::size_t i = 0; i < count; ++i)
+            for (std::size_t j = i + 1; j < count; ++j) {
                 const Als &a = sets[static_cast<std::size_t>(with[i].first)];
                 const Als &b = sets[static_cast<std::size_t>(with[j].first)];
                 const Mask common = static_cast<Mask>(a.digits & b.digits);

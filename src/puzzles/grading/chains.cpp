@@ -42,10 +42,13 @@ template <class Use> bool eachDigitsLinks(const CandidateGrid &g, Rater &r, Tech
 {
     StrongLinks links;
     for (int d = 0; d < 9; ++d) {
+        if (r.fruitless(tech, d, g))
+            continue;
         const auto m = static_cast<Mask>(1u << d);
         findStrongLinks(g, m, links);
         if (use(m, links))
             return r.counted(tech);
+        r.barren(tech, d, g);
     }
     return false;
 }

@@ -19,6 +19,8 @@ bool finnedFish(CandidateGrid &g, Rater &r, int n, bool sashimi, Technique tech)
             places[1][d][static_cast<std::size_t>(p % 9)] |= static_cast<Mask>(1u << (p / 9));
         }
     for (int d = 0; d < 9; ++d) {
+        if (r.fruitless(tech, d, g))
+            continue;
         const Mask m = digitBit(d + 1);
         for (const int base : { 0, 9 }) {
             const int cover = 9 - base;
@@ -140,6 +142,7 @@ bool finnedFish(CandidateGrid &g, Rater &r, int n, bool sashimi, Technique tech)
                 }
             }
         }
+        r.barren(tech, d, g);
     }
     return false;
 }

@@ -10,6 +10,8 @@ namespace zov::puzzles::grading {
 bool fish(CandidateGrid &g, Rater &r, int n, Technique tech)
 {
     for (int d = 0; d < 9; ++d) {
+        if (r.fruitless(tech, d, g))
+            continue;
         const auto m = static_cast<Mask>(1u << d);
         for (int base = 0; base < 18; base += 9) {
             const int cover = 9 - base; // rows cover columns, columns cover rows
@@ -48,6 +50,7 @@ bool fish(CandidateGrid &g, Rater &r, int n, Technique tech)
             if (found)
                 return r.counted(tech);
         }
+        r.barren(tech, d, g);
     }
     return false;
 }

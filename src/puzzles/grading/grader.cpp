@@ -3,6 +3,9 @@
 #include "puzzles/grading/rater.h"
 
 #include <algorithm>
+#include <atomic>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace zov::puzzles {
@@ -87,6 +90,32 @@ Rating rate(const Grid &puzzle, const RateOptions &options)
         if (rating.counts[static_cast<std::size_t>(k)] > 0)
             rating.grade = std::max(rating.grade, Grades[static_cast<std::size_t>(k)]);
     return rating;
+}
+
+std::vector<Rating> rateAll(const std::vector<Grid> &puzzles)
+{
+    std::vector<Rating> ratings(puzzles.size());
+    // Each thread takes the next few puzzles in turn: the hard ones cluster at the end.
+    constexpr std::size_t Batch = 8;
+    std::atomic<std::size_t> next { 0 };
+    auto work = [&] {
+        for (std::size_t from; (from = next.fetch_add(Batch)) < puzzles.size();)
+            for (std::size_t k = from; k < std::min(from + Batch, puzzles.size()); ++k)
+                ratings[k] = rate(puzzles[k]);
+    };
+    const auto cores = static_cast<std::size_t>(std::max(1u, std::thread::hardware_concurrency()));
+    std::vector<std::thread> helpers;
+    for (std::size_t k = 1; k < std::min(cores, puzzles.size() / Batch + 1); ++k) {
+        try {
+            helpers.emplace_back(work);
+        } catch (const std::system_error &) {
+            break; // no more threads here: the ones running, and this one, do the rest
+        }
+    }
+    work();
+    for (auto &t : helpers)
+        t.join();
+    return ratings;
 }
 
 std::string describe(const Rating &rating)

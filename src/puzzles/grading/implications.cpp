@@ -9,6 +9,11 @@ namespace {
 
 bool same(const Cells &a, const Cells &b) { return a.lo == b.lo && a.hi == b.hi; }
 
+bool twoOrMore(const Cells &c)
+{
+    return (c.lo & (c.lo - 1)) || (c.hi & (c.hi - 1)) || (c.lo && c.hi);
+}
+
 const std::array<Cells, 27> &unitSets()
 {
     static const std::array<Cells, 27> sets = [] {
@@ -26,6 +31,7 @@ const std::array<Cells, 27> &unitSets()
 Implications::Implications(const CandidateGrid &g, bool grouped)
 {
     m_single.fill(-1);
+    m_nodes.reserve(grouped ? 512 : 320);
     for (int p = 0; p < 81; ++p)
         for (unsigned m = g.cand[static_cast<std::size_t>(p)]; m; m &= m - 1) {
             ChainNode n;
@@ -48,41 +54,54 @@ Implications::Implications(const CandidateGrid &g, bool grouped)
     // Groups by digit, box and line (-1 where none), and each group's box and line.
     std::array<std::array<std::array<int, 18>, 9>, 9> group {};
     std::vector<std::pair<int, int>> where;
-    std::array<std::array<std::vector<int>, 9>, 27> groupsIn; // by unit and digit
+    // By unit and digit: a box crosses six lines, a line three boxes.
+    struct Groups
+    {
+        std::array<int, 6> at {};
+        int count = 0;
+        const int *begin() const { return at.data(); }
+        const int *end() const { return at.data() + count; }
+    };
+    std::array<std::array<Groups, 9>, 27> groupsIn {};
     for (auto &byBox : group)
         for (auto &byLine : byBox)
             byLine.fill(-1);
     if (grouped)
         for (int d = 1; d <= 9; ++d)
-            for (int b = Units::FirstBox; b < 27; ++b)
-                for (int line = 0; line < 18; ++line) {
+            for (int b = Units::FirstBox; b < 27; ++b) {
+                const Cells &inBox
+                    = places[static_cast<std::size_t>(b)][static_cast<std::size_t>(d - 1)];
+                if (!inBox.any())
+                    continue;
+                const int top = (b - Units::FirstBox) / 3 * 3;
+                const int left = (b - Units::FirstBox) % 3 * 3;
+                for (const int line : { top, top + 1, top + 2, 9 + left, 10 + left, 11 + left }) {
                     ChainNode n;
                     n.digit = d;
-                    n.cells = places[static_cast<std::size_t>(b)][static_cast<std::size_t>(d - 1)]
-                        & sets[static_cast<std::size_t>(line)];
-                    if (std::popcount(n.cells.lo) + std::popcount(n.cells.hi) < 2)
+                    n.cells = inBox & sets[static_cast<std::size_t>(line)];
+                    if (!twoOrMore(n.cells))
                         continue;
+                    const int id = static_cast<int>(m_nodes.size());
                     group[static_cast<std::size_t>(d - 1)][static_cast<std::size_t>(
                         b - Units::FirstBox)][static_cast<std::size_t>(line)]
-                        = static_cast<int>(m_nodes.size());
-                    groupsIn[static_cast<std::size_t>(b)][static_cast<std::size_t>(d - 1)]
-                        .push_back(static_cast<int>(m_nodes.size()));
-                    groupsIn[static_cast<std::size_t>(line)][static_cast<std::size_t>(d - 1)]
-                        .push_back(static_cast<int>(m_nodes.size()));
+                        = id;
+                    for (const int u : { b, line }) {
+                        auto &in = groupsIn[static_cast<std::size_t>(u)]
+                                           [static_cast<std::size_t>(d - 1)];
+                        in.at[static_cast<std::size_t>(in.count++)] = id;
+                    }
                     m_nodes.push_back(n);
                     where.emplace_back(b, line);
                 }
+            }
     // The node whose cells are exactly `rest` (a digit's other places in a unit), or -1.
     auto nodeAt = [&](const Cells &rest, int d) {
-        const int count = std::popcount(rest.lo) + std::popcount(rest.hi);
-        int first = -1;
-        rest.each([&](int p) {
-            if (first < 0)
-                first = p;
-        });
-        if (count == 1)
+        if (!rest.any())
+            return -1;
+        const int first = rest.lo ? std::countr_zero(rest.lo) : 64 + std::countr_zero(rest.hi);
+        if (!twoOrMore(rest))
             return node(first, d);
-        if (count < 2 || !grouped)
+        if (!grouped)
             return -1;
         const auto &of = units.of[static_cast<std::size_t>(first)];
         // The group of the box and line that holds exactly these places; one with a place
@@ -101,6 +120,7 @@ Implications::Implications(const CandidateGrid &g, bool grouped)
     const std::size_t literals = m_nodes.size() * 2;
     m_start.assign(literals + 1, 0);
     m_to.clear();
+    m_to.reserve(literals * 12);
     std::vector<int> list;
     for (std::size_t l = 0; l < literals; ++l) {
         list.clear();
@@ -169,6 +189,7 @@ void Implications::close()
     m_words = (n + 63) / 64;
     m_component.assign(static_cast<std::size_t>(n), -1);
     m_rows.clear();
+    m_rows.reserve(static_cast<std::size_t>(n * m_words));
     std::vector<int> index(static_cast<std::size_t>(n), -1), low(static_cast<std::size_t>(n), 0);
     std::vector<char> onStack(static_cast<std::size_t>(n), 0);
     std::vector<int> stack;

@@ -90,6 +90,73 @@ Rater::Rater(const Grid &solution, const RateOptions &options, Rating &rating)
     }
 }
 
+struct Rater::Searched
+{
+    std::array<std::uint16_t, TechniqueCount> digits {}; // the digits noted, a bit each
+    std::array<std::array<Cells, 9>, TechniqueCount> places {};
+    std::array<std::uint32_t, TechniqueCount> inUnits {}; // the units noted, a bit each
+    std::array<std::array<std::array<Mask, 9>, 27>, TechniqueCount> cells {};
+};
+
+Rater::Rater(Rater &&) noexcept = default;
+Rater::~Rater() = default;
+
+const std::array<Cells, 9> &Rater::places(const CandidateGrid &g)
+{
+    if (!m_placesFresh) {
+        m_places = {};
+        for (int p = 0; p < 81; ++p)
+            for (unsigned m = g.cand[static_cast<std::size_t>(p)]; m; m &= m - 1)
+                m_places[static_cast<std::size_t>(lowest(m))].add(p);
+        m_placesFresh = true;
+    }
+    return m_places;
+}
+
+bool Rater::fruitless(Technique tech, int d, const CandidateGrid &g)
+{
+    const auto k = static_cast<std::size_t>(tech);
+    if (!m_searched || !(m_searched->digits[k] >> d & 1))
+        return false;
+    const Cells &now = places(g)[static_cast<std::size_t>(d)];
+    const Cells &then = m_searched->places[k][static_cast<std::size_t>(d)];
+    return now.lo == then.lo && now.hi == then.hi;
+}
+
+void Rater::barren(Technique tech, int d, const CandidateGrid &g)
+{
+    if (!m_searched)
+        m_searched = std::make_unique<Searched>();
+    const auto k = static_cast<std::size_t>(tech);
+    m_searched->places[k][static_cast<std::size_t>(d)] = places(g)[static_cast<std::size_t>(d)];
+    m_searched->digits[k] = static_cast<std::uint16_t>(m_searched->digits[k] | 1u << d);
+}
+
+bool Rater::fruitlessUnit(Technique tech, int u, const CandidateGrid &g)
+{
+    const auto k = static_cast<std::size_t>(tech);
+    if (!m_searched || !(m_searched->inUnits[k] >> u & 1))
+        return false;
+    const auto &then = m_searched->cells[k][static_cast<std::size_t>(u)];
+    for (int i = 0; i < 9; ++i)
+        if (g.cand[units.cells[static_cast<std::size_t>(u)][static_cast<std::size_t>(i)]]
+            != then[static_cast<std::size_t>(i)])
+            return false;
+    return true;
+}
+
+void Rater::barrenUnit(Technique tech, int u, const CandidateGrid &g)
+{
+    if (!m_searched)
+        m_searched = std::make_unique<Searched>();
+    const auto k = static_cast<std::size_t>(tech);
+    auto &then = m_searched->cells[k][static_cast<std::size_t>(u)];
+    for (int i = 0; i < 9; ++i)
+        then[static_cast<std::size_t>(i)]
+            = g.cand[units.cells[static_cast<std::size_t>(u)][static_cast<std::size_t>(i)]];
+    m_searched->inUnits[k] |= 1u << u;
+}
+
 Outcome Rater::solve(CandidateGrid &g, int depth)
 {
     for (;;) {
@@ -116,6 +183,7 @@ bool Rater::on(Technique tech) const
 bool Rater::step(CandidateGrid &g, int depth)
 {
     m_depth = depth;
+    m_placesFresh = false;
     for (int k = 0; k < TechniqueCount; ++k)
         if (const auto tech = static_cast<Technique>(k);
             tech != Technique::Trial && on(tech) && Finders[static_cast<std::size_t>(k)](g, *this))
@@ -137,6 +205,7 @@ bool Rater::watchedStep(CandidateGrid &g, Technique tech, StepPattern &pattern)
         return false;
     m_watch = &pattern;
     m_depth = 0;
+    m_placesFresh = false;
     const bool found = Finders[static_cast<std::size_t>(tech)](g, *this);
     m_watch = nullptr;
     return found;

@@ -9,6 +9,7 @@
 #include "puzzles/position.h"
 
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -146,6 +147,8 @@ class Rater
 {
 public:
     Rater(const Grid &solution, const RateOptions &options, Rating &rating);
+    Rater(Rater &&) noexcept;
+    ~Rater();
 
     // Steps until solved, broken (a cell or a unit without candidates) or stuck.
     Outcome solve(CandidateGrid &g, int depth);
@@ -160,6 +163,7 @@ public:
             m_watch->placedCell = p;
             m_watch->placedDigit = d;
         }
+        m_placesFresh = false;
         g.grid[p] = static_cast<std::uint8_t>(d);
         g.cand[p] = 0;
         --g.empty;
@@ -177,6 +181,7 @@ public:
         note(p, '-', m);
         if (m_watch)
             m_watch->removed.emplace_back(p, m);
+        m_placesFresh = false;
         g.cand[p] = static_cast<Mask>(g.cand[p] & ~m);
         return true;
     }
@@ -186,6 +191,16 @@ public:
     bool removeSeenBy(CandidateGrid &g, std::initializer_list<int> ends, Mask m);
     // The step just taken made progress with `tech`. True, for the technique to return.
     bool counted(Technique tech);
+
+    // A technique that searches digit by digit, or unit by unit, finds what it found before
+    // where nothing of that digit (those cells) changed: `fruitless` says whether the last
+    // search of digit `d` (0 to 8), or of unit `u`, found nothing in what is there now, and
+    // `barren` notes that this one found nothing. Between the hard steps of a long solve most
+    // digits and units stay as they were.
+    bool fruitless(Technique tech, int d, const CandidateGrid &g);
+    void barren(Technique tech, int d, const CandidateGrid &g);
+    bool fruitlessUnit(Technique tech, int u, const CandidateGrid &g);
+    void barrenUnit(Technique tech, int u, const CandidateGrid &g);
 
     // Where a step is watched, the pattern it fills; techniques describe what they found
     // only then (and before they count it).
@@ -204,6 +219,13 @@ private:
     int m_depth = 0; // guesses held during the step being taken
     std::string m_pending; // what the step being taken changed, for the log
     StepPattern *m_watch = nullptr;
+    // Each digit's places on the grid being searched, while fresh; what each technique last
+    // found nothing in, made on first use.
+    std::array<Cells, 9> m_places {};
+    bool m_placesFresh = false;
+    struct Searched;
+    std::unique_ptr<Searched> m_searched;
+    const std::array<Cells, 9> &places(const CandidateGrid &g);
 
     bool on(Technique tech) const;
     bool step(CandidateGrid &g, int depth);

@@ -96,6 +96,8 @@ bool twoLinks(CandidateGrid &g, Rater &r, Technique tech, Mask m, const Links &f
 bool skyscraper(CandidateGrid &g, Rater &r)
 {
     for (int d = 0; d < 9; ++d) {
+        if (r.fruitless(Technique::Skyscraper, d, g))
+            continue;
         const Mask m = digitBit(d + 1);
         for (const int base : { 0, 9 }) {
             const auto links = strongLinks(g, m, base, base + 9);
@@ -107,6 +109,7 @@ bool skyscraper(CandidateGrid &g, Rater &r)
                     }))
                 return true;
         }
+        r.barren(Technique::Skyscraper, d, g);
     }
     return false;
 }
@@ -116,6 +119,8 @@ bool skyscraper(CandidateGrid &g, Rater &r)
 bool twoStringKite(CandidateGrid &g, Rater &r)
 {
     for (int d = 0; d < 9; ++d) {
+        if (r.fruitless(Technique::TwoStringKite, d, g))
+            continue;
         const Mask m = digitBit(d + 1);
         const auto rows = strongLinks(g, m, 0, 9), cols = strongLinks(g, m, 9, 18);
         if (twoLinks(g, r, Technique::TwoStringKite, m, rows, cols, false,
@@ -124,6 +129,7 @@ bool twoStringKite(CandidateGrid &g, Rater &r)
                         && boxOf(y2) != boxOf(x1);
                 }))
             return true;
+        r.barren(Technique::TwoStringKite, d, g);
     }
     return false;
 }
@@ -136,6 +142,8 @@ bool twoStringKite(CandidateGrid &g, Rater &r)
 bool emptyRectangle(CandidateGrid &g, Rater &r)
 {
     for (int d = 0; d < 9; ++d) {
+        if (r.fruitless(Technique::EmptyRectangle, d, g))
+            continue;
         const Mask m = digitBit(d + 1);
         const std::array<Links, 2> lines { strongLinks(g, m, 9, 18), strongLinks(g, m, 0, 9) };
         if (lines[0].count == 0 && lines[1].count == 0)
@@ -193,6 +201,7 @@ bool emptyRectangle(CandidateGrid &g, Rater &r)
                         }
                 }
         }
+        r.barren(Technique::EmptyRectangle, d, g);
     }
     return false;
 }

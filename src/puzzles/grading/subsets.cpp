@@ -9,6 +9,8 @@ namespace zov::puzzles::grading {
 bool nakedSubset(CandidateGrid &g, Rater &r, int n, Technique tech)
 {
     for (int u = 0; u < 27; ++u) {
+        if (r.fruitlessUnit(tech, u, g))
+            continue;
         LockedSets cells;
         for (const auto p : units.cells[u])
             cells.addWithin(n, p, g.cand[p]);
@@ -32,6 +34,7 @@ bool nakedSubset(CandidateGrid &g, Rater &r, int n, Technique tech)
         });
         if (found)
             return r.counted(tech);
+        r.barrenUnit(tech, u, g);
     }
     return false;
 }
@@ -40,6 +43,8 @@ bool nakedSubset(CandidateGrid &g, Rater &r, int n, Technique tech)
 bool hiddenSubset(CandidateGrid &g, Rater &r, int n, Technique tech)
 {
     for (int u = 0; u < 27; ++u) {
+        if (r.fruitlessUnit(tech, u, g))
+            continue;
         LockedSets digits;
         for (int d = 0; d < 9; ++d)
             digits.addWithin(n, d, where(g, u, static_cast<Mask>(1u << d)));
@@ -63,6 +68,7 @@ bool hiddenSubset(CandidateGrid &g, Rater &r, int n, Technique tech)
         });
         if (found)
             return r.counted(tech);
+        r.barrenUnit(tech, u, g);
     }
     return false;
 }
