@@ -19,7 +19,8 @@ struct Als
     Mask digits = 0;
     int unit = 0;
     std::array<Cells, 9> holding {}; // by digit index, the set's cells that may hold it
-    std::array<Cells, 9> seers {}; // by digit index, the cells that see all of `holding`
+    // By digit index, the cells outside the set that may hold it and see all of `holding`.
+    std::array<Cells, 9> seers {};
 };
 
 // A restricted common digit of two sets: every place of it in one sees every place in the
@@ -31,29 +32,58 @@ struct Restricted
 };
 
 // The sets of up to four cells (larger ones are seldom what a person looks for), each once: a
-// set inside one box and one line is taken from the line.
-std::vector<Als> findSets(const CandidateGrid &g)
+// set inside one box and one line is taken from the line. In `sets`, by unit and then by the
+// choice of the unit's open cells, read as a number.
+void findSets(const CandidateGrid &g, std::vector<Als> &sets)
 {
-    std::vector<Als> sets;
+    sets.clear();
+    std::array<Cells, 9> plane {}; // each digit's places
+    for (int p = 0; p < 81; ++p)
+        for (unsigned m = g.cand[static_cast<std::size_t>(p)]; m; m &= m - 1)
+            plane[static_cast<std::size_t>(lowest(m))].add(p);
     for (int u = 0; u < 27; ++u) {
         std::array<int, 9> open {};
+        std::array<Mask, 9> cand {};
         int count = 0;
         for (const auto p : units.cells[static_cast<std::size_t>(u)])
-            if (!g.grid[p])
+            if (!g.grid[p]) {
+                cand[static_cast<std::size_t>(count)] = g.cand[p];
                 open[static_cast<std::size_t>(count++)] = p;
-        for (unsigned pick = 1; pick < (1u << count); ++pick) {
-            const int n = bits(pick);
-            if (n > 4 || n >= count || (n == 1 && u >= 9))
-                continue;
-            Als s;
-            s.unit = u;
-            for (unsigned k = pick; k; k &= k - 1) {
-                const int p = open[static_cast<std::size_t>(std::countr_zero(k))];
-                s.digits = static_cast<Mask>(s.digits | g.cand[static_cast<std::size_t>(p)]);
-                s.cells.add(p);
             }
-            if (bits(s.digits) != n + 1)
+        // The choices of up to four cells whose digits number one more than they, found
+        // cell by cell: a choice with more than five digits leads to no set.
+        std::array<unsigned, 255> picks {};
+        int found = 0;
+        struct Level
+        {
+            unsigned pick;
+            Mask digits;
+            int next;
+        };
+        std::array<Level, 5> stack {};
+        int depth = 0;
+        stack[0] = { 0, 0, 0 };
+        while (depth >= 0) {
+            Level &at = stack[static_cast<std::size_t>(depth)];
+            if (at.next >= count) {
+                --depth;
                 continue;
+            }
+            const int i = at.next++;
+            const auto digits = static_cast<Mask>(at.digits | cand[static_cast<std::size_t>(i)]);
+            const int n = depth + 1;
+            if (bits(digits) > 5)
+                continue;
+            const unsigned pick = at.pick | 1u << i;
+            if (bits(digits) == n + 1 && n < count && !(n == 1 && u >= 9))
+                picks[static_cast<std::size_t>(found++)] = pick;
+            if (n < 4)
+                stack[static_cast<std::size_t>(++depth)] = { pick, digits, i + 1 };
+        }
+        std::sort(picks.begin(), picks.begin() + found);
+        for (int f = 0; f < found; ++f) {
+            const unsigned pick = picks[static_cast<std::size_t>(f)];
+            const int n = bits(pick);
             if (u >= Units::FirstBox && n > 1) {
                 // Within one row or one column of the box: all on the first cell's line.
                 const int first = open[static_cast<std::size_t>(std::countr_zero(pick))];
@@ -66,27 +96,31 @@ std::vector<Als> findSets(const CandidateGrid &g)
                 if (sameRow || sameColumn)
                     continue;
             }
-            s.cells.each([&](int p) {
+            Als &s = sets.emplace_back();
+            s.unit = u;
+            for (unsigned k = pick; k; k &= k - 1) {
+                const int p = open[static_cast<std::size_t>(std::countr_zero(k))];
+                s.digits = static_cast<Mask>(s.digits | g.cand[static_cast<std::size_t>(p)]);
+                s.cells.add(p);
                 for (unsigned m = g.cand[static_cast<std::size_t>(p)]; m; m &= m - 1)
                     s.holding[static_cast<std::size_t>(lowest(m))].add(p);
-            });
+            }
             for (unsigned m = s.digits; m; m &= m - 1) {
                 const auto d = static_cast<std::size_t>(lowest(m));
                 Cells all { ~std::uint64_t { 0 }, ~std::uint64_t { 0 } };
                 s.holding[d].each([&](int p) { all = all & units.peerSet[p]; });
-                s.seers[d] = all;
+                s.seers[d] = all & plane[d];
             }
-            sets.push_back(s);
         }
     }
-    return sets;
 }
 
 // Every pair of disjoint sets with a restricted common digit, found through the sets indexed
 // by the first place of each digit: a set's partners for digit x have their first x among the
-// cells that see all of its x.
-std::vector<Restricted> restrictedPairs(const CandidateGrid &g, const std::vector<Als> &sets)
+// cells that see all of its x. Into `pairs`, by the first set.
+void restrictedPairs(const std::vector<Als> &sets, std::vector<Restricted> &pairs)
 {
+    pairs.clear();
     // byFirst[start[c]..start[c + 1]): the sets whose first place of a digit is candidate c
     // (cell * 9 + digit index), in the sets' order.
     auto firstOf = [&](std::size_t k, int x) {
@@ -109,7 +143,6 @@ std::vector<Restricted> restrictedPairs(const CandidateGrid &g, const std::vecto
                 byFirst[static_cast<std::size_t>(next[firstOf(k, lowest(m))]++)]
                     = static_cast<int>(k);
     }
-    std::vector<Restricted> pairs;
     std::vector<int> at(sets.size(), -1); // the pair with the set being looked at, in `pairs`
     for (std::size_t a = 0; a < sets.size(); ++a) {
         const Als &A = sets[a];
@@ -117,8 +150,6 @@ std::vector<Restricted> restrictedPairs(const CandidateGrid &g, const std::vecto
         for (unsigned m = A.digits; m; m &= m - 1) {
             const auto x = static_cast<std::size_t>(lowest(m));
             A.seers[x].each([&](int p) {
-                if (!(g.cand[static_cast<std::size_t>(p)] & (1u << x)))
-                    return;
                 const std::size_t c = static_cast<std::size_t>(p) * 9 + x;
                 for (int i = start[c]; i < start[c + 1]; ++i) {
                     const int b = byFirst[static_cast<std::size_t>(i)];
@@ -138,7 +169,17 @@ std::vector<Restricted> restrictedPairs(const CandidateGrid &g, const std::vecto
         for (std::size_t k = before; k < pairs.size(); ++k)
             at[static_cast<std::size_t>(pairs[k].b)] = -1;
     }
-    return pairs;
+}
+
+// Whether some digit of `zs` has a place that sees all the places of it in both sets.
+bool anySeeingBoth(const Als &a, const Als &b, Mask zs)
+{
+    for (unsigned m = zs; m; m &= m - 1) {
+        const auto z = static_cast<std::size_t>(lowest(m));
+        if ((a.seers[z] & b.seers[z]).any())
+            return true;
+    }
+    return false;
 }
 
 // Removes every digit of `zs` from the cells that see all the places of it in both sets.
@@ -200,8 +241,8 @@ const Found &found(const CandidateGrid &g)
 {
     thread_local Found kept;
     if (!kept.valid || kept.cand != g.cand) {
-        kept.sets = findSets(g);
-        kept.pairs = restrictedPairs(g, kept.sets);
+        findSets(g, kept.sets);
+        restrictedPairs(kept.sets, kept.pairs);
         kept.cand = g.cand;
         kept.valid = true;
     }
@@ -221,6 +262,8 @@ bool alsXZ(CandidateGrid &g, Rater &r)
         const Als &a = sets[static_cast<std::size_t>(pair.a)],
                   &b = sets[static_cast<std::size_t>(pair.b)];
         const int x = lowest(pair.digits);
+        if (!anySeeingBoth(a, b, static_cast<Mask>(a.digits & b.digits & ~(1u << x))))
+            continue;
         std::optional<CandidateGrid> before;
         if (r.watched())
             before = g;
@@ -278,7 +321,7 @@ bool alsXYWing(CandidateGrid &g, Rater &r)
                     for (unsigned ys = with[j].second; ys; ys &= ys - 1) {
                         const int x = lowest(xs), y = lowest(ys);
                         const Mask zs = static_cast<Mask>(common & ~(1u << x) & ~(1u << y));
-                        if (x == y || !zs)
+                        if (x == y || !anySeeingBoth(a, b, zs))
                             continue;
                         std::optional<CandidateGrid> before;
                         if (r.watched())

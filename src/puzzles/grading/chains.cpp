@@ -393,6 +393,27 @@ bool xChain(CandidateGrid &g, Rater &r)
 // ends is a and no cell that sees both holds it.
 bool xyChain(CandidateGrid &g, Rater &r)
 {
+    // The two-candidate cells, and each one's two-candidate peers: the only cells a chain
+    // passes through, looked up once for every start.
+    std::array<std::uint8_t, 81> cells {};
+    int count = 0;
+    Cells two;
+    for (int p = 0; p < 81; ++p)
+        if (bits(g.cand[p]) == 2) {
+            two.add(p);
+            cells[static_cast<std::size_t>(count++)] = static_cast<std::uint8_t>(p);
+        }
+    std::array<std::uint16_t, 82> from {}; // peers of the i-th: next[from[i]..from[i + 1])
+    std::array<std::uint8_t, 81 * 20> next;
+    for (int i = 0; i < count; ++i) {
+        const int p = cells[static_cast<std::size_t>(i)];
+        std::uint16_t k = from[static_cast<std::size_t>(i)];
+        (two & units.peerSet[p]).each([&](int q) { next[k++] = static_cast<std::uint8_t>(q); });
+        from[static_cast<std::size_t>(i) + 1] = k;
+    }
+    std::array<std::uint8_t, 81> index {};
+    for (int i = 0; i < count; ++i)
+        index[cells[static_cast<std::size_t>(i)]] = static_cast<std::uint8_t>(i);
     for (int s = 0; s < 81; ++s) {
         if (bits(g.cand[s]) != 2)
             continue;
@@ -400,7 +421,7 @@ bool xyChain(CandidateGrid &g, Rater &r)
             const Mask a = static_cast<Mask>(rest & -rest);
             // State: a cell and the digit it is forced to hold.
             std::array<Mask, 81> seen {};
-            std::array<std::pair<std::uint8_t, Mask>, 729> queue {};
+            std::array<std::pair<std::uint8_t, Mask>, 162> queue;
             int head = 0, tail = 0;
             const Mask first = static_cast<Mask>(g.cand[s] & ~a);
             Cells ends;
@@ -410,8 +431,10 @@ bool xyChain(CandidateGrid &g, Rater &r)
                 const auto [p, v] = queue[head++];
                 if (v == a && p != s)
                     ends.add(p);
-                for (const auto q : units.peers[p]) {
-                    if (bits(g.cand[q]) != 2 || !(g.cand[q] & v))
+                const auto i = index[p];
+                for (int k = from[i]; k < from[i + 1]; ++k) {
+                    const auto q = next[static_cast<std::size_t>(k)];
+                    if (!(g.cand[q] & v))
                         continue;
                     const Mask w = static_cast<Mask>(g.cand[q] & ~v);
                     if (seen[q] & w)

@@ -32,36 +32,36 @@ void set(std::array<std::uint64_t, 12> &s, int id)
     s[static_cast<std::size_t>(id / 64)] |= std::uint64_t { 1 } << (id % 64);
 }
 
-// The first contradiction among the cells and units: a cell of `g` whose candidates all fail
-// or a unit where a digit's places all fail, by `fail(cell, digit)`.
-template <class Fails> std::optional<Break> emptied(const CandidateGrid &g, Fails fail)
+// The first contradiction that `from` leads to: a cell whose candidates all fail, or a unit
+// where a digit's places all fail, cells first, then units as people look at them.
+std::optional<Break> emptied(const CandidateGrid &g, const Implications &im, int from)
 {
+    // What fails, by cell, from the literals `from` leads to: a failing single is an even one.
+    std::array<Mask, 81> failing {};
+    const std::uint64_t *row = im.row(from);
+    for (int i = 0; i < im.words(); ++i)
+        for (std::uint64_t w = row[i] & 0x5555555555555555u; w; w &= w - 1) {
+            const int node = nodeOf(i * 64 + std::countr_zero(w));
+            if (node >= im.singles())
+                break;
+            const ChainNode &n = im.nodes()[static_cast<std::size_t>(node)];
+            failing[static_cast<std::size_t>(n.cell)] |= digitBit(n.digit);
+        }
     for (int p = 0; p < 81; ++p) {
         const Mask c = g.cand[static_cast<std::size_t>(p)];
-        if (g.grid[static_cast<std::size_t>(p)] || !c)
-            continue;
-        bool all = true;
-        for (unsigned m = c; m && all; m &= m - 1)
-            all = fail(p, lowest(m) + 1);
-        if (all)
+        if (!g.grid[static_cast<std::size_t>(p)] && c
+            && (c & ~failing[static_cast<std::size_t>(p)]) == 0)
             return Break { p, -1, 0 };
     }
     for (int k = 0; k < 27; ++k) {
         const int u = boxFirst(k);
-        Mask placed = 0;
+        Mask held = 0; // placed, or with a place that does not fail
         for (const auto p : units.cells[static_cast<std::size_t>(u)])
-            if (g.grid[p])
-                placed = static_cast<Mask>(placed | digitBit(g.grid[p]));
-        for (int d = 1; d <= 9; ++d) {
-            if (placed & digitBit(d))
-                continue;
-            bool all = true;
-            for (const auto p : units.cells[static_cast<std::size_t>(u)])
-                if (g.cand[p] & digitBit(d))
-                    all = all && fail(p, d);
-            if (all)
-                return Break { -1, u, d };
-        }
+            held = static_cast<Mask>(held
+                | (g.grid[p] ? digitBit(g.grid[p])
+                             : g.cand[p] & ~failing[static_cast<std::size_t>(p)]));
+        if (const auto lost = static_cast<Mask>(AllDigits & ~held))
+            return Break { -1, u, lowest(lost) + 1 };
     }
     return std::nullopt;
 }
@@ -208,8 +208,7 @@ bool chainContradiction(CandidateGrid &g, Rater &r)
     for (int c = 0; c < im.singles(); ++c)
         for (const bool holding : { true, false }) {
             const int from = holding ? holds(c) : fails(c);
-            const auto b
-                = emptied(g, [&](int p, int d) { return im.leads(from, fails(im.node(p, d))); });
+            const auto b = emptied(g, im, from);
             if (!b)
                 continue;
             const ChainNode &n = im.nodes()[static_cast<std::size_t>(c)];

@@ -1,7 +1,6 @@
 #include "puzzles/grading/implications.h"
 
 #include <algorithm>
-#include <optional>
 #include <utility>
 
 namespace zov::puzzles::grading {
@@ -28,9 +27,10 @@ const std::array<Cells, 27> &unitSets()
 
 } // namespace
 
-Implications::Implications(const CandidateGrid &g, bool grouped)
+void Implications::build(const CandidateGrid &g, bool grouped)
 {
     m_single.fill(-1);
+    m_nodes.clear();
     m_nodes.reserve(grouped ? 512 : 320);
     for (int p = 0; p < 81; ++p)
         for (unsigned m = g.cand[static_cast<std::size_t>(p)]; m; m &= m - 1) {
@@ -53,7 +53,8 @@ Implications::Implications(const CandidateGrid &g, bool grouped)
     }
     // Groups by digit, box and line (-1 where none), and each group's box and line.
     std::array<std::array<std::array<int, 18>, 9>, 9> group {};
-    std::vector<std::pair<int, int>> where;
+    auto &where = m_where;
+    where.clear();
     // By unit and digit: a box crosses six lines, a line three boxes.
     struct Groups
     {
@@ -121,7 +122,7 @@ Implications::Implications(const CandidateGrid &g, bool grouped)
     m_start.assign(literals + 1, 0);
     m_to.clear();
     m_to.reserve(literals * 12);
-    std::vector<int> list;
+    auto &list = m_list;
     for (std::size_t l = 0; l < literals; ++l) {
         list.clear();
         const int n = static_cast<int>(l / 2);
@@ -138,16 +139,27 @@ Implications::Implications(const CandidateGrid &g, bool grouped)
                 where[static_cast<std::size_t>(n - m_singles)].second, -1 };
         if (l % 2 == 1) {
             // Holding: the digit's other places in its units fail, and the cell's other digits.
+            // Written in the order of their ids: places before the cell, the cell's digits,
+            // places after it, then groups.
             Cells seen;
             for (const int u : in)
                 if (u >= 0)
                     seen |= places[static_cast<std::size_t>(u)][d];
-            without(seen, x.cells).each([&](int q) { list.push_back(fails(node(q, x.digit))); });
-            if (x.cell >= 0)
+            const Cells others = without(seen, x.cells);
+            auto fail = [&](int q) { m_to.push_back(fails(node(q, x.digit))); };
+            if (x.cell >= 0) {
+                const Cells before = x.cell < 64
+                    ? Cells { others.lo & ((std::uint64_t { 1 } << x.cell) - 1), 0 }
+                    : Cells { others.lo, others.hi & ((std::uint64_t { 1 } << (x.cell - 64)) - 1) };
+                before.each(fail);
                 for (unsigned m = g.cand[static_cast<std::size_t>(x.cell)] & ~digitBit(x.digit); m;
                      m &= m - 1)
-                    list.push_back(fails(node(x.cell, lowest(m) + 1)));
-            if (grouped)
+                    m_to.push_back(fails(node(x.cell, lowest(m) + 1)));
+                without(others, before).each(fail);
+            } else {
+                others.each(fail);
+            }
+            if (grouped) {
                 for (const int u : in) {
                     if (u < 0)
                         continue;
@@ -157,6 +169,10 @@ Implications::Implications(const CandidateGrid &g, bool grouped)
                             && !(m_nodes[static_cast<std::size_t>(gid)].cells & x.cells).any())
                             list.push_back(fails(gid));
                 }
+                std::sort(list.begin(), list.end());
+                list.erase(std::unique(list.begin(), list.end()), list.end());
+                m_to.insert(m_to.end(), list.begin(), list.end());
+            }
         } else {
             // Failing: the other digit of a two-digit cell holds, and the digit's other place
             // (or places, one group) in a unit of the node.
@@ -171,10 +187,10 @@ Implications::Implications(const CandidateGrid &g, bool grouped)
                         = nodeAt(without(places[static_cast<std::size_t>(u)][d], x.cells), x.digit);
                         m >= 0)
                         list.push_back(holds(m));
+            std::sort(list.begin(), list.end());
+            list.erase(std::unique(list.begin(), list.end()), list.end());
+            m_to.insert(m_to.end(), list.begin(), list.end());
         }
-        std::sort(list.begin(), list.end());
-        list.erase(std::unique(list.begin(), list.end()), list.end());
-        m_to.insert(m_to.end(), list.begin(), list.end());
         m_start[l + 1] = static_cast<int>(m_to.size());
     }
     m_to.push_back(-1); // so that end() of the last literal stays inside the vector
@@ -182,7 +198,9 @@ Implications::Implications(const CandidateGrid &g, bool grouped)
 }
 
 // Tarjan's strongly connected components, which come out each after every component it leads
-// to: a component's row is its members and the rows of the components its links reach.
+// to: a component's row is its members and the rows of the components its links reach. A
+// literal that leads nowhere (a candidate with no strong link, not holding) is its own
+// component, set as one bit where it is reached, without a walk.
 void Implications::close()
 {
     const int n = static_cast<int>(m_nodes.size() * 2);
@@ -190,13 +208,20 @@ void Implications::close()
     m_component.assign(static_cast<std::size_t>(n), -1);
     m_rows.clear();
     m_rows.reserve(static_cast<std::size_t>(n * m_words));
-    std::vector<int> index(static_cast<std::size_t>(n), -1), low(static_cast<std::size_t>(n), 0);
-    std::vector<char> onStack(static_cast<std::size_t>(n), 0);
-    std::vector<int> stack;
-    std::vector<std::pair<int, int>> calls; // literal, next link to follow
+    auto &index = m_index, &low = m_low, &stack = m_stack;
+    auto &onStack = m_onStack;
+    auto &calls = m_calls; // literal, next link to follow
+    index.assign(static_cast<std::size_t>(n), -1);
+    low.assign(static_cast<std::size_t>(n), 0);
+    onStack.assign(static_cast<std::size_t>(n), 0);
+    stack.clear();
+    calls.clear();
+    auto sink = [&](int l) {
+        return m_start[static_cast<std::size_t>(l)] == m_start[static_cast<std::size_t>(l) + 1];
+    };
     int counter = 0, components = 0;
     for (int root = 0; root < n; ++root) {
-        if (index[static_cast<std::size_t>(root)] >= 0)
+        if (index[static_cast<std::size_t>(root)] >= 0 || sink(root))
             continue;
         auto enter = [&](int v) {
             index[static_cast<std::size_t>(v)] = low[static_cast<std::size_t>(v)] = counter++;
@@ -210,6 +235,8 @@ void Implications::close()
             const auto uv = static_cast<std::size_t>(v);
             if (e < m_start[uv + 1]) {
                 const int w = m_to[static_cast<std::size_t>(e++)];
+                if (sink(w))
+                    continue;
                 if (index[static_cast<std::size_t>(w)] < 0)
                     enter(w);
                 else if (onStack[static_cast<std::size_t>(w)])
@@ -241,6 +268,10 @@ void Implications::close()
             }
             for (std::size_t k = first; k < stack.size(); ++k)
                 for (const int *w = begin(stack[k]); w != end(stack[k]); ++w) {
+                    if (sink(*w)) {
+                        row[*w / 64] |= std::uint64_t { 1 } << (*w % 64);
+                        continue;
+                    }
                     const int wc = m_component[static_cast<std::size_t>(*w)];
                     if (wc == c)
                         continue;
@@ -251,6 +282,14 @@ void Implications::close()
             stack.resize(first);
         }
     }
+    for (int l = 0; l < n; ++l)
+        if (sink(l)) {
+            const int c = components++;
+            m_rows.resize(static_cast<std::size_t>(components * m_words), 0);
+            m_rows[static_cast<std::size_t>(c * m_words + l / 64)] = std::uint64_t { 1 }
+                << (l % 64);
+            m_component[static_cast<std::size_t>(l)] = c;
+        }
 }
 
 bool Implications::weak(int a, int b) const
@@ -285,15 +324,17 @@ const Implications &implicationsOf(const CandidateGrid &g, bool grouped)
     struct Kept
     {
         std::array<Mask, 81> cand {};
-        std::optional<Implications> im;
+        bool valid = false;
+        Implications im;
     };
     thread_local std::array<Kept, 2> kept;
     Kept &k = kept[grouped ? 1 : 0];
-    if (!k.im || k.cand != g.cand) {
-        k.im.emplace(g, grouped);
+    if (!k.valid || k.cand != g.cand) {
+        k.im.build(g, grouped);
         k.cand = g.cand;
+        k.valid = true;
     }
-    return *k.im;
+    return k.im;
 }
 
 int strongUnit(const CandidateGrid &g, const ChainNode &a, const ChainNode &b)

@@ -9,6 +9,7 @@
 #include "puzzles/grading/candidates.h"
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace zov::puzzles::grading {
@@ -30,7 +31,11 @@ class Implications
 {
 public:
     // The single candidates come first, by cell and then digit; groups after them.
-    Implications(const CandidateGrid &g, bool grouped);
+    Implications(const CandidateGrid &g, bool grouped) { build(g, grouped); }
+    Implications() = default;
+    // The implications of `g` in place of these, reusing their storage: a long solve builds
+    // them after nearly every hard step.
+    void build(const CandidateGrid &g, bool grouped);
 
     const std::vector<ChainNode> &nodes() const { return m_nodes; }
     int singles() const { return m_singles; }
@@ -67,6 +72,11 @@ private:
     std::vector<int> m_component; // each literal's strongly connected component
     std::vector<std::uint64_t> m_rows; // by component: what it leads to
     int m_words = 0;
+    // Room kept between builds.
+    std::vector<std::pair<int, int>> m_where; // each group's box and line
+    std::vector<int> m_list, m_index, m_low, m_stack;
+    std::vector<char> m_onStack;
+    std::vector<std::pair<int, int>> m_calls;
 
     void close();
 };
