@@ -12,6 +12,8 @@
 #include <QStringList>
 #include <QTest>
 #include <algorithm>
+#include <thread>
+#include <utility>
 
 using namespace zov::puzzles;
 using namespace zov::puzzles::grading;
@@ -540,6 +542,44 @@ private Q_SLOTS:
         QVERIFY(rater.watchedStep(second, seen));
         QCOMPARE(seen.technique, technique);
         QCOMPARE(notation(seen), step.toStdString());
+    }
+
+    // Finned and sashimi fish of one size share a search: the one for the finned fish notes
+    // the first sashimi fish for the step after it. On every position here and its near miss,
+    // what the two steps find one after the other is what the sashimi search finds alone, on
+    // a thread that has searched nothing before.
+    void sashimiAfterFinnedIsSashimiAlone_data() { data(); }
+    void sashimiAfterFinnedIsSashimiAlone()
+    {
+        QFETCH(QString, solved);
+        QFETCH(QString, state);
+        QFETCH(QString, nearMiss);
+        const Grid answer = solution(solved);
+        CandidateGrid missed = position(state);
+        for (const auto &back : nearMiss.split(QLatin1Char(' ')))
+            missed.cand[static_cast<std::size_t>(
+                (back[1].digitValue() - 1) * 9 + back[3].digitValue() - 1)]
+                |= digitBit(back[5].digitValue());
+        const RateOptions options;
+        for (const auto &board : { position(state), missed })
+            for (const auto &[finned, sashimi] : { std::pair { T::FinnedXWing, T::SashimiXWing },
+                     std::pair { T::FinnedSwordfish, T::SashimiSwordfish } }) {
+                auto sashimiStep = [&](CandidateGrid g, bool afterFinned) {
+                    Rating rating;
+                    Rater rater(answer, options, rating);
+                    StepPattern seen;
+                    if (afterFinned && rater.watchedStep(g, finned, seen))
+                        return std::string("finned");
+                    seen.clear();
+                    return rater.watchedStep(g, sashimi, seen) ? notation(seen) : std::string();
+                };
+                const std::string after = sashimiStep(board, true);
+                if (after == "finned")
+                    continue;
+                std::string alone;
+                std::thread([&] { alone = sashimiStep(board, false); }).join();
+                QCOMPARE(after, alone);
+            }
     }
 };
 

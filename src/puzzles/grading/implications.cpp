@@ -120,13 +120,23 @@ void Implications::build(const CandidateGrid &g, bool grouped)
     };
     const std::size_t literals = m_nodes.size() * 2;
     m_start.assign(literals + 1, 0);
-    m_to.clear();
-    m_to.reserve(literals * 12);
-    auto &list = m_list;
-    for (std::size_t l = 0; l < literals; ++l) {
-        list.clear();
-        const int n = static_cast<int>(l / 2);
-        const ChainNode &x = m_nodes[l / 2];
+    // Room for the most links a node can have: twenty peers, eight other digits and the
+    // groups of three units when holding, four when failing.
+    if (m_to.size() < m_nodes.size() * 52 + 1)
+        m_to.resize(m_nodes.size() * 52 + 1);
+    int *const to = m_to.data();
+    int edges = 0;
+    // Adds the literals of `list` to the links, in order and each once.
+    auto addSorted = [&](int *list, int count) {
+        for (int k = 1; k < count; ++k) // a few: sorted by insertion
+            for (int j = k; j > 0 && list[j] < list[j - 1]; --j)
+                std::swap(list[j], list[j - 1]);
+        for (int k = 0; k < count; ++k)
+            if (k == 0 || list[k] != list[k - 1])
+                to[edges++] = list[k];
+    };
+    for (int n = 0; n < static_cast<int>(m_nodes.size()); ++n) {
+        const ChainNode &x = m_nodes[static_cast<std::size_t>(n)];
         const auto d = static_cast<std::size_t>(x.digit - 1);
         // The units the node lies in.
         std::array<int, 3> in { -1, -1, -1 };
@@ -137,158 +147,149 @@ void Implications::build(const CandidateGrid &g, bool grouped)
         else
             in = { where[static_cast<std::size_t>(n - m_singles)].first,
                 where[static_cast<std::size_t>(n - m_singles)].second, -1 };
-        if (l % 2 == 1) {
-            // Holding: the digit's other places in its units fail, and the cell's other digits.
-            // Written in the order of their ids: places before the cell, the cell's digits,
-            // places after it, then groups.
-            Cells seen;
-            for (const int u : in)
-                if (u >= 0)
-                    seen |= places[static_cast<std::size_t>(u)][d];
-            const Cells others = without(seen, x.cells);
-            auto fail = [&](int q) { m_to.push_back(fails(node(q, x.digit))); };
-            if (x.cell >= 0) {
-                const Cells before = x.cell < 64
-                    ? Cells { others.lo & ((std::uint64_t { 1 } << x.cell) - 1), 0 }
-                    : Cells { others.lo, others.hi & ((std::uint64_t { 1 } << (x.cell - 64)) - 1) };
-                before.each(fail);
-                for (unsigned m = g.cand[static_cast<std::size_t>(x.cell)] & ~digitBit(x.digit); m;
-                     m &= m - 1)
-                    m_to.push_back(fails(node(x.cell, lowest(m) + 1)));
-                without(others, before).each(fail);
-            } else {
-                others.each(fail);
-            }
-            if (grouped) {
-                for (const int u : in) {
-                    if (u < 0)
-                        continue;
-                    // The groups inside unit u that the node does not touch.
-                    for (const int gid : groupsIn[static_cast<std::size_t>(u)][d])
-                        if (gid != n
-                            && !(m_nodes[static_cast<std::size_t>(gid)].cells & x.cells).any())
-                            list.push_back(fails(gid));
-                }
-                std::sort(list.begin(), list.end());
-                list.erase(std::unique(list.begin(), list.end()), list.end());
-                m_to.insert(m_to.end(), list.begin(), list.end());
-            }
-        } else {
-            // Failing: the other digit of a two-digit cell holds, and the digit's other place
-            // (or places, one group) in a unit of the node.
+        // Failing: the other digit of a two-digit cell holds, and the digit's other place (or
+        // places, one group) in a unit of the node.
+        {
+            std::array<int, 4> list {};
+            int count = 0;
             if (x.cell >= 0 && bits(g.cand[static_cast<std::size_t>(x.cell)]) == 2)
-                list.push_back(holds(node(x.cell,
+                list[static_cast<std::size_t>(count++)] = holds(node(x.cell,
                     lowest(static_cast<Mask>(
                         g.cand[static_cast<std::size_t>(x.cell)] & ~digitBit(x.digit)))
-                        + 1)));
+                        + 1));
             for (const int u : in)
                 if (u >= 0)
                     if (const int m
                         = nodeAt(without(places[static_cast<std::size_t>(u)][d], x.cells), x.digit);
                         m >= 0)
-                        list.push_back(holds(m));
-            std::sort(list.begin(), list.end());
-            list.erase(std::unique(list.begin(), list.end()), list.end());
-            m_to.insert(m_to.end(), list.begin(), list.end());
+                        list[static_cast<std::size_t>(count++)] = holds(m);
+            addSorted(list.data(), count);
+            m_start[static_cast<std::size_t>(fails(n)) + 1] = edges;
         }
-        m_start[l + 1] = static_cast<int>(m_to.size());
+        // Holding: the digit's other places in its units fail, and the cell's other digits.
+        // Written in the order of their ids: places before the cell, the cell's digits, places
+        // after it, then groups.
+        Cells seen;
+        for (const int u : in)
+            if (u >= 0)
+                seen |= places[static_cast<std::size_t>(u)][d];
+        const Cells others = without(seen, x.cells);
+        auto fail = [&](int q) { to[edges++] = fails(node(q, x.digit)); };
+        if (x.cell >= 0) {
+            const Cells before = x.cell < 64
+                ? Cells { others.lo & ((std::uint64_t { 1 } << x.cell) - 1), 0 }
+                : Cells { others.lo, others.hi & ((std::uint64_t { 1 } << (x.cell - 64)) - 1) };
+            before.each(fail);
+            for (unsigned m = g.cand[static_cast<std::size_t>(x.cell)] & ~digitBit(x.digit); m;
+                 m &= m - 1)
+                to[edges++] = fails(node(x.cell, lowest(m) + 1));
+            without(others, before).each(fail);
+        } else {
+            others.each(fail);
+        }
+        if (grouped) {
+            std::array<int, 18> list {};
+            int count = 0;
+            for (const int u : in) {
+                if (u < 0)
+                    continue;
+                // The groups inside unit u that the node does not touch.
+                for (const int gid : groupsIn[static_cast<std::size_t>(u)][d])
+                    if (gid != n && !(m_nodes[static_cast<std::size_t>(gid)].cells & x.cells).any())
+                        list[static_cast<std::size_t>(count++)] = fails(gid);
+            }
+            addSorted(list.data(), count);
+        }
+        m_start[static_cast<std::size_t>(holds(n)) + 1] = edges;
     }
-    m_to.push_back(-1); // so that end() of the last literal stays inside the vector
+    to[edges] = -1; // so that end() of the last literal stays inside the links
     close();
 }
 
 // Tarjan's strongly connected components, which come out each after every component it leads
 // to: a component's row is its members and the rows of the components its links reach. A
 // literal that leads nowhere (a candidate with no strong link, not holding) is its own
-// component, set as one bit where it is reached, without a walk.
+// component, set as one bit where it is reached, without a walk. A literal is on the stack
+// while it has been entered and has no component yet.
 void Implications::close()
 {
     const int n = static_cast<int>(m_nodes.size() * 2);
     m_words = (n + 63) / 64;
+    const auto words = static_cast<std::size_t>(m_words);
     m_component.assign(static_cast<std::size_t>(n), -1);
     m_rows.clear();
-    m_rows.reserve(static_cast<std::size_t>(n * m_words));
-    auto &index = m_index, &low = m_low, &stack = m_stack;
-    auto &onStack = m_onStack;
-    auto &calls = m_calls; // literal, next link to follow
-    index.assign(static_cast<std::size_t>(n), -1);
-    low.assign(static_cast<std::size_t>(n), 0);
-    onStack.assign(static_cast<std::size_t>(n), 0);
-    stack.clear();
-    calls.clear();
-    auto sink = [&](int l) {
-        return m_start[static_cast<std::size_t>(l)] == m_start[static_cast<std::size_t>(l) + 1];
+    m_rows.reserve(static_cast<std::size_t>(n) * words);
+    m_index.assign(static_cast<std::size_t>(n), -1);
+    m_low.resize(static_cast<std::size_t>(n));
+    m_stack.resize(static_cast<std::size_t>(n));
+    m_calls.resize(static_cast<std::size_t>(n));
+    int *const index = m_index.data(), *const low = m_low.data(), *const stack = m_stack.data();
+    int *const component = m_component.data();
+    std::pair<int, int> *const calls = m_calls.data(); // literal, next link to follow
+    const int *const start = m_start.data(), *const to = m_to.data();
+    auto sink = [&](int l) { return start[l] == start[l + 1]; };
+    int counter = 0, components = 0, depth = 0, top = 0;
+    auto enter = [&](int v) {
+        index[v] = low[v] = counter++;
+        stack[top++] = v;
+        calls[depth++] = { v, start[v] };
     };
-    int counter = 0, components = 0;
     for (int root = 0; root < n; ++root) {
-        if (index[static_cast<std::size_t>(root)] >= 0 || sink(root))
+        if (index[root] >= 0 || sink(root))
             continue;
-        auto enter = [&](int v) {
-            index[static_cast<std::size_t>(v)] = low[static_cast<std::size_t>(v)] = counter++;
-            stack.push_back(v);
-            onStack[static_cast<std::size_t>(v)] = 1;
-            calls.emplace_back(v, m_start[static_cast<std::size_t>(v)]);
-        };
         enter(root);
-        while (!calls.empty()) {
-            auto &[v, e] = calls.back();
-            const auto uv = static_cast<std::size_t>(v);
-            if (e < m_start[uv + 1]) {
-                const int w = m_to[static_cast<std::size_t>(e++)];
+        while (depth > 0) {
+            auto &[v, e] = calls[depth - 1];
+            if (e < start[v + 1]) {
+                const int w = to[e++];
                 if (sink(w))
                     continue;
-                if (index[static_cast<std::size_t>(w)] < 0)
+                if (index[w] < 0)
                     enter(w);
-                else if (onStack[static_cast<std::size_t>(w)])
-                    low[uv] = std::min(low[uv], index[static_cast<std::size_t>(w)]);
+                else if (component[w] < 0)
+                    low[v] = std::min(low[v], index[w]);
                 continue;
             }
             const int done = v;
-            calls.pop_back();
-            if (!calls.empty()) {
-                const auto parent = static_cast<std::size_t>(calls.back().first);
-                low[parent] = std::min(low[parent], low[static_cast<std::size_t>(done)]);
-            }
-            if (low[static_cast<std::size_t>(done)] != index[static_cast<std::size_t>(done)])
+            if (--depth > 0)
+                low[calls[depth - 1].first] = std::min(low[calls[depth - 1].first], low[done]);
+            if (low[done] != index[done])
                 continue;
             const int c = components++;
-            m_rows.resize(static_cast<std::size_t>(components * m_words), 0);
-            std::uint64_t *row = &m_rows[static_cast<std::size_t>(c * m_words)];
-            const std::size_t first = [&] {
-                std::size_t k = stack.size();
-                while (stack[k - 1] != done)
-                    --k;
-                return k - 1;
-            }();
-            for (std::size_t k = first; k < stack.size(); ++k) {
-                const int x = stack[k];
-                onStack[static_cast<std::size_t>(x)] = 0;
-                m_component[static_cast<std::size_t>(x)] = c;
-                row[x / 64] |= std::uint64_t { 1 } << (x % 64);
+            m_rows.resize(static_cast<std::size_t>(components) * words, 0);
+            std::uint64_t *const row = m_rows.data() + static_cast<std::size_t>(c) * words;
+            int first = top - 1;
+            while (stack[first] != done)
+                --first;
+            for (int k = first; k < top; ++k) {
+                component[stack[k]] = c;
+                row[stack[k] / 64] |= std::uint64_t { 1 } << (stack[k] % 64);
             }
-            for (std::size_t k = first; k < stack.size(); ++k)
-                for (const int *w = begin(stack[k]); w != end(stack[k]); ++w) {
-                    if (sink(*w)) {
-                        row[*w / 64] |= std::uint64_t { 1 } << (*w % 64);
+            for (int k = first; k < top; ++k)
+                for (int i = start[stack[k]]; i < start[stack[k] + 1]; ++i) {
+                    const int w = to[i];
+                    if (sink(w)) {
+                        row[w / 64] |= std::uint64_t { 1 } << (w % 64);
                         continue;
                     }
-                    const int wc = m_component[static_cast<std::size_t>(*w)];
+                    const int wc = component[w];
                     if (wc == c)
                         continue;
-                    const std::uint64_t *from = &m_rows[static_cast<std::size_t>(wc * m_words)];
-                    for (int i = 0; i < m_words; ++i)
-                        row[i] |= from[i];
+                    const std::uint64_t *const from
+                        = m_rows.data() + static_cast<std::size_t>(wc) * words;
+                    for (std::size_t j = 0; j < words; ++j)
+                        row[j] |= from[j];
                 }
-            stack.resize(first);
+            top = first;
         }
     }
     for (int l = 0; l < n; ++l)
         if (sink(l)) {
             const int c = components++;
-            m_rows.resize(static_cast<std::size_t>(components * m_words), 0);
-            m_rows[static_cast<std::size_t>(c * m_words + l / 64)] = std::uint64_t { 1 }
-                << (l % 64);
-            m_component[static_cast<std::size_t>(l)] = c;
+            m_rows.resize(static_cast<std::size_t>(components) * words, 0);
+            m_rows[static_cast<std::size_t>(c) * words + static_cast<std::size_t>(l / 64)]
+                = std::uint64_t { 1 } << (l % 64);
+            component[l] = c;
         }
 }
 

@@ -74,8 +74,7 @@ private:
     int m_words = 0;
     // Room kept between builds.
     std::vector<std::pair<int, int>> m_where; // each group's box and line
-    std::vector<int> m_list, m_index, m_low, m_stack;
-    std::vector<char> m_onStack;
+    std::vector<int> m_index, m_low, m_stack;
     std::vector<std::pair<int, int>> m_calls;
 
     void close();
