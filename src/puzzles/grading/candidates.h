@@ -37,6 +37,9 @@ inline Mask where(const CandidateGrid &g, int u, Mask m)
     return at;
 }
 
+// Where each digit may go in each unit: by unit and digit index, a mask of unit positions.
+using UnitPlaces = std::array<std::array<Mask, 9>, 27>;
+
 // The lowest digit bit with one place left in unit `u`, or 0: a hidden single. Units count rows,
 // columns, then boxes; `boxFirst` turns that to the order people look in.
 inline Mask hiddenIn(const CandidateGrid &g, int u)

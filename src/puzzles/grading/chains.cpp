@@ -16,11 +16,11 @@ struct StrongLinks
     std::array<int, 81> count {};
 };
 
-void findStrongLinks(const CandidateGrid &g, Mask m, StrongLinks &links)
+void findStrongLinks(const UnitPlaces &places, int d, StrongLinks &links)
 {
     links.count.fill(0);
     for (int u = 0; u < 27; ++u) {
-        const Mask at = where(g, u, m);
+        const Mask at = places[static_cast<std::size_t>(u)][static_cast<std::size_t>(d)];
         if (bits(at) != 2)
             continue;
         const int p = units.cells[u][static_cast<std::size_t>(lowest(at))];
@@ -45,7 +45,7 @@ template <class Use> bool eachDigitsLinks(const CandidateGrid &g, Rater &r, Tech
         if (r.fruitless(tech, d, g))
             continue;
         const auto m = static_cast<Mask>(1u << d);
-        findStrongLinks(g, m, links);
+        findStrongLinks(r.unitPlaces(g), d, links);
         if (use(m, links))
             return r.counted(tech);
         r.barren(tech, d, g);

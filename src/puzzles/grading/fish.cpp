@@ -17,7 +17,9 @@ bool fish(CandidateGrid &g, Rater &r, int n, Technique tech)
             const int cover = 9 - base; // rows cover columns, columns cover rows
             LockedSets lines;
             for (int i = 0; i < 9; ++i)
-                lines.addWithin(n, i, where(g, base + i, m));
+                lines.addWithin(n, i,
+                    r.unitPlaces(
+                        g)[static_cast<std::size_t>(base + i)][static_cast<std::size_t>(d)]);
             const bool found = lines.eachSet(n, [&](Mask covered, Mask chosen) {
                 const Mask chosenLines = lines.idBits(chosen);
                 bool progress = false;

@@ -16,7 +16,8 @@ bool eachConfinedDigit(
     for (int u = first; u < last; ++u)
         for (int d = 0; d < 9; ++d) {
             const auto m = static_cast<Mask>(1u << d);
-            const Mask at = where(g, u, m);
+            const Mask at
+                = r.unitPlaces(g)[static_cast<std::size_t>(u)][static_cast<std::size_t>(d)];
             if (bits(at) < 2)
                 continue;
             const int other = confine(u, at);

@@ -58,18 +58,30 @@ constexpr std::array<Finder, TechniqueCount> Finders {
 
 std::optional<Break> brokenAt(const CandidateGrid &g)
 {
-    // What each unit may still hold, from one pass over the cells: taken after every step, so
-    // kept to the one pass.
+    // Taken after every step, so kept to one pass over the rows, a third of a row at a time:
+    // what the cells may still hold, into their row, column and box.
+    static constexpr std::array<Mask, 10> placed { 0, 1, 2, 4, 8, 16, 32, 64, 128, 256 };
     std::array<Mask, 27> seen {};
-    for (int p = 0; p < 81; ++p) {
-        const Mask held = g.grid[p] ? digitBit(g.grid[p]) : g.cand[p];
-        if (!held)
-            return Break { p, -1, 0 };
-        const auto &of = units.of[p];
-        seen[of[0]] = static_cast<Mask>(seen[of[0]] | held);
-        seen[of[1]] = static_cast<Mask>(seen[of[1]] | held);
-        seen[of[2]] = static_cast<Mask>(seen[of[2]] | held);
+    bool empty = false;
+    for (std::size_t row = 0; row < 9; ++row) {
+        std::array<Mask, 9> held;
+        for (std::size_t col = 0; col < 9; ++col) {
+            const Mask digit = placed[g.grid[row * 9 + col]];
+            held[col] = digit ? digit : g.cand[row * 9 + col];
+            empty = empty || !held[col];
+            seen[9 + col] = static_cast<Mask>(seen[9 + col] | held[col]);
+        }
+        for (std::size_t third = 0; third < 3; ++third) {
+            const auto m
+                = static_cast<Mask>(held[third * 3] | held[third * 3 + 1] | held[third * 3 + 2]);
+            seen[row] = static_cast<Mask>(seen[row] | m);
+            seen[18 + row / 3 * 3 + third] = static_cast<Mask>(seen[18 + row / 3 * 3 + third] | m);
+        }
     }
+    if (empty)
+        for (int p = 0; p < 81; ++p)
+            if (!g.grid[static_cast<std::size_t>(p)] && !g.cand[static_cast<std::size_t>(p)])
+                return Break { p, -1, 0 };
     for (int u = 0; u < 27; ++u)
         if (seen[static_cast<std::size_t>(u)] != AllDigits)
             return Break { -1, u,
@@ -90,12 +102,14 @@ Rater::Rater(const Grid &solution, const RateOptions &options, Rating &rating)
     }
 }
 
+// What was noted is read only where its bit says so, so the notes themselves start unset: a
+// rater is made for every puzzle rated.
 struct Rater::Searched
 {
     std::array<std::uint16_t, TechniqueCount> digits {}; // the digits noted, a bit each
-    std::array<std::array<Cells, 9>, TechniqueCount> places {};
+    std::array<std::array<Cells, 9>, TechniqueCount> places;
     std::array<std::uint32_t, TechniqueCount> inUnits {}; // the units noted, a bit each
-    std::array<std::array<std::array<Mask, 9>, 27>, TechniqueCount> cells {};
+    std::array<std::array<std::array<Mask, 9>, 27>, TechniqueCount> cells;
 };
 
 Rater::Rater(Rater &&) noexcept = default;
@@ -113,6 +127,23 @@ const std::array<Cells, 9> &Rater::places(const CandidateGrid &g)
     return m_places;
 }
 
+const UnitPlaces &Rater::unitPlaces(const CandidateGrid &g)
+{
+    if (!m_unitPlacesFresh) {
+        m_unitPlaces = {};
+        for (int u = 0; u < 27; ++u) {
+            auto &at = m_unitPlaces[static_cast<std::size_t>(u)];
+            for (int i = 0; i < 9; ++i)
+                for (unsigned m = g.cand[units.cells[static_cast<std::size_t>(u)]
+                                                    [static_cast<std::size_t>(i)]];
+                     m; m &= m - 1)
+                    at[static_cast<std::size_t>(lowest(m))] |= static_cast<Mask>(1u << i);
+        }
+        m_unitPlacesFresh = true;
+    }
+    return m_unitPlaces;
+}
+
 bool Rater::fruitless(Technique tech, int d, const CandidateGrid &g)
 {
     const auto k = static_cast<std::size_t>(tech);
@@ -126,7 +157,7 @@ bool Rater::fruitless(Technique tech, int d, const CandidateGrid &g)
 void Rater::barren(Technique tech, int d, const CandidateGrid &g)
 {
     if (!m_searched)
-        m_searched = std::make_unique<Searched>();
+        m_searched.reset(new Searched);
     const auto k = static_cast<std::size_t>(tech);
     m_searched->places[k][static_cast<std::size_t>(d)] = places(g)[static_cast<std::size_t>(d)];
     m_searched->digits[k] = static_cast<std::uint16_t>(m_searched->digits[k] | 1u << d);
@@ -148,7 +179,7 @@ bool Rater::fruitlessUnit(Technique tech, int u, const CandidateGrid &g)
 void Rater::barrenUnit(Technique tech, int u, const CandidateGrid &g)
 {
     if (!m_searched)
-        m_searched = std::make_unique<Searched>();
+        m_searched.reset(new Searched);
     const auto k = static_cast<std::size_t>(tech);
     auto &then = m_searched->cells[k][static_cast<std::size_t>(u)];
     for (int i = 0; i < 9; ++i)
@@ -183,7 +214,7 @@ bool Rater::on(Technique tech) const
 bool Rater::step(CandidateGrid &g, int depth)
 {
     m_depth = depth;
-    m_placesFresh = false;
+    m_placesFresh = m_unitPlacesFresh = false;
     for (int k = 0; k < TechniqueCount; ++k)
         if (const auto tech = static_cast<Technique>(k);
             tech != Technique::Trial && on(tech) && Finders[static_cast<std::size_t>(k)](g, *this))
@@ -205,7 +236,7 @@ bool Rater::watchedStep(CandidateGrid &g, Technique tech, StepPattern &pattern)
         return false;
     m_watch = &pattern;
     m_depth = 0;
-    m_placesFresh = false;
+    m_placesFresh = m_unitPlacesFresh = false;
     const bool found = Finders[static_cast<std::size_t>(tech)](g, *this);
     m_watch = nullptr;
     return found;

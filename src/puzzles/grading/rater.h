@@ -163,7 +163,7 @@ public:
             m_watch->placedCell = p;
             m_watch->placedDigit = d;
         }
-        m_placesFresh = false;
+        m_placesFresh = m_unitPlacesFresh = false;
         g.grid[p] = static_cast<std::uint8_t>(d);
         g.cand[p] = 0;
         --g.empty;
@@ -181,7 +181,7 @@ public:
         note(p, '-', m);
         if (m_watch)
             m_watch->removed.emplace_back(p, m);
-        m_placesFresh = false;
+        m_placesFresh = m_unitPlacesFresh = false;
         g.cand[p] = static_cast<Mask>(g.cand[p] & ~m);
         return true;
     }
@@ -201,6 +201,10 @@ public:
     void barren(Technique tech, int d, const CandidateGrid &g);
     bool fruitlessUnit(Technique tech, int u, const CandidateGrid &g);
     void barrenUnit(Technique tech, int u, const CandidateGrid &g);
+
+    // Where each digit may go in each unit of `g`, worked out once for the techniques that
+    // look at the board until it changes.
+    const UnitPlaces &unitPlaces(const CandidateGrid &g);
 
     // Where a step is watched, the pattern it fills; techniques describe what they found
     // only then (and before they count it).
@@ -223,6 +227,8 @@ private:
     // found nothing in, made on first use.
     std::array<Cells, 9> m_places {};
     bool m_placesFresh = false;
+    UnitPlaces m_unitPlaces {};
+    bool m_unitPlacesFresh = false;
     struct Searched;
     std::unique_ptr<Searched> m_searched;
     const std::array<Cells, 9> &places(const CandidateGrid &g);

@@ -24,11 +24,11 @@ struct Links
     const StrongLink *end() const { return at.data() + count; }
 };
 
-Links strongLinks(const CandidateGrid &g, Mask m, int first, int end)
+Links strongLinks(const UnitPlaces &places, int d, int first, int end)
 {
     Links links;
     for (int u = first; u < end; ++u) {
-        const Mask at = where(g, u, m);
+        const Mask at = places[static_cast<std::size_t>(u)][static_cast<std::size_t>(d)];
         if (bits(at) != 2)
             continue;
         const auto &cells = units.cells[u];
@@ -100,7 +100,7 @@ bool skyscraper(CandidateGrid &g, Rater &r)
             continue;
         const Mask m = digitBit(d + 1);
         for (const int base : { 0, 9 }) {
-            const auto links = strongLinks(g, m, base, base + 9);
+            const auto links = strongLinks(r.unitPlaces(g), d, base, base + 9);
             const bool rows = base == 0;
             if (twoLinks(g, r, Technique::Skyscraper, m, links, links, true,
                     [&](int x1, int x2, int y1, int y2) {
@@ -122,7 +122,8 @@ bool twoStringKite(CandidateGrid &g, Rater &r)
         if (r.fruitless(Technique::TwoStringKite, d, g))
             continue;
         const Mask m = digitBit(d + 1);
-        const auto rows = strongLinks(g, m, 0, 9), cols = strongLinks(g, m, 9, 18);
+        const auto rows = strongLinks(r.unitPlaces(g), d, 0, 9),
+                   cols = strongLinks(r.unitPlaces(g), d, 9, 18);
         if (twoLinks(g, r, Technique::TwoStringKite, m, rows, cols, false,
                 [](int x1, int x2, int y1, int y2) {
                     return boxOf(x1) == boxOf(x2) && boxOf(y1) != boxOf(x1)
@@ -145,11 +146,13 @@ bool emptyRectangle(CandidateGrid &g, Rater &r)
         if (r.fruitless(Technique::EmptyRectangle, d, g))
             continue;
         const Mask m = digitBit(d + 1);
-        const std::array<Links, 2> lines { strongLinks(g, m, 9, 18), strongLinks(g, m, 0, 9) };
+        const std::array<Links, 2> lines { strongLinks(r.unitPlaces(g), d, 9, 18),
+            strongLinks(r.unitPlaces(g), d, 0, 9) };
         if (lines[0].count == 0 && lines[1].count == 0)
             continue;
         for (int b = Units::FirstBox; b < 27; ++b) {
-            const Mask at = where(g, b, m);
+            const Mask at
+                = r.unitPlaces(g)[static_cast<std::size_t>(b)][static_cast<std::size_t>(d)];
             if (bits(at) < 2)
                 continue;
             const int top = (b - Units::FirstBox) / 3 * 3, left = (b - Units::FirstBox) % 3 * 3;

@@ -47,7 +47,8 @@ bool hiddenSubset(CandidateGrid &g, Rater &r, int n, Technique tech)
             continue;
         LockedSets digits;
         for (int d = 0; d < 9; ++d)
-            digits.addWithin(n, d, where(g, u, static_cast<Mask>(1u << d)));
+            digits.addWithin(
+                n, d, r.unitPlaces(g)[static_cast<std::size_t>(u)][static_cast<std::size_t>(d)]);
         const bool found = digits.eachSet(n, [&](Mask cells, Mask chosen) {
             const auto others = static_cast<Mask>(AllDigits & ~digits.idBits(chosen));
             bool progress = false;
