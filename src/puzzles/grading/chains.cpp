@@ -82,6 +82,85 @@ int clashingColour(const std::array<int, 81> &colour, const std::array<int, 81> 
     return -1;
 }
 
+// A small graph of up to 162 states, each with its links, and what each state leads to (itself
+// included), found through Tarjan's components: each comes out after every one it leads to,
+// its row its states and the rows of the components its links reach. A search that would start
+// from every state of a chain's graph asks it once.
+struct Reach
+{
+    using Row = std::array<std::uint64_t, 3>;
+    int states = 0, links = 0;
+    std::array<std::uint16_t, 163> start {}; // links of state t: to[start[t]..start[t + 1])
+    std::array<std::uint8_t, 162 * 20> to;
+    std::array<Row, 162> rows;
+    std::array<int, 162> component;
+
+    void link(int state)
+    {
+        to[static_cast<std::size_t>(links++)] = static_cast<std::uint8_t>(state);
+    }
+    // Ends the links of state t: call for each state in order, after its links.
+    void done(int t) { start[static_cast<std::size_t>(t) + 1] = static_cast<std::uint16_t>(links); }
+    const Row &from(int t) const
+    {
+        return rows[static_cast<std::size_t>(component[static_cast<std::size_t>(t)])];
+    }
+    void close()
+    {
+        std::array<int, 162> order, low, stack;
+        component.fill(-1);
+        order.fill(-1);
+        int counter = 0, top = 0, components = 0;
+        auto visit = [&](auto &self, int v) -> void {
+            const auto uv = static_cast<std::size_t>(v);
+            order[uv] = low[uv] = counter++;
+            stack[static_cast<std::size_t>(top++)] = v;
+            for (int k = start[uv]; k < start[uv + 1]; ++k) {
+                const auto w = static_cast<std::size_t>(to[static_cast<std::size_t>(k)]);
+                if (order[w] < 0) {
+                    self(self, static_cast<int>(w));
+                    low[uv] = std::min(low[uv], low[w]);
+                } else if (component[w] < 0) {
+                    low[uv] = std::min(low[uv], order[w]);
+                }
+            }
+            if (low[uv] != order[uv])
+                return;
+            const int c = components++;
+            Row &row = rows[static_cast<std::size_t>(c)];
+            row = {};
+            int first = top - 1;
+            while (stack[static_cast<std::size_t>(first)] != v)
+                --first;
+            for (int k = first; k < top; ++k) {
+                const int x = stack[static_cast<std::size_t>(k)];
+                component[static_cast<std::size_t>(x)] = c;
+                row[static_cast<std::size_t>(x / 64)] |= std::uint64_t { 1 } << (x % 64);
+            }
+            for (int k = first; k < top; ++k) {
+                const auto x = static_cast<std::size_t>(stack[static_cast<std::size_t>(k)]);
+                for (int e = start[x]; e < start[x + 1]; ++e) {
+                    const int wc = component[to[static_cast<std::size_t>(e)]];
+                    if (wc != c)
+                        for (std::size_t i = 0; i < 3; ++i)
+                            row[i] |= rows[static_cast<std::size_t>(wc)][i];
+                }
+            }
+            top = first;
+        };
+        for (int t = 0; t < states; ++t)
+            if (order[static_cast<std::size_t>(t)] < 0)
+                visit(visit, t);
+    }
+    // Each state of `row`, handed to `use`.
+    template <class Use> static void each(const Row &row, Use use)
+    {
+        for (std::size_t i = 0; i < 3; ++i)
+            for (std::uint64_t w = row[i]; w; w &= w - 1)
+                use(static_cast<int>(i * 64) + std::countr_zero(w));
+    }
+};
+
 // The cells that an x-chain from `s` reaches on a strong link: if `s` lacks the digit, they
 // hold it.
 Cells xChainEnds(const CandidateGrid &g, const StrongLinks &links, Mask m, int s)
@@ -393,63 +472,61 @@ bool xChain(CandidateGrid &g, Rater &r)
 // ends is a and no cell that sees both holds it.
 bool xyChain(CandidateGrid &g, Rater &r)
 {
-    // The two-candidate cells, and each one's two-candidate peers: the only cells a chain
-    // passes through, looked up once for every start.
+    // A state: a two-candidate cell holding one of its digits, 2i for the i-th cell's lower
+    // digit, 2i + 1 for its higher. A state forces each two-candidate peer that may hold its
+    // digit to the other one; what each state leads to is worked out once for every start.
     std::array<std::uint8_t, 81> cells {};
+    std::array<int, 81> index {};
     int count = 0;
     Cells two;
     for (int p = 0; p < 81; ++p)
         if (bits(g.cand[p]) == 2) {
             two.add(p);
+            index[static_cast<std::size_t>(p)] = count;
             cells[static_cast<std::size_t>(count++)] = static_cast<std::uint8_t>(p);
         }
-    std::array<std::uint16_t, 82> from {}; // peers of the i-th: next[from[i]..from[i + 1])
-    std::array<std::uint8_t, 81 * 20> next;
-    for (int i = 0; i < count; ++i) {
-        const int p = cells[static_cast<std::size_t>(i)];
-        std::uint16_t k = from[static_cast<std::size_t>(i)];
-        (two & units.peerSet[p]).each([&](int q) { next[k++] = static_cast<std::uint8_t>(q); });
-        from[static_cast<std::size_t>(i) + 1] = k;
+    auto state = [&](int p, Mask v) {
+        return index[static_cast<std::size_t>(p)] * 2
+            + (v == static_cast<Mask>(g.cand[p] & -g.cand[p]) ? 0 : 1);
+    };
+    Reach reach;
+    reach.states = count * 2;
+    for (int t = 0; t < reach.states; ++t) {
+        const int p = cells[static_cast<std::size_t>(t / 2)];
+        const Mask v = t % 2 ? static_cast<Mask>(g.cand[p] & (g.cand[p] - 1))
+                             : static_cast<Mask>(g.cand[p] & -g.cand[p]);
+        (two & units.peerSet[p]).each([&](int q) {
+            if (g.cand[q] & v)
+                reach.link(state(q, static_cast<Mask>(g.cand[q] & ~v)));
+        });
+        reach.done(t);
     }
-    std::array<std::uint8_t, 81> index {};
-    for (int i = 0; i < count; ++i)
-        index[cells[static_cast<std::size_t>(i)]] = static_cast<std::uint8_t>(i);
+    reach.close();
+    std::array<Cells, 9> holders {}; // each digit's places
+    for (int p = 0; p < 81; ++p)
+        for (unsigned m = g.cand[static_cast<std::size_t>(p)]; m; m &= m - 1)
+            holders[static_cast<std::size_t>(lowest(m))].add(p);
     for (int s = 0; s < 81; ++s) {
         if (bits(g.cand[s]) != 2)
             continue;
         for (Mask rest = g.cand[s]; rest; rest = static_cast<Mask>(rest & (rest - 1))) {
             const Mask a = static_cast<Mask>(rest & -rest);
-            // State: a cell and the digit it is forced to hold.
-            std::array<Mask, 81> seen {};
-            std::array<std::pair<std::uint8_t, Mask>, 162> queue;
-            int head = 0, tail = 0;
+            const Cells &holdingA = holders[static_cast<std::size_t>(lowest(a))];
+            // If s is not a, it holds `first`: the cells then forced to a are the ends.
             const Mask first = static_cast<Mask>(g.cand[s] & ~a);
             Cells ends;
-            seen[s] = first;
-            queue[tail++] = { static_cast<std::uint8_t>(s), first };
-            while (head < tail) {
-                const auto [p, v] = queue[head++];
-                if (v == a && p != s)
+            Reach::each(reach.from(state(s, first)), [&](int t) {
+                const int p = cells[static_cast<std::size_t>(t / 2)];
+                if (p != s && (g.cand[p] & a) && state(p, a) == t)
                     ends.add(p);
-                const auto i = index[p];
-                for (int k = from[i]; k < from[i + 1]; ++k) {
-                    const auto q = next[static_cast<std::size_t>(k)];
-                    if (!(g.cand[q] & v))
-                        continue;
-                    const Mask w = static_cast<Mask>(g.cand[q] & ~v);
-                    if (seen[q] & w)
-                        continue;
-                    seen[q] = static_cast<Mask>(seen[q] | w);
-                    queue[tail++] = { q, w };
-                }
-            }
+            });
             if (r.watched()) {
                 // The chain to tell is searched only where the search that rates finds one.
-                if (seesAnEnd(holding(g, a) & units.peerSet[s], ends) && tellXYChain(g, r, s, a))
+                if (seesAnEnd(holdingA & units.peerSet[s], ends) && tellXYChain(g, r, s, a))
                     return r.counted(Technique::XYChain);
                 continue;
             }
-            if (r.removeFromSeers(g, holding(g, a) & units.peerSet[s], ends, a)) {
+            if (r.removeFromSeers(g, holdingA & units.peerSet[s], ends, a)) {
                 if (auto *seen = r.watched())
                     tellChain(*seen, s, ends, a);
                 return r.counted(Technique::XYChain);

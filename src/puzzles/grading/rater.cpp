@@ -109,7 +109,7 @@ struct Rater::Searched
     std::array<std::uint16_t, TechniqueCount> digits {}; // the digits noted, a bit each
     std::array<std::array<Cells, 9>, TechniqueCount> places;
     std::array<std::uint32_t, TechniqueCount> inUnits {}; // the units noted, a bit each
-    std::array<std::array<std::array<Mask, 9>, 27>, TechniqueCount> cells;
+    std::array<UnitPlaces, TechniqueCount> placesIn; // by unit, as unitPlaces() has them
 };
 
 Rater::Rater(Rater &&) noexcept = default;
@@ -163,17 +163,14 @@ void Rater::barren(Technique tech, int d, const CandidateGrid &g)
     m_searched->digits[k] = static_cast<std::uint16_t>(m_searched->digits[k] | 1u << d);
 }
 
+// A unit is compared by its digits' places, worked out for the step anyway: the same
+// content as its cells' candidates, read in one piece.
 bool Rater::fruitlessUnit(Technique tech, int u, const CandidateGrid &g)
 {
     const auto k = static_cast<std::size_t>(tech);
-    if (!m_searched || !(m_searched->inUnits[k] >> u & 1))
-        return false;
-    const auto &then = m_searched->cells[k][static_cast<std::size_t>(u)];
-    for (int i = 0; i < 9; ++i)
-        if (g.cand[units.cells[static_cast<std::size_t>(u)][static_cast<std::size_t>(i)]]
-            != then[static_cast<std::size_t>(i)])
-            return false;
-    return true;
+    return m_searched && (m_searched->inUnits[k] >> u & 1)
+        && m_searched->placesIn[k][static_cast<std::size_t>(u)]
+        == unitPlaces(g)[static_cast<std::size_t>(u)];
 }
 
 void Rater::barrenUnit(Technique tech, int u, const CandidateGrid &g)
@@ -181,10 +178,7 @@ void Rater::barrenUnit(Technique tech, int u, const CandidateGrid &g)
     if (!m_searched)
         m_searched.reset(new Searched);
     const auto k = static_cast<std::size_t>(tech);
-    auto &then = m_searched->cells[k][static_cast<std::size_t>(u)];
-    for (int i = 0; i < 9; ++i)
-        then[static_cast<std::size_t>(i)]
-            = g.cand[units.cells[static_cast<std::size_t>(u)][static_cast<std::size_t>(i)]];
+    m_searched->placesIn[k][static_cast<std::size_t>(u)] = unitPlaces(g)[static_cast<std::size_t>(u)];
     m_searched->inUnits[k] |= 1u << u;
 }
 
