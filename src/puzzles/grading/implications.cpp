@@ -207,28 +207,36 @@ void Implications::build(const CandidateGrid &g, bool grouped)
 }
 
 // Tarjan's strongly connected components, which come out each after every component it leads
-// to: a component's row is its members and the rows of the components its links reach. A
-// literal that leads nowhere (a candidate with no strong link, not holding) is its own
-// component, set as one bit where it is reached, without a walk. A literal is on the stack
-// while it has been entered and has no component yet.
+// to. What a literal leads to is gathered in its own row while it is walked: each link to a
+// finished component adds that component's row, and a child that finishes its component
+// adds its row on return. A component's row is then its members' rows and bits together, kept
+// in the row of its root, the literal that stands for it. A literal that leads nowhere (a
+// candidate with no strong link, not holding) is its own component, set as one bit where it is
+// reached, without a walk. A literal is on the stack while it has been entered and has no
+// component yet.
 void Implications::close()
 {
     const int n = static_cast<int>(m_nodes.size() * 2);
     m_words = (n + 63) / 64;
     const auto words = static_cast<std::size_t>(m_words);
     m_component.assign(static_cast<std::size_t>(n), -1);
-    m_rows.clear();
-    m_rows.reserve(static_cast<std::size_t>(n) * words);
+    m_rows.assign(static_cast<std::size_t>(n) * words, 0);
     m_index.assign(static_cast<std::size_t>(n), -1);
     m_low.resize(static_cast<std::size_t>(n));
     m_stack.resize(static_cast<std::size_t>(n));
     m_calls.resize(static_cast<std::size_t>(n));
     int *const index = m_index.data(), *const low = m_low.data(), *const stack = m_stack.data();
     int *const component = m_component.data();
+    std::uint64_t *const rows = m_rows.data();
     std::pair<int, int> *const calls = m_calls.data(); // literal, next link to follow
     const int *const start = m_start.data(), *const to = m_to.data();
     auto sink = [&](int l) { return start[l] == start[l + 1]; };
-    int counter = 0, components = 0, depth = 0, top = 0;
+    auto rowOf = [&](int l) { return rows + static_cast<std::size_t>(l) * words; };
+    auto add = [&](std::uint64_t *row, const std::uint64_t *from) {
+        for (std::size_t j = 0; j < words; ++j)
+            row[j] |= from[j];
+    };
+    int counter = 0, depth = 0, top = 0;
     auto enter = [&](int v) {
         index[v] = low[v] = counter++;
         stack[top++] = v;
@@ -243,53 +251,41 @@ void Implications::close()
             if (e < start[v + 1]) {
                 const int w = to[e++];
                 if (sink(w))
-                    continue;
-                if (index[w] < 0)
+                    rowOf(v)[w / 64] |= std::uint64_t { 1 } << (w % 64);
+                else if (index[w] < 0)
                     enter(w);
-                else if (component[w] < 0)
+                else if (component[w] >= 0)
+                    add(rowOf(v), rowOf(component[w]));
+                else
                     low[v] = std::min(low[v], index[w]);
                 continue;
             }
             const int done = v;
-            if (--depth > 0)
+            --depth;
+            if (low[done] != index[done]) {
                 low[calls[depth - 1].first] = std::min(low[calls[depth - 1].first], low[done]);
-            if (low[done] != index[done])
                 continue;
-            const int c = components++;
-            m_rows.resize(static_cast<std::size_t>(components) * words, 0);
-            std::uint64_t *const row = m_rows.data() + static_cast<std::size_t>(c) * words;
+            }
+            std::uint64_t *const row = rowOf(done);
             int first = top - 1;
             while (stack[first] != done)
                 --first;
             for (int k = first; k < top; ++k) {
-                component[stack[k]] = c;
-                row[stack[k] / 64] |= std::uint64_t { 1 } << (stack[k] % 64);
+                const int x = stack[k];
+                component[x] = done;
+                row[x / 64] |= std::uint64_t { 1 } << (x % 64);
+                if (x != done)
+                    add(row, rowOf(x));
             }
-            for (int k = first; k < top; ++k)
-                for (int i = start[stack[k]]; i < start[stack[k] + 1]; ++i) {
-                    const int w = to[i];
-                    if (sink(w)) {
-                        row[w / 64] |= std::uint64_t { 1 } << (w % 64);
-                        continue;
-                    }
-                    const int wc = component[w];
-                    if (wc == c)
-                        continue;
-                    const std::uint64_t *const from
-                        = m_rows.data() + static_cast<std::size_t>(wc) * words;
-                    for (std::size_t j = 0; j < words; ++j)
-                        row[j] |= from[j];
-                }
             top = first;
+            if (depth > 0)
+                add(rowOf(calls[depth - 1].first), row);
         }
     }
     for (int l = 0; l < n; ++l)
         if (sink(l)) {
-            const int c = components++;
-            m_rows.resize(static_cast<std::size_t>(components) * words, 0);
-            m_rows[static_cast<std::size_t>(c) * words + static_cast<std::size_t>(l / 64)]
-                = std::uint64_t { 1 } << (l % 64);
-            component[l] = c;
+            rowOf(l)[l / 64] = std::uint64_t { 1 } << (l % 64);
+            component[l] = l;
         }
 }
 

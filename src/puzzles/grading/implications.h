@@ -69,8 +69,8 @@ private:
     int m_singles = 0;
     std::array<int, 729> m_single {};
     std::vector<int> m_start, m_to; // each literal's links, m_to[m_start[l]..m_start[l+1]]
-    std::vector<int> m_component; // each literal's strongly connected component
-    std::vector<std::uint64_t> m_rows; // by component: what it leads to
+    std::vector<int> m_component; // each literal's component, by the literal that stands for it
+    std::vector<std::uint64_t> m_rows; // by literal: for a component's, what it leads to
     int m_words = 0;
     // Room kept between builds.
     std::vector<std::pair<int, int>> m_where; // each group's box and line
