@@ -144,6 +144,10 @@ void restrictedPairs(const std::vector<Als> &sets, std::vector<Restricted> &pair
                     = static_cast<int>(k);
     }
     std::vector<int> at(sets.size(), -1); // the pair with the set being looked at, in `pairs`
+    // Each list's first set after the one being looked at: the sets are looked at in order, so
+    // the pairs each list holds with an earlier set are passed over once.
+    std::array<int, 729> after;
+    std::copy(start.begin(), start.begin() + 729, after.begin());
     for (std::size_t a = 0; a < sets.size(); ++a) {
         const Als &A = sets[a];
         const std::size_t before = pairs.size();
@@ -151,11 +155,13 @@ void restrictedPairs(const std::vector<Als> &sets, std::vector<Restricted> &pair
             const auto x = static_cast<std::size_t>(lowest(m));
             A.seers[x].each([&](int p) {
                 const std::size_t c = static_cast<std::size_t>(p) * 9 + x;
-                for (int i = start[c]; i < start[c + 1]; ++i) {
+                while (after[c] < start[c + 1]
+                    && byFirst[static_cast<std::size_t>(after[c])] <= static_cast<int>(a))
+                    ++after[c];
+                for (int i = after[c]; i < start[c + 1]; ++i) {
                     const int b = byFirst[static_cast<std::size_t>(i)];
                     const Als &B = sets[static_cast<std::size_t>(b)];
-                    if (b <= static_cast<int>(a) || (A.cells & B.cells).any()
-                        || !within(B.holding[x], A.seers[x]))
+                    if ((A.cells & B.cells).any() || !within(B.holding[x], A.seers[x]))
                         continue;
                     if (at[static_cast<std::size_t>(b)] < 0) {
                         at[static_cast<std::size_t>(b)] = static_cast<int>(pairs.size());
@@ -297,28 +303,37 @@ bool alsXYWing(CandidateGrid &g, Rater &r)
     }
     for (std::size_t c = 0; c < sets.size(); ++c)
         from[c + 1] += from[c];
-    std::vector<std::pair<int, Mask>> partners(pairs.size() * 2);
+    // A partner with what the pairs of partners are first sifted by, side by side.
+    struct Partner
+    {
+        Cells cells;
+        int set = 0;
+        Mask restricted = 0, digits = 0;
+    };
+    std::vector<Partner> partners(pairs.size() * 2);
     {
         std::vector<int> next(from.begin(), from.end() - 1);
         for (const auto &p : pairs) {
+            const Als &a = sets[static_cast<std::size_t>(p.a)],
+                      &b = sets[static_cast<std::size_t>(p.b)];
             partners[static_cast<std::size_t>(next[static_cast<std::size_t>(p.a)]++)]
-                = { p.b, p.digits };
+                = { b.cells, p.b, p.digits, b.digits };
             partners[static_cast<std::size_t>(next[static_cast<std::size_t>(p.b)]++)]
-                = { p.a, p.digits };
+                = { a.cells, p.a, p.digits, a.digits };
         }
     }
     for (std::size_t c = 0; c < sets.size(); ++c) {
-        const std::pair<int, Mask> *with = partners.data() + from[c];
+        const Partner *with = partners.data() + from[c];
         const auto count = static_cast<std::size_t>(from[c + 1] - from[c]);
         for (std::size_t i = 0; i < count; ++i)
             for (std::size_t j = i + 1; j < count; ++j) {
-                const Als &a = sets[static_cast<std::size_t>(with[i].first)];
-                const Als &b = sets[static_cast<std::size_t>(with[j].first)];
-                const Mask common = static_cast<Mask>(a.digits & b.digits);
-                if (bits(common) < 2 || (a.cells & b.cells).any())
+                const Mask common = static_cast<Mask>(with[i].digits & with[j].digits);
+                if (bits(common) < 2 || (with[i].cells & with[j].cells).any())
                     continue;
-                for (unsigned xs = with[i].second; xs; xs &= xs - 1)
-                    for (unsigned ys = with[j].second; ys; ys &= ys - 1) {
+                const Als &a = sets[static_cast<std::size_t>(with[i].set)];
+                const Als &b = sets[static_cast<std::size_t>(with[j].set)];
+                for (unsigned xs = with[i].restricted; xs; xs &= xs - 1)
+                    for (unsigned ys = with[j].restricted; ys; ys &= ys - 1) {
                         const int x = lowest(xs), y = lowest(ys);
                         const Mask zs = static_cast<Mask>(common & ~(1u << x) & ~(1u << y));
                         if (x == y || !anySeeingBoth(a, b, zs))
