@@ -4,6 +4,7 @@
 // words; and on the same position with a candidate or two put back so that its pattern no longer
 // quite holds: nothing, or, where the board holds another such pattern, not that step.
 
+#include "puzzles/grading/implications.h"
 #include "puzzles/grading/rater.h"
 #include "puzzles/hints/words.h"
 #include "puzzles/position.h"
@@ -580,6 +581,33 @@ private Q_SLOTS:
                 std::thread([&] { alone = sashimiStep(board, false); }).join();
                 QCOMPARE(after, alone);
             }
+    }
+
+    // A grouped graph built on the same board's graph without groups has the links and the
+    // reach of one built alone, on every position here and its near miss.
+    void groupedGraphOnSingleGraphIsTheSame_data() { data(); }
+    void groupedGraphOnSingleGraphIsTheSame()
+    {
+        QFETCH(QString, state);
+        QFETCH(QString, nearMiss);
+        CandidateGrid missed = position(state);
+        for (const auto &back : nearMiss.split(QLatin1Char(' ')))
+            missed.cand[static_cast<std::size_t>(
+                (back[1].digitValue() - 1) * 9 + back[3].digitValue() - 1)]
+                |= digitBit(back[5].digitValue());
+        for (const auto &board : { position(state), missed }) {
+            const Implications single(board, false);
+            Implications alone, onSingle;
+            alone.build(board, true);
+            onSingle.build(board, true, &single);
+            QCOMPARE(onSingle.nodes().size(), alone.nodes().size());
+            QVERIFY(alone.nodes().size() > static_cast<std::size_t>(alone.singles()));
+            for (int l = 0; l < static_cast<int>(alone.nodes().size()) * 2; ++l) {
+                QVERIFY(
+                    std::equal(alone.begin(l), alone.end(l), onSingle.begin(l), onSingle.end(l)));
+                QVERIFY(std::equal(alone.row(l), alone.row(l) + alone.words(), onSingle.row(l)));
+            }
+        }
     }
 };
 

@@ -27,7 +27,7 @@ const std::array<Cells, 27> &unitSets()
 
 } // namespace
 
-void Implications::build(const CandidateGrid &g, bool grouped)
+void Implications::build(const CandidateGrid &g, bool grouped, const Implications *single)
 {
     m_single.fill(-1);
     m_nodes.clear();
@@ -67,6 +67,25 @@ void Implications::build(const CandidateGrid &g, bool grouped)
     for (auto &byBox : group)
         for (auto &byLine : byBox)
             byLine.fill(-1);
+    auto without = [](const Cells &a, const Cells &b) {
+        return Cells { a.lo & ~b.lo, a.hi & ~b.hi };
+    };
+    // Whether `rest`, a digit's other places in a unit, is one candidate or the places of a
+    // box on one line: a node that a strong link would join.
+    auto joined = [&](const Cells &rest, int d) {
+        if (!rest.any())
+            return false;
+        if (!twoOrMore(rest))
+            return true;
+        const int first = rest.lo ? std::countr_zero(rest.lo) : 64 + std::countr_zero(rest.hi);
+        const auto &of = units.of[static_cast<std::size_t>(first)];
+        for (int k = 0; k < 2; ++k)
+            if (same(places[of[2]][static_cast<std::size_t>(d - 1)]
+                        & sets[of[static_cast<std::size_t>(k)]],
+                    rest))
+                return true;
+        return false;
+    };
     if (grouped)
         for (int d = 1; d <= 9; ++d)
             for (int b = Units::FirstBox; b < 27; ++b) {
@@ -81,6 +100,13 @@ void Implications::build(const CandidateGrid &g, bool grouped)
                     n.digit = d;
                     n.cells = inBox & sets[static_cast<std::size_t>(line)];
                     if (!twoOrMore(n.cells))
+                        continue;
+                    // A group with no strong link is never passed through: it is left out.
+                    if (!joined(without(inBox, n.cells), d)
+                        && !joined(without(places[static_cast<std::size_t>(line)]
+                                                 [static_cast<std::size_t>(d - 1)],
+                                       n.cells),
+                            d))
                         continue;
                     const int id = static_cast<int>(m_nodes.size());
                     group[static_cast<std::size_t>(d - 1)][static_cast<std::size_t>(
@@ -115,9 +141,6 @@ void Implications::build(const CandidateGrid &g, bool grouped)
         }
         return -1;
     };
-    auto without = [](const Cells &a, const Cells &b) {
-        return Cells { a.lo & ~b.lo, a.hi & ~b.hi };
-    };
     const std::size_t literals = m_nodes.size() * 2;
     m_start.assign(literals + 1, 0);
     // Room for the most links a node can have: twenty peers, eight other digits and the
@@ -147,9 +170,27 @@ void Implications::build(const CandidateGrid &g, bool grouped)
         else
             in = { where[static_cast<std::size_t>(n - m_singles)].first,
                 where[static_cast<std::size_t>(n - m_singles)].second, -1 };
+        // A single candidate's links to other single ones are those of the graph without
+        // groups, where there is one: its groups' ids come after them.
+        auto copy = [&](int literal) {
+            for (const int *w = single->begin(literal); w != single->end(literal); ++w)
+                to[edges++] = *w;
+        };
+        const bool copied = single && n < m_singles;
         // Failing: the other digit of a two-digit cell holds, and the digit's other place (or
         // places, one group) in a unit of the node.
-        {
+        if (copied) {
+            copy(fails(n));
+            std::array<int, 3> list {};
+            int count = 0;
+            for (const int u : in)
+                if (const Cells rest = without(places[static_cast<std::size_t>(u)][d], x.cells);
+                    twoOrMore(rest))
+                    if (const int m = nodeAt(rest, x.digit); m >= 0)
+                        list[static_cast<std::size_t>(count++)] = holds(m);
+            addSorted(list.data(), count);
+            m_start[static_cast<std::size_t>(fails(n)) + 1] = edges;
+        } else {
             std::array<int, 4> list {};
             int count = 0;
             if (x.cell >= 0 && bits(g.cand[static_cast<std::size_t>(x.cell)]) == 2)
@@ -169,23 +210,27 @@ void Implications::build(const CandidateGrid &g, bool grouped)
         // Holding: the digit's other places in its units fail, and the cell's other digits.
         // Written in the order of their ids: places before the cell, the cell's digits, places
         // after it, then groups.
-        Cells seen;
-        for (const int u : in)
-            if (u >= 0)
-                seen |= places[static_cast<std::size_t>(u)][d];
-        const Cells others = without(seen, x.cells);
-        auto fail = [&](int q) { to[edges++] = fails(node(q, x.digit)); };
-        if (x.cell >= 0) {
-            const Cells before = x.cell < 64
-                ? Cells { others.lo & ((std::uint64_t { 1 } << x.cell) - 1), 0 }
-                : Cells { others.lo, others.hi & ((std::uint64_t { 1 } << (x.cell - 64)) - 1) };
-            before.each(fail);
-            for (unsigned m = g.cand[static_cast<std::size_t>(x.cell)] & ~digitBit(x.digit); m;
-                 m &= m - 1)
-                to[edges++] = fails(node(x.cell, lowest(m) + 1));
-            without(others, before).each(fail);
+        if (copied) {
+            copy(holds(n));
         } else {
-            others.each(fail);
+            Cells seen;
+            for (const int u : in)
+                if (u >= 0)
+                    seen |= places[static_cast<std::size_t>(u)][d];
+            const Cells others = without(seen, x.cells);
+            auto fail = [&](int q) { to[edges++] = fails(node(q, x.digit)); };
+            if (x.cell >= 0) {
+                const Cells before = x.cell < 64
+                    ? Cells { others.lo & ((std::uint64_t { 1 } << x.cell) - 1), 0 }
+                    : Cells { others.lo, others.hi & ((std::uint64_t { 1 } << (x.cell - 64)) - 1) };
+                before.each(fail);
+                for (unsigned m = g.cand[static_cast<std::size_t>(x.cell)] & ~digitBit(x.digit); m;
+                     m &= m - 1)
+                    to[edges++] = fails(node(x.cell, lowest(m) + 1));
+                without(others, before).each(fail);
+            } else {
+                others.each(fail);
+            }
         }
         if (grouped) {
             std::array<int, 18> list {};
@@ -327,7 +372,8 @@ const Implications &implicationsOf(const CandidateGrid &g, bool grouped)
     thread_local std::array<Kept, 2> kept;
     Kept &k = kept[grouped ? 1 : 0];
     if (!k.valid || k.cand != g.cand) {
-        k.im.build(g, grouped);
+        const bool single = grouped && kept[0].valid && kept[0].cand == g.cand;
+        k.im.build(g, grouped, single ? &kept[0].im : nullptr);
         k.cand = g.cand;
         k.valid = true;
     }

@@ -4,7 +4,8 @@
 // holds rules out every candidate it sees (and its cell's others), and one that does not forces
 // the other place of a unit where its digit has two, or the other digit of a two-candidate
 // cell. Chains and forcing chains are walks along these implications; a grouped graph also
-// takes a digit's two or three places in a box on one line as one node.
+// takes a digit's two or three places in a box on one line as one node, where a strong link
+// joins them to another.
 
 #include "puzzles/grading/candidates.h"
 
@@ -34,8 +35,9 @@ public:
     Implications(const CandidateGrid &g, bool grouped) { build(g, grouped); }
     Implications() = default;
     // The implications of `g` in place of these, reusing their storage: a long solve builds
-    // them after nearly every hard step.
-    void build(const CandidateGrid &g, bool grouped);
+    // them after nearly every hard step. A grouped graph takes the single candidates' links
+    // from `single`, the same board's graph without groups, where given.
+    void build(const CandidateGrid &g, bool grouped, const Implications *single = nullptr);
 
     const std::vector<ChainNode> &nodes() const { return m_nodes; }
     int singles() const { return m_singles; }
