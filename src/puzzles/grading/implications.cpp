@@ -251,14 +251,9 @@ void Implications::build(const CandidateGrid &g, bool grouped, const Implication
     close();
 }
 
-// Tarjan's strongly connected components, which come out each after every component it leads
-// to. What a literal leads to is gathered in its own row while it is walked: each link to a
-// finished component adds that component's row, and a child that finishes its component
-// adds its row on return. A component's row is then its members' rows and bits together, kept
-// in the row of its root, the literal that stands for it. A literal that leads nowhere (a
-// candidate with no strong link, not holding) is its own component, set as one bit where it is
-// reached, without a walk. A literal is on the stack while it has been entered and has no
-// component yet.
+// What each literal leads to, worked out on first asking: a search that stops at the first
+// chain it can use often needs only the first few. Every literal that leads nowhere (a
+// candidate with no strong link, not holding) leads only to itself from the start.
 void Implications::close()
 {
     const int n = static_cast<int>(m_nodes.size() * 2);
@@ -270,6 +265,26 @@ void Implications::close()
     m_low.resize(static_cast<std::size_t>(n));
     m_stack.resize(static_cast<std::size_t>(n));
     m_calls.resize(static_cast<std::size_t>(n));
+    m_counter = 0;
+    for (int l = 0; l < n; ++l)
+        if (m_start[static_cast<std::size_t>(l)] == m_start[static_cast<std::size_t>(l) + 1]) {
+            m_rows[static_cast<std::size_t>(l) * words + static_cast<std::size_t>(l / 64)]
+                = std::uint64_t { 1 } << (l % 64);
+            m_component[static_cast<std::size_t>(l)] = l;
+        }
+}
+
+// Tarjan's strongly connected components from `root`, which come out each after every
+// component it leads to; every walk from an earlier root has finished its components. What a
+// literal leads to is gathered in its own row while it is walked: each link to a finished
+// component adds that component's row, and a child that finishes its component adds its row
+// on return. A component's row is then its members' rows and bits together, kept in the row of
+// its root, the literal that stands for it. A literal that leads nowhere is set as one bit
+// where it is reached, without a walk. A literal is on the stack while it has been entered and
+// has no component yet.
+void Implications::walk(int root) const
+{
+    const auto words = static_cast<std::size_t>(m_words);
     int *const index = m_index.data(), *const low = m_low.data(), *const stack = m_stack.data();
     int *const component = m_component.data();
     std::uint64_t *const rows = m_rows.data();
@@ -281,57 +296,48 @@ void Implications::close()
         for (std::size_t j = 0; j < words; ++j)
             row[j] |= from[j];
     };
-    int counter = 0, depth = 0, top = 0;
+    int depth = 0, top = 0;
     auto enter = [&](int v) {
-        index[v] = low[v] = counter++;
+        index[v] = low[v] = m_counter++;
         stack[top++] = v;
         calls[depth++] = { v, start[v] };
     };
-    for (int root = 0; root < n; ++root) {
-        if (index[root] >= 0 || sink(root))
+    enter(root);
+    while (depth > 0) {
+        auto &[v, e] = calls[depth - 1];
+        if (e < start[v + 1]) {
+            const int w = to[e++];
+            if (sink(w))
+                rowOf(v)[w / 64] |= std::uint64_t { 1 } << (w % 64);
+            else if (index[w] < 0)
+                enter(w);
+            else if (component[w] >= 0)
+                add(rowOf(v), rowOf(component[w]));
+            else
+                low[v] = std::min(low[v], index[w]);
             continue;
-        enter(root);
-        while (depth > 0) {
-            auto &[v, e] = calls[depth - 1];
-            if (e < start[v + 1]) {
-                const int w = to[e++];
-                if (sink(w))
-                    rowOf(v)[w / 64] |= std::uint64_t { 1 } << (w % 64);
-                else if (index[w] < 0)
-                    enter(w);
-                else if (component[w] >= 0)
-                    add(rowOf(v), rowOf(component[w]));
-                else
-                    low[v] = std::min(low[v], index[w]);
-                continue;
-            }
-            const int done = v;
-            --depth;
-            if (low[done] != index[done]) {
-                low[calls[depth - 1].first] = std::min(low[calls[depth - 1].first], low[done]);
-                continue;
-            }
-            std::uint64_t *const row = rowOf(done);
-            int first = top - 1;
-            while (stack[first] != done)
-                --first;
-            for (int k = first; k < top; ++k) {
-                const int x = stack[k];
-                component[x] = done;
-                row[x / 64] |= std::uint64_t { 1 } << (x % 64);
-                if (x != done)
-                    add(row, rowOf(x));
-            }
-            top = first;
-            if (depth > 0)
-                add(rowOf(calls[depth - 1].first), row);
         }
+        const int done = v;
+        --depth;
+        if (low[done] != index[done]) {
+            low[calls[depth - 1].first] = std::min(low[calls[depth - 1].first], low[done]);
+            continue;
+        }
+        std::uint64_t *const row = rowOf(done);
+        int first = top - 1;
+        while (stack[first] != done)
+            --first;
+        for (int k = first; k < top; ++k) {
+            const int x = stack[k];
+            component[x] = done;
+            row[x / 64] |= std::uint64_t { 1 } << (x % 64);
+            if (x != done)
+                add(row, rowOf(x));
+        }
+        top = first;
+        if (depth > 0)
+            add(rowOf(calls[depth - 1].first), row);
     }
-    for (int l = 0; l < n; ++l)
-        if (sink(l)) {
-            rowOf(l)[l / 64] = std::uint64_t { 1 } << (l % 64);
-            component[l] = l;
-        }
 }
 
 bool Implications::weak(int a, int b) const

@@ -48,6 +48,8 @@ public:
     // Every literal `from` leads to, one bit each, in `words()` words.
     const std::uint64_t *row(int from) const
     {
+        if (m_component[static_cast<std::size_t>(from)] < 0)
+            walk(from);
         return &m_rows[static_cast<std::size_t>(m_component[static_cast<std::size_t>(from)])
             * static_cast<std::size_t>(m_words)];
     }
@@ -71,15 +73,19 @@ private:
     int m_singles = 0;
     std::array<int, 729> m_single {};
     std::vector<int> m_start, m_to; // each literal's links, m_to[m_start[l]..m_start[l+1]]
-    std::vector<int> m_component; // each literal's component, by the literal that stands for it
-    std::vector<std::uint64_t> m_rows; // by literal: for a component's, what it leads to
     int m_words = 0;
-    // Room kept between builds.
-    std::vector<std::pair<int, int>> m_where; // each group's box and line
-    std::vector<int> m_index, m_low, m_stack;
-    std::vector<std::pair<int, int>> m_calls;
+    std::vector<std::pair<int, int>> m_where; // each group's box and line, kept between builds
+    // What the literals lead to, worked out as they are asked about (row()): each literal's
+    // component, by the literal that stands for it (-1 until walked), and by literal, for a
+    // component's, what it leads to; the walks' room and count.
+    mutable std::vector<int> m_component;
+    mutable std::vector<std::uint64_t> m_rows;
+    mutable std::vector<int> m_index, m_low, m_stack;
+    mutable std::vector<std::pair<int, int>> m_calls;
+    mutable int m_counter = 0;
 
     void close();
+    void walk(int root) const;
 };
 
 // The implications of `g`, kept from the last call with the same candidates: the techniques
