@@ -187,7 +187,9 @@ Outcome Rater::solve(CandidateGrid &g, int depth)
     for (;;) {
         if (g.empty == 0)
             return Outcome::Solved;
-        if (brokenAt(g))
+        // While every digit placed is the solution's and no step took one of its candidates,
+        // the board holds the solution and cannot have broken down.
+        if ((!g.onPath || m_rating.unsoundSteps > 0) && brokenAt(g))
             return Outcome::Broken;
         if (step(g, depth))
             continue;
