@@ -5,9 +5,8 @@
 namespace zov::puzzles::grading {
 namespace {
 
-// Where each digit stands in each row (by column) and each column (by row): [0] rows, [1]
-// columns.
-using Places = std::array<std::array<std::array<Mask, 9>, 9>, 2>;
+// Where a digit stands in each row (by column) and each column (by row): [0] rows, [1] columns.
+using Places = std::array<std::array<Mask, 9>, 2>;
 
 // One finned fish: its digit (index, -1 where none), the direction of its base lines (0 rows,
 // 9 columns), its base lines and its cover lines.
@@ -71,27 +70,24 @@ Search search(const CandidateGrid &g, Rater &r, int n, bool finned, Technique fi
     Search found;
     found.cand = g.cand;
     found.n = n;
-    Places places {};
-    for (int p = 0; p < 81; ++p)
-        for (unsigned c = g.cand[p]; c; c &= c - 1) {
-            const auto d = static_cast<std::size_t>(lowest(static_cast<Mask>(c)));
-            places[0][d][static_cast<std::size_t>(p / 9)] |= static_cast<Mask>(1u << (p % 9));
-            places[1][d][static_cast<std::size_t>(p % 9)] |= static_cast<Mask>(1u << (p / 9));
-        }
+    const UnitPlaces &unitPlaces = r.unitPlaces(g);
     for (int d = 0; d < 9; ++d) {
         const bool lookFinned = finned && !r.fruitless(finnedTech, d, g);
         const bool lookSashimi = found.sashimi.d < 0 && !r.fruitless(sashimiTech, d, g);
         if (!lookFinned && !lookSashimi)
             continue;
+        Places places;
+        for (std::size_t line = 0; line < 9; ++line) {
+            places[0][line] = unitPlaces[line][static_cast<std::size_t>(d)];
+            places[1][line] = unitPlaces[9 + line][static_cast<std::size_t>(d)];
+        }
         bool sashimiHere = false;
         // Hands each candidate pattern of the digit to `look(base, lines, covers)`, in order,
         // until it returns true.
         auto each = [&](auto look) {
             for (const int base : { 0, 9 }) {
-                const auto &at
-                    = places[static_cast<std::size_t>(base / 9)][static_cast<std::size_t>(d)];
-                const auto &across
-                    = places[static_cast<std::size_t>(1 - base / 9)][static_cast<std::size_t>(d)];
+                const auto &at = places[static_cast<std::size_t>(base / 9)];
+                const auto &across = places[static_cast<std::size_t>(1 - base / 9)];
                 Mask usable = 0; // the lines that can be a base: some places, and few fins
                 for (int i = 0; i < 9; ++i) {
                     const Mask a = at[static_cast<std::size_t>(i)];
@@ -100,15 +96,17 @@ Search search(const CandidateGrid &g, Rater &r, int n, bool finned, Technique fi
                 }
                 if (bits(usable) < n)
                     continue;
-                for (const Mask lines : units.masks[static_cast<std::size_t>(n)]) {
-                    if ((lines & usable) != lines)
-                        continue;
-                    Mask all = 0;
-                    for (unsigned s = lines; s; s &= s - 1)
-                        all = static_cast<Mask>(
-                            all | at[static_cast<std::size_t>(lowest(static_cast<Mask>(s)))]);
+                // Whether, for some band of three cover-direction lines, the places `all`
+                // outside it are few enough to be covers.
+                auto fewOutside = [&](Mask all) {
+                    for (int band = 0; band < 3; ++band)
+                        if (bits(static_cast<Mask>(all & ~(7u << (3 * band)))) <= n)
+                            return true;
+                    return false;
+                };
+                auto tryLines = [&](Mask lines, Mask all) {
                     if (bits(all) <= n)
-                        continue;
+                        return false;
                     // The fins lie in one box, so within one band of three cover-direction
                     // lines; the lines outside that band that hold the digit must all be
                     // covers, and every cover holds some of the fish.
@@ -127,6 +125,31 @@ Search search(const CandidateGrid &g, Rater &r, int n, bool finned, Technique fi
                                 return true;
                             extra = static_cast<Mask>((extra - optional) & optional);
                         } while (extra);
+                    }
+                    return false;
+                };
+                // The base lines in rising order of their mask; a choice that already has too
+                // many places outside every band is not made larger.
+                auto at_ = [&](int i) { return at[static_cast<std::size_t>(i)]; };
+                for (int k = n - 1; k < 9; ++k) {
+                    if (!(usable >> k & 1))
+                        continue;
+                    for (int j = n - 2; j < k; ++j) {
+                        if (!(usable >> j & 1))
+                            continue;
+                        const auto jk = static_cast<Mask>(at_(j) | at_(k));
+                        if (n == 2) {
+                            if (tryLines(static_cast<Mask>(1u << j | 1u << k), jk))
+                                return true;
+                            continue;
+                        }
+                        if (!fewOutside(jk))
+                            continue;
+                        for (int i = 0; i < j; ++i)
+                            if ((usable >> i & 1)
+                                && tryLines(static_cast<Mask>(1u << i | 1u << j | 1u << k),
+                                    static_cast<Mask>(jk | at_(i))))
+                                return true;
                     }
                 }
             }
