@@ -163,34 +163,28 @@ struct Reach
 
 // The cells that an x-chain from `s` reaches on a strong link: if `s` lacks the digit, they
 // hold it.
-Cells xChainEnds(const CandidateGrid &g, const StrongLinks &links, Mask m, int s)
+Cells xChainEnds(const Cells &holders, const StrongLinks &links, int s)
 {
-    // State: a cell, and whether it is false (next: a strong link) or true.
-    std::array<std::array<bool, 2>, 81> seen {};
-    std::array<int, 162> queue {};
+    // The cells reached lacking the digit (next, a strong link) and holding it (next, a weak
+    // one: every other place that sees it lacks it); those lacking it are followed in turn.
+    Cells lacking, holding, ends;
+    std::array<int, 81> queue {};
     int head = 0, tail = 0;
-    Cells ends;
-    seen[s][0] = true;
-    queue[tail++] = s * 2;
+    lacking.add(s);
+    queue[tail++] = s;
     while (head < tail) {
-        const int p = queue[head] / 2, isTrue = queue[head] % 2;
-        ++head;
-        if (isTrue) {
-            if (p != s)
-                ends.add(p);
-            for (const auto q : units.peers[p])
-                if ((g.cand[q] & m) && !seen[q][0]) {
-                    seen[q][0] = true;
-                    queue[tail++] = q * 2;
-                }
-        } else {
-            for (int k = 0; k < links.count[p]; ++k) {
-                const int q = links.to[p][k];
-                if (!seen[q][1]) {
-                    seen[q][1] = true;
-                    queue[tail++] = q * 2 + 1;
-                }
-            }
+        const int p = queue[head++];
+        for (int k = 0; k < links.count[p]; ++k) {
+            const int q = links.to[p][k];
+            if (holding.has(q))
+                continue;
+            holding.add(q);
+            if (q != s)
+                ends.add(q);
+            const Cells seen = holders & units.peerSet[q];
+            const Cells fresh { seen.lo & ~lacking.lo, seen.hi & ~lacking.hi };
+            lacking |= fresh;
+            fresh.each([&](int r) { queue[tail++] = r; });
         }
     }
     return ends;
@@ -448,7 +442,7 @@ bool xChain(CandidateGrid &g, Rater &r)
             // The chain to tell is searched only where the search that rates finds one.
             for (int s = 0; s < 81; ++s)
                 if (links.count[s] > 0
-                    && seesAnEnd(holders & units.peerSet[s], xChainEnds(g, links, m, s))
+                    && seesAnEnd(holders & units.peerSet[s], xChainEnds(holders, links, s))
                     && tellXChain(g, r, links, m, s, holders))
                     return true;
             return false;
@@ -456,7 +450,7 @@ bool xChain(CandidateGrid &g, Rater &r)
         for (int s = 0; s < 81; ++s) {
             if (links.count[s] == 0)
                 continue;
-            const Cells ends = xChainEnds(g, links, m, s);
+            const Cells ends = xChainEnds(holders, links, s);
             if (r.removeFromSeers(g, holders & units.peerSet[s], ends, m)) {
                 if (auto *seen = r.watched())
                     tellChain(*seen, s, ends, m);

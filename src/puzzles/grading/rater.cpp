@@ -282,16 +282,11 @@ bool Rater::removeFromSeers(CandidateGrid &g, Cells from, const Cells &ends, Mas
 
 bool Rater::removeSeenBy(CandidateGrid &g, std::initializer_list<int> ends, Mask m)
 {
+    Cells all { ~std::uint64_t { 0 }, ~std::uint64_t { 0 } };
+    for (const int e : ends)
+        all = all & units.peerSet[static_cast<std::size_t>(e)];
     bool progress = false;
-    for (int p = 0; p < 81; ++p) {
-        if (!(g.cand[p] & m))
-            continue;
-        bool all = true;
-        for (const int e : ends)
-            all = all && units.sees[p][e];
-        if (all)
-            progress |= remove(g, p, m);
-    }
+    all.each([&](int p) { progress |= remove(g, p, m); });
     return progress;
 }
 
