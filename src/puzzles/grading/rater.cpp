@@ -130,15 +130,21 @@ const std::array<Cells, 9> &Rater::places(const CandidateGrid &g)
 const UnitPlaces &Rater::unitPlaces(const CandidateGrid &g)
 {
     if (!m_unitPlacesFresh) {
+        // Rows and columns from each candidate, boxes from three rows' thirds.
         m_unitPlaces = {};
-        for (int u = 0; u < 27; ++u) {
-            auto &at = m_unitPlaces[static_cast<std::size_t>(u)];
-            for (int i = 0; i < 9; ++i)
-                for (unsigned m = g.cand[units.cells[static_cast<std::size_t>(u)]
-                                                    [static_cast<std::size_t>(i)]];
-                     m; m &= m - 1)
-                    at[static_cast<std::size_t>(lowest(m))] |= static_cast<Mask>(1u << i);
-        }
+        for (std::size_t p = 0; p < 81; ++p)
+            for (unsigned m = g.cand[p]; m; m &= m - 1) {
+                const auto d = static_cast<std::size_t>(lowest(m));
+                m_unitPlaces[p / 9][d] |= static_cast<Mask>(1u << (p % 9));
+                m_unitPlaces[9 + p % 9][d] |= static_cast<Mask>(1u << (p / 9));
+            }
+        for (std::size_t b = 0; b < 9; ++b)
+            for (std::size_t d = 0; d < 9; ++d) {
+                unsigned at = 0;
+                for (std::size_t i = 0; i < 3; ++i)
+                    at |= (m_unitPlaces[b / 3 * 3 + i][d] >> (b % 3 * 3) & 7u) << (3 * i);
+                m_unitPlaces[Units::FirstBox + b][d] = static_cast<Mask>(at);
+            }
         m_unitPlacesFresh = true;
     }
     return m_unitPlaces;
@@ -178,7 +184,8 @@ void Rater::barrenUnit(Technique tech, int u, const CandidateGrid &g)
     if (!m_searched)
         m_searched.reset(new Searched);
     const auto k = static_cast<std::size_t>(tech);
-    m_searched->placesIn[k][static_cast<std::size_t>(u)] = unitPlaces(g)[static_cast<std::size_t>(u)];
+    m_searched->placesIn[k][static_cast<std::size_t>(u)]
+        = unitPlaces(g)[static_cast<std::size_t>(u)];
     m_searched->inUnits[k] |= 1u << u;
 }
 
