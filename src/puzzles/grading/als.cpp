@@ -34,13 +34,9 @@ struct Restricted
 // The sets of up to four cells (larger ones are seldom what a person looks for), each once: a
 // set inside one box and one line is taken from the line. In `sets`, by unit and then by the
 // choice of the unit's open cells, read as a number.
-void findSets(const CandidateGrid &g, std::vector<Als> &sets)
+void findSets(const CandidateGrid &g, const std::array<Cells, 9> &plane, std::vector<Als> &sets)
 {
     sets.clear();
-    std::array<Cells, 9> plane {}; // each digit's places
-    for (int p = 0; p < 81; ++p)
-        for (unsigned m = g.cand[static_cast<std::size_t>(p)]; m; m &= m - 1)
-            plane[static_cast<std::size_t>(lowest(m))].add(p);
     for (int u = 0; u < 27; ++u) {
         std::array<int, 9> open {};
         std::array<Mask, 9> cand {};
@@ -243,11 +239,11 @@ struct Found
     std::vector<Restricted> pairs;
 };
 
-const Found &found(const CandidateGrid &g)
+const Found &found(const CandidateGrid &g, Rater &r)
 {
     thread_local Found kept;
     if (!kept.valid || kept.cand != g.cand) {
-        findSets(g, kept.sets);
+        findSets(g, r.places(g), kept.sets);
         restrictedPairs(kept.sets, kept.pairs);
         kept.cand = g.cand;
         kept.valid = true;
@@ -262,7 +258,7 @@ const Found &found(const CandidateGrid &g)
 // does.
 bool alsXZ(CandidateGrid &g, Rater &r)
 {
-    const Found &f = found(g);
+    const Found &f = found(g, r);
     const auto &sets = f.sets;
     for (const auto &pair : f.pairs) {
         const Als &a = sets[static_cast<std::size_t>(pair.a)],
@@ -292,7 +288,7 @@ bool alsXZ(CandidateGrid &g, Rater &r)
 // hold, one of them has it; no cell that sees all their places of z does.
 bool alsXYWing(CandidateGrid &g, Rater &r)
 {
-    const Found &f = found(g);
+    const Found &f = found(g, r);
     const auto &sets = f.sets;
     const auto &pairs = f.pairs;
     // Each set's partners, in the pairs' order: partners[from[c]..from[c + 1]).

@@ -496,10 +496,7 @@ bool xyChain(CandidateGrid &g, Rater &r)
         reach.done(t);
     }
     reach.close();
-    std::array<Cells, 9> holders {}; // each digit's places
-    for (int p = 0; p < 81; ++p)
-        for (unsigned m = g.cand[static_cast<std::size_t>(p)]; m; m &= m - 1)
-            holders[static_cast<std::size_t>(lowest(m))].add(p);
+    const std::array<Cells, 9> &holders = r.places(g); // each digit's places
     for (int s = 0; s < 81; ++s) {
         if (bits(g.cand[s]) != 2)
             continue;

@@ -205,6 +205,8 @@ public:
     // Where each digit may go in each unit of `g`, worked out once for the techniques that
     // look at the board until it changes.
     const UnitPlaces &unitPlaces(const CandidateGrid &g);
+    // Each digit's places on `g`, by digit index, worked out once the same way.
+    const std::array<Cells, 9> &places(const CandidateGrid &g);
 
     // Where a step is watched, the pattern it fills; techniques describe what they found
     // only then (and before they count it).
@@ -231,7 +233,6 @@ private:
     bool m_unitPlacesFresh = false;
     struct Searched;
     std::unique_ptr<Searched> m_searched;
-    const std::array<Cells, 9> &places(const CandidateGrid &g);
 
     bool on(Technique tech) const;
     bool step(CandidateGrid &g, int depth);
